@@ -1,0 +1,31 @@
+// String helpers on byte strings in the active ANSI code page. Every scan steps from character
+// to character, a double-byte character being a lead byte and one trail byte, so no search,
+// cut or trim starts or ends inside a double-byte character.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// An ordered, growable array of strings, indexed from 0.
+typedef std::vector<std::string> CStringArray;
+
+// Case flag: nonzero compares exactly, zero compares upper-cased copies of both sides.
+int StrContains(const std::string& text, const std::string& pattern, int caseFlag);
+int StrEqual(const std::string& text, const std::string& other, int caseFlag);
+
+std::string StrBefore(const std::string& text, const std::string& pattern);
+std::string StrBeforeNoCase(const std::string& text, const std::string& pattern);
+std::string StrAfter(const std::string& text, const std::string& pattern);
+std::string StrAfterNoCase(const std::string& text, const std::string& pattern);
+
+std::string StrTrim(const std::string& text);
+std::string StrUpper(const std::string& text);
+std::string StrReverse(const std::string& text);
+
+std::string StrStripLeading(const std::string& text, const std::string& pattern);
+std::string StrStripTrailing(const std::string& text, const std::string& pattern);
+
+std::string StrReplace(const std::string& text, const std::string& pattern,
+                       const std::string& replacement, int caseFlag);
+std::string StrField(const std::string& text, const std::string& separator, int field);
+int StrSplit(const std::string& text, CStringArray& items, char separator);

@@ -1,0 +1,94 @@
+// Test ground: a fresh simulated machine per test, and the library loaded and unloaded as
+// Windows attaches and detaches it.
+#pragma once
+
+#include <winsim/machine.h>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <string>
+#include <vector>
+
+// Every test starts from a fresh machine with code page 1252.
+class MachineTest : public ::testing::Test {
+  protected:
+    void SetUp() override { winsim::machine().Reset(); }
+    winsim::Machine& M() { return winsim::machine(); }
+
+    // Nothing the code under test opened or obtained is left open.
+    void ExpectNothingOpen() {
+        std::vector<std::string> open = winsim::machine().OpenResources();
+        EXPECT_TRUE(open.empty()) << ::testing::PrintToString(open);
+    }
+};
+
+// The Quellin shared library, attached on construction (its global objects are built, the
+// folder table resolved) and detached on Detach() or destruction.
+class AttachedLibrary {
+  public:
+    AttachedLibrary() {
+        handle_ = dlopen(QUELLIN_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        if (handle_ == nullptr)
+            ADD_FAILURE() << "cannot load " << QUELLIN_LIBRARY << ": " << dlerror();
+    }
+    ~AttachedLibrary() { Detach(); }
+    AttachedLibrary(const AttachedLibrary&) = delete;
+    AttachedLibrary& operator=(const AttachedLibrary&) = delete;
+
+    void Detach() {
+        if (handle_ != nullptr) {
+            dlclose(handle_);
+            handle_ = nullptr;
+        }
+    }
+
+    template <typename T> T Symbol(const char* name) {
+        void* p = handle_ ? dlsym(handle_, name) : nullptr;
+        if (p == nullptr)
+            ADD_FAILURE() << "no symbol " << name;
+        return reinterpret_cast<T>(p);
+    }
+
+    // The slot's text through the library's accessor.
+    std::string Folder(unsigned slot) {
+        auto get = Symbol<unsigned (*)(unsigned, char*, unsigned)>("QuellinGetFolder");
+        if (get == nullptr)
+            return "<no accessor>";
+        unsigned needed = get(slot, nullptr, 0);
+        std::string text(needed, '\0');
+        unsigned length = get(slot, &text[0], needed);
+        text.resize(length);
+        return text;
+    }
+
+    bool Loaded() const { return handle_ != nullptr; }
+
+  private:
+    void* handle_ = nullptr;
+};
+
+// Slot numbers of the folder table.
+enum Slot : unsigned {
+    kBde = 0,
+    kDao,
+    kOdbc,
+    kPersonal,
+    kDesktop,
+    kPrograms,
+    kSendTo,
+    kTemplates,
+    kStartMenu,
+    kStartup,
+    kTemp,
+    kFonts,
+    kWindows,
+    kProgramFiles,
+    kSystem,
+    kModule,
+    kRundle,
+    kMyPictures,
+    kCommonStartup,
+    kSuiteDestination,
+};

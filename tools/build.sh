@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Configures and builds the three trees: build/host (g++ against winsim, sanitizers on),
+# build/win-i686 (the shipped PE32 files) and build/win-x86_64 (run under 64-bit Wine).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/tools/deps.sh"
+
+build_tree() { # name cmake-args...
+    local dir="$root/build/$1"; shift
+    cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+    ninja -C "$dir" >/dev/null || ninja -C "$dir"
+}
+
+build_tree win-i686 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+build_tree win-x86_64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
+build_tree host -DCMAKE_BUILD_TYPE=Debug \
+    -DQUELLIN_WIN32_DIR="$root/build/win-i686" -DQUELLIN_WIN64_DIR="$root/build/win-x86_64"

@@ -1,0 +1,49 @@
+// Modules of the simulated machine: the executable, the system modules that are always loaded
+// (ntdll.dll, KERNEL32.DLL) and a scriptable shfolder.dll.
+#pragma once
+
+#include <windef.h>
+#include <winerror.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+struct FolderAnswer {
+    HRESULT result = S_OK;
+    std::string path; // written to the caller's buffer when result is S_OK
+};
+
+struct Modules {
+    // Where shfolder.dll lies ("C:\Install\setup\shfolder.dll"); empty: no such file anywhere.
+    std::string shfolderPath;
+    bool shfolderExportsFunction = true;
+    // Answers of SHGetFolderPathA per folder identifier (the full value, flags included, is
+    // looked up first, then the identifier without CSIDL_FLAG_CREATE). Unknown: E_FAIL.
+    std::map<int, FolderAnswer> shfolderAnswers;
+
+    // Exports of the always-loaded system modules, looked up by name.
+    bool ntdllLoaded = true;
+    bool kernel32Loaded = true;
+    bool ntdllHasVerSetConditionMask = true;
+    bool kernel32HasVerifyVersionInfoA = true;
+
+    // What the code did.
+    std::vector<std::string> loadAttempts; // every path passed to LoadLibraryA
+    int loads = 0;                         // successful LoadLibraryA calls
+    int frees = 0;                         // successful FreeLibrary calls
+    std::vector<int> folderPathCalls;      // every folder identifier SHGetFolderPathA was asked
+
+    int LoadedCount() const { return loads - frees; }
+    void Reset() { *this = Modules(); }
+};
+
+// The module handles the simulation hands out.
+HMODULE ExecutableModule();
+HMODULE ShFolderModule();
+HMODULE NtdllModule();
+HMODULE Kernel32Module();
+
+} // namespace winsim
