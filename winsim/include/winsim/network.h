@@ -1,17 +1,38 @@
-// The network shares the simulated machine can reach, and the drive mappings made to them.
+// The network shares the simulated machine can reach. WNetAddConnectionA answers per remote
+// name as scripted; every add and cancel is recorded, and a mapped letter is a present drive
+// (GetLogicalDrives) until it is cancelled.
 #pragma once
 
 #include <windef.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
 namespace winsim {
 
-struct Network {
-    // What is still open or held (one line each), for the leak checks of the tests.
-    std::vector<std::string> OpenResources() const { return {}; }
-    void Reset() { *this = Network(); }
+enum class ShareAnswer {
+    Accept,       // NO_ERROR: the letter is mapped
+    LogonFailure, // ERROR_LOGON_FAILURE: nothing mapped
+    Reject,       // ERROR_BAD_NET_NAME: nothing mapped (the answer for unknown names)
+};
+
+class Network {
+  public:
+    // Set-up: the answer for one remote name ('\\srv\share'), compared without regard to case.
+    void Answer(const std::string& remoteName, ShareAnswer answer);
+
+    // What the code did: "ADD \\srv\share F: password=''" and "CANCEL F: force=1", in order.
+    std::vector<std::string> trials;
+    int Adds() const;
+    int Cancels() const;
+    // Letters mapped now.
+    std::map<char, std::string> mapped;
+
+    std::vector<std::string> OpenResources() const; // mappings not cancelled
+    void Reset();
+
+    // (The answers are private to the implementation.)
 };
 
 } // namespace winsim
