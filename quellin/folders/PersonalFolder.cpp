@@ -39,8 +39,10 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
     const bool windows9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-    const std::string myDocuments =
-        PathJoin(PathRoot(QueryWindowsDirectory()), "My Documents");
+    // "My Documents" on the root of the Windows directory's drive.
+    auto myDocuments = [this] {
+        return PathJoin(PathRoot(QueryWindowsDirectory()), "My Documents");
+    };
 
     if (FolderPathFunction != nullptr) {
         char buffer[MAX_PATH] = {0};
@@ -58,7 +60,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
             }
         } else {
             // NT and Windows 95: the fixed folder on the Windows drive, created.
-            slot = myDocuments;
+            slot = myDocuments();
             CreateDirectoryTree(slot);
             return;
         }
@@ -92,7 +94,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
         ReadOnlyKey logon(HKEY_LOCAL_MACHINE, "Network\\Logon");
         std::string profiles;
         if (!logon.IsOpen() || !QueryPersonalValue(logon.Get(), "UserProfiles", profiles)) {
-            slot = myDocuments;
+            slot = myDocuments();
             return;
         }
     }
