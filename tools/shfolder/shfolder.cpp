@@ -14,6 +14,9 @@
 // value only. Blank lines and lines beginning with '#' or ';' are ignored, as are lines that
 // are not a number. The file is read at every call (at most 4 KB of it); without it, nothing
 // fails.
+//
+// Under Wine: Wine prefers its own built-in shfolder.dll even when a program loads this file
+// by its full path; run with WINEDLLOVERRIDES=shfolder=n,b so that this one is loaded.
 #include <windows.h>
 
 namespace {
