@@ -3,7 +3,7 @@
 # user32 and the C runtime's msvcrt.dll.
 set -euo pipefail
 exe="$1/launcher/launcher.exe"
-source "$(dirname "$0")/pe.sh"
+source "$(dirname "$0")/lib.bash"
 pe_expect_magic "$exe" 010b
 dump=$(pe_dump "$exe")
 grep -qE '^Subsystem[[:space:]]+00000002' <<<"$dump" || fail "$exe is not a GUI program"

@@ -35,6 +35,23 @@ if ! cmp -s "$record" "$work/expected"; then
 fi
 echo "started $windows_dir\\Setup32.exe with [ /nocheck /spath=\"$windows_dir\\Setup\"], waited for its end"
 
+# A source folder named by a double-byte character whose trail byte is 0x5C (U+8868, bytes
+# 0x95 0x5C in code page 932) still gets its own backslash before "Setup32.exe".
+locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' || localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+kanji_dir="$work/表"
+mkdir -p "$kanji_dir"
+cp "$QUELLIN_WIN64_DIR/launcher/launcher.exe" "$QUELLIN_WIN64_DIR/tools/Setup32.exe" "$kanji_dir/"
+rc=0
+(cd "$kanji_dir" && LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine_run "$kanji_dir/launcher.exe") || rc=$?
+[[ $rc == 0 ]] || fail "launcher in a double-byte folder exits $rc"
+[[ -f "$kanji_dir/setup32.record" ]] || fail "Setup32.exe not started from the double-byte folder"
+kanji_windows=$(winepath_of "$kanji_dir")
+printf '%s\n%s\n%s\n' " /nocheck /spath=\"$kanji_windows\\Setup\"" "$kanji_windows" ended |
+    iconv -f UTF-8 -t CP932 >"$work/expected932"
+cmp -s "$kanji_dir/setup32.record" "$work/expected932" ||
+    fail "double-byte folder: recorded $(cat -A "$kanji_dir/setup32.record")"
+echo "double-byte folder ending in trail byte 0x5C: started with its own backslash"
+
 # Without Setup32.exe nothing is started and the launcher still exits 0.
 rm -f "$record" "$source_dir/Setup32.exe"
 rc=0
