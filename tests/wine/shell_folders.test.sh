@@ -18,6 +18,8 @@ dump="$QUELLIN_WIN64_DIR/tools/folderdump.exe"
 library="$QUELLIN_WIN64_DIR/quellin/Quellin.dll"
 probe="$QUELLIN_WIN64_DIR/tests/wine/shellpaths.exe"
 standin="$QUELLIN_WIN64_DIR/tools/shfolder.dll"
+# Wine has a shfolder.dll of its own, which it would load in place of the one named by path.
+export WINEDLLOVERRIDES="shfolder=n"
 for file in "$dump" "$library" "$probe" "$standin"; do
     [[ -f "$file" ]] || fail "missing $file"
 done
@@ -37,10 +39,11 @@ trap cleanup EXIT
 source_dir="$work/Install Source"
 mkdir -p "$source_dir/setup"
 
-# folderdump's slots as "slot<TAB>value" lines.
+# folderdump's slots as "slot<TAB>value" lines (its lines: slot in two columns, a blank, the
+# name in 22 columns, a blank, the value).
 dump_slots() {
     (cd "$source_dir" && wine_run "$dump" "$(winepath_of "$library")") | tr -d '\r' |
-        sed -E 's/^ *([0-9]+) [A-Za-z]+ ?(.*)$/\1\t\2/'
+        awk '{ printf "%d\t%s\n", substr($0, 1, 2), substr($0, 27) }'
 }
 slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2 }' <<<"$2"; }
 
