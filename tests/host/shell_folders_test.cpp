@@ -285,8 +285,9 @@ TEST_F(ShellFolderResolvers, SourcesInTurn) {
             bool registryAsked = c == kRegistry || c == kKeyWithoutValue || c == kDefault;
             EXPECT_EQ(M().registry.opens.size(), registryAsked ? 1u : 0u);
             EXPECT_EQ(M().calls.Count("SHGetMalloc"), c == kFolderService ? 0u : 1u);
-            if (c == kNoAllocator)
+            if (c == kNoAllocator) {
                 EXPECT_TRUE(ShellAsked().empty());
+            }
             ExpectReleased();
         }
     }
@@ -308,8 +309,9 @@ TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
                       std::vector<std::string>{currentUser
                                                    ? std::string("HKCU\\") + kUserKey
                                                    : std::string("HKU\\") + kDefaultUserKey});
-            if (r.isStartup)
+            if (r.isStartup) {
                 EXPECT_EQ(T().CommonStartupFolder, T().StartupFolder);
+            }
             ExpectReleased();
         }
     }
@@ -318,7 +320,7 @@ TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
 // The value is kept as stored: up to its first zero byte, untrimmed, unexpanded. Data of more
 // than 255 bytes is not read, and the default is not used for it.
 TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
-    const std::string longest = "  C:\\" + std::string(247, 'x') + " "; // 254 characters
+    const std::string longest = "  C:\\" + std::string(248, 'x') + " "; // 254 characters
     ASSERT_EQ(longest.size(), 254u);
     struct {
         const char* what;
@@ -338,6 +340,7 @@ TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
             SCOPED_TRACE(std::string(r.name) + ": " + v.what);
             Fresh(kNT4, false);
             T().StartMenuFolder = T().WindowsFolder = T().ProgramsFolder = "C:\\Base";
+            Slot(r).clear();
             M().registry.SetRaw(HKEY_USERS, kDefaultUserKey, r.valueName, v.type, v.data);
             Run(r);
             EXPECT_EQ(Slot(r), v.expected);
@@ -355,12 +358,10 @@ TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
             Fresh(kWin95, false);
             T().StartMenuFolder = T().WindowsFolder = T().ProgramsFolder = base;
             Run(r);
-            if (r.base == nullptr)
-                EXPECT_EQ(Slot(r), "");
-            else if (*base)
-                EXPECT_EQ(Slot(r), std::string("C:\\WINDOWS\\Start Menu\\") + r.leaf);
-            else
-                EXPECT_EQ(Slot(r), r.leaf);
+            std::string expected;
+            if (r.base != nullptr)
+                expected = *base ? std::string("C:\\WINDOWS\\Start Menu\\") + r.leaf : r.leaf;
+            EXPECT_EQ(Slot(r), expected);
             ExpectReleased();
         }
     }
