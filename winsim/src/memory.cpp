@@ -83,11 +83,13 @@ HLOCAL WINAPI LocalFree(HLOCAL hMem) {
 // A word-sort comparison as the user locale makes it, reduced to what a Western locale gives
 // for plain text: letters compare without regard to case first, and only where two strings
 // differ in case alone does the lower-case letter sort first. Equal only when byte-identical.
-// A null pointer reads as an empty string.
+// A null pointer sorts before every string, the empty one included; two nulls are equal.
 int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2) {
     std::string first = winsim::ReadString(lpString1);
     std::string second = winsim::ReadString(lpString2);
     Enter("lstrcmpA", first);
+    if (lpString1 == nullptr || lpString2 == nullptr)
+        return lpString1 == lpString2 ? 0 : (lpString1 == nullptr ? -1 : 1);
     const unsigned char* a = reinterpret_cast<const unsigned char*>(first.c_str());
     const unsigned char* b = reinterpret_cast<const unsigned char*>(second.c_str());
     int caseOrder = 0;
