@@ -196,6 +196,11 @@ LONG Registry::Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* 
         return ERROR_INVALID_PARAMETER;
     if (!known)
         return ERROR_INVALID_HANDLE;
+    // A predefined key with no subkey name is handed back itself.
+    if (subKey.empty() && RootName(parent) != nullptr) {
+        *result = parent;
+        return ERROR_SUCCESS;
+    }
     std::vector<std::string> names;
     if (LONG error = ParseKeyPath(subKey, &names))
         return error;
