@@ -216,6 +216,10 @@ class PathProbe {
         Check("RegOpenKeyExA(leading backslash)",
               Status(RegOpenKeyExA(HKEY_CURRENT_USER, ("\\" + key_).c_str(), 0, KEY_READ, &other)),
               "161");
+        const std::string doubled = "Software\\\\" + key_.substr(key_.find('\\') + 1);
+        Check("RegOpenKeyExA(doubled backslash)",
+              Status(RegOpenKeyExA(HKEY_CURRENT_USER, doubled.c_str(), 0, KEY_READ, &other)), "0");
+        RegCloseKey(other);
         Check("RegOpenKeyExA(missing)",
               Status(
                   RegOpenKeyExA(HKEY_CURRENT_USER, (key_ + "\\None").c_str(), 0, KEY_READ, &other)),
@@ -252,6 +256,8 @@ class PathProbe {
         GetCurrentDirectoryA(MAX_PATH, saved);
         CreateDirectoryA((s_ + "\\sub").c_str(), nullptr);
         SetCurrentDirectoryA(s_.c_str());
+        Check("RemoveDirectoryA(current directory)", Bool(RemoveDirectoryA(s_.c_str())),
+              "FALSE err=32");
         Check("DirectoryExists(relative)", std::to_string(DirectoryExists("sub")), "0");
         Check("CreateDirectoryTree(relative)", std::to_string(CreateDirectoryTree("rel")), "0");
         Check("relative directory not created", Attributes(GetFileAttributesA("rel")),

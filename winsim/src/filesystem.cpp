@@ -418,12 +418,12 @@ bool FileSystem::RemoveDir(const std::string& path, DWORD* error) {
         *error = ERROR_DIRECTORY;
     else if (w.parent.empty())
         *error = ERROR_ACCESS_DENIED;
+    else if (IsCurrentDirectory(w)) // held open by the process, before anything else is seen
+        *error = ERROR_SHARING_VIOLATION;
     else if (ReadOnlyMedia(w))
         *error = ERROR_WRITE_PROTECT;
     else if (HasChildren(w.key))
         *error = ERROR_DIR_NOT_EMPTY;
-    else if (IsCurrentDirectory(w)) // the process holds its current directory open
-        *error = ERROR_SHARING_VIOLATION;
     else {
         nodes_.erase(w.key);
         removedDirectories.push_back(path);
