@@ -32,10 +32,11 @@ void CallLog::FailCallAt(size_t index, DWORD error) {
     failAtError_ = error;
 }
 
-void CallLog::FailApi(const std::string& api, DWORD error) { failApis_.emplace_back(api, error); }
+void CallLog::FailApi(const std::string& api, DWORD error) {
+    failApis_.emplace_back(api, error);
+}
 
-bool CallLog::Enter(const char* api, const std::string& detail, DWORD naturalError,
-                    DWORD* error) {
+bool CallLog::Enter(const char* api, const std::string& detail, DWORD naturalError, DWORD* error) {
     size_t index = calls.size();
     bool fail = false;
     DWORD err = naturalError;

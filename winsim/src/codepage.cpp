@@ -53,9 +53,13 @@ using winsim::machine;
 
 extern "C" {
 
-UINT WINAPI GetACP(void) { return machine().codePage.acp; }
+UINT WINAPI GetACP(void) {
+    return machine().codePage.acp;
+}
 
-BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) { return machine().codePage.IsLeadByte(TestChar); }
+BOOL WINAPI IsDBCSLeadByte(BYTE TestChar) {
+    return machine().codePage.IsLeadByte(TestChar);
+}
 
 DWORD WINAPI CharUpperBuffA(LPSTR lpsz, DWORD cchLength) {
     if (lpsz == nullptr)

@@ -6,9 +6,13 @@ using winsim::machine;
 
 extern "C" {
 
-DWORD WINAPI GetLastError(void) { return machine().kernel.lastError; }
+DWORD WINAPI GetLastError(void) {
+    return machine().kernel.lastError;
+}
 
-void WINAPI SetLastError(DWORD dwErrCode) { machine().kernel.lastError = dwErrCode; }
+void WINAPI SetLastError(DWORD dwErrCode) {
+    machine().kernel.lastError = dwErrCode;
+}
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
     if (Enter("GetCurrentDirectoryA", {}, ERROR_ACCESS_DENIED))

@@ -44,10 +44,18 @@ bool SameModuleName(const std::string& asked, const char* name) {
 
 } // namespace
 
-HMODULE ExecutableModule() { return &executableModule; }
-HMODULE ShFolderModule() { return &shfolderModule; }
-HMODULE NtdllModule() { return &ntdllModule; }
-HMODULE Kernel32Module() { return &kernel32Module; }
+HMODULE ExecutableModule() {
+    return &executableModule;
+}
+HMODULE ShFolderModule() {
+    return &shfolderModule;
+}
+HMODULE NtdllModule() {
+    return &ntdllModule;
+}
+HMODULE Kernel32Module() {
+    return &kernel32Module;
+}
 
 } // namespace winsim
 

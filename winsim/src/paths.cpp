@@ -29,6 +29,8 @@ std::string PathKey(const std::string& path) {
     return Upper(key);
 }
 
-bool SamePath(const std::string& a, const std::string& b) { return PathKey(a) == PathKey(b); }
+bool SamePath(const std::string& a, const std::string& b) {
+    return PathKey(a) == PathKey(b);
+}
 
 } // namespace winsim

@@ -3,6 +3,8 @@
 
 namespace winsim {
 
-void Processes::Reset() { *this = Processes(); }
+void Processes::Reset() {
+    *this = Processes();
+}
 
 } // namespace winsim

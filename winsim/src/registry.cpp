@@ -1,9 +1,332 @@
-// Placeholder until this area is simulated.
-#include <winsim/registry.h>
+// The registry: keys by path under the predefined roots, values with exact bytes, per-key
+// access for this user, and open handles. Served through RegOpenKeyExA, RegOpenKeyA,
+// RegQueryValueExA and RegCloseKey with the NT rules for rights and sizes.
+#include "internal.h"
+#include "names.h"
 
 namespace winsim {
+namespace {
 
-std::vector<std::string> Registry::OpenResources() const { return {}; }
-void Registry::Reset() {}
+struct Root {
+    HKEY key;
+    const char* name;
+};
+
+const Root kRoots[] = {{HKEY_CLASSES_ROOT, "HKCR"},
+                       {HKEY_CURRENT_USER, "HKCU"},
+                       {HKEY_LOCAL_MACHINE, "HKLM"},
+                       {HKEY_USERS, "HKU"}};
+
+const char* RootName(HKEY root) {
+    for (const Root& r : kRoots)
+        if (r.key == root)
+            return r.name;
+    return nullptr;
+}
+
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// The subkey path's names, or an error: a path may not begin with a backslash, nor hold an
+// empty name between two backslashes; one trailing backslash is allowed.
+LONG ParseKeyPath(const std::string& path, std::vector<std::string>* names) {
+    names->clear();
+    if (path.empty())
+        return ERROR_SUCCESS;
+    *names = SplitNames(path, '\\');
+    if (names->size() > 1 && names->back().empty())
+        names->pop_back();
+    for (const std::string& n : *names)
+        if (n.empty())
+            return ERROR_BAD_PATHNAME;
+    return ERROR_SUCCESS;
+}
+
+std::string Join(const std::string& base, const std::vector<std::string>& names) {
+    std::string out = base;
+    for (const std::string& n : names)
+        out += "\\" + n;
+    return out;
+}
+
+} // namespace
+
+std::string Registry::Id(HKEY root, const std::string& keyPath) {
+    const char* name = RootName(root);
+    if (name == nullptr)
+        return {};
+    std::vector<std::string> names;
+    ParseKeyPath(keyPath, &names);
+    return FoldCase(Join(name, names));
+}
+
+Registry::Key& Registry::Make(HKEY root, const std::string& keyPath) {
+    const char* rootName = RootName(root);
+    std::string display = rootName ? rootName : "HK?";
+    std::vector<std::string> names;
+    ParseKeyPath(keyPath, &names);
+    Key* key = &keys_[FoldCase(display)];
+    if (key->display.empty())
+        key->display = display;
+    for (const std::string& n : names) {
+        display += "\\" + n;
+        key = &keys_[FoldCase(display)];
+        if (key->display.empty())
+            key->display = display;
+    }
+    return *key;
+}
+
+const Registry::Key* Registry::Find(const std::string& id) const {
+    auto it = keys_.find(id);
+    return it == keys_.end() ? nullptr : &it->second;
+}
+
+void Registry::CreateKey(HKEY root, const std::string& keyPath) {
+    Make(root, keyPath);
+}
+
+void Registry::SetString(HKEY root, const std::string& keyPath, const std::string& name,
+                         const std::string& value, DWORD type) {
+    SetRaw(root, keyPath, name, type, value + std::string(1, '\0'));
+}
+
+void Registry::SetMultiString(HKEY root, const std::string& keyPath, const std::string& name,
+                              const std::vector<std::string>& items) {
+    std::string bytes;
+    for (const std::string& item : items)
+        bytes += item + std::string(1, '\0');
+    bytes += std::string(1, '\0');
+    SetRaw(root, keyPath, name, REG_MULTI_SZ, bytes);
+}
+
+void Registry::SetDword(HKEY root, const std::string& keyPath, const std::string& name,
+                        DWORD value) {
+    std::string bytes;
+    for (int i = 0; i < 4; ++i)
+        bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    SetRaw(root, keyPath, name, REG_DWORD, bytes);
+}
+
+void Registry::SetRaw(HKEY root, const std::string& keyPath, const std::string& name, DWORD type,
+                      const std::string& bytes) {
+    Make(root, keyPath).values[FoldCase(name)] = RegistryValue{type, bytes};
+}
+
+void Registry::DeleteValue(HKEY root, const std::string& keyPath, const std::string& name) {
+    auto it = keys_.find(Id(root, keyPath));
+    if (it != keys_.end())
+        it->second.values.erase(FoldCase(name));
+}
+
+void Registry::DenyWrite(HKEY root, const std::string& keyPath) {
+    Make(root, keyPath).access = Access::ReadOnly;
+}
+
+void Registry::DenyAccess(HKEY root, const std::string& keyPath) {
+    Make(root, keyPath).access = Access::None;
+}
+
+bool Registry::KeyExists(HKEY root, const std::string& keyPath) const {
+    return Find(Id(root, keyPath)) != nullptr;
+}
+
+const RegistryValue* Registry::Value(HKEY root, const std::string& keyPath,
+                                     const std::string& name) const {
+    const Key* key = Find(Id(root, keyPath));
+    if (key == nullptr)
+        return nullptr;
+    auto it = key->values.find(FoldCase(name));
+    return it == key->values.end() ? nullptr : &it->second;
+}
+
+int Registry::OpenKeyCount() const {
+    return static_cast<int>(handles_.size());
+}
+
+std::vector<std::string> Registry::OpenResources() const {
+    std::vector<std::string> open;
+    for (const auto& h : handles_) {
+        const Key* key = Find(h.second.key);
+        open.push_back("registry key " + (key ? key->display : h.second.key));
+    }
+    return open;
+}
+
+void Registry::Reset() {
+    keys_.clear();
+    handles_.clear();
+    opens.clear();
+    openAccess.clear();
+    nextHandle_ = 0x1000;
+    // The roots' names are upper case already (no code page needed while the machine is
+    // being built).
+    for (const Root& r : kRoots)
+        keys_[r.name].display = r.name;
+}
+
+bool Registry::Resolve(HKEY handle, std::string* id, DWORD* granted) const {
+    if (const char* name = RootName(handle)) {
+        *id = FoldCase(name);
+        const Key* key = Find(*id);
+        Access access = key ? key->access : Access::Full;
+        *granted = access == Access::Full       ? KEY_ALL_ACCESS
+                   : access == Access::ReadOnly ? KEY_READ
+                                                : 0;
+        return true;
+    }
+    auto it = handles_.find(handle);
+    if (it == handles_.end())
+        return false;
+    *id = it->second.key;
+    *granted = it->second.granted;
+    return true;
+}
+
+LONG Registry::Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* result) {
+    std::string parentId;
+    DWORD parentRights = 0;
+    bool known = Resolve(parent, &parentId, &parentRights);
+    const Key* parentKey = known ? Find(parentId) : nullptr;
+    opens.push_back((parentKey ? parentKey->display : std::string("?")) +
+                    (subKey.empty() ? "" : "\\" + subKey));
+    openAccess.push_back(access);
+    if (result == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    if (!known)
+        return ERROR_INVALID_HANDLE;
+    std::vector<std::string> names;
+    if (LONG error = ParseKeyPath(subKey, &names))
+        return error;
+    std::string id = FoldCase(Join(parentId, names));
+    const Key* key = Find(id);
+    if (key == nullptr)
+        return ERROR_FILE_NOT_FOUND;
+
+    // Generic rights map to the key's specific ones; MAXIMUM_ALLOWED grants whatever this
+    // user may have. Anything asked for beyond what the user may have is refused.
+    DWORD want = access & ~static_cast<DWORD>(KEY_WOW64_64KEY | KEY_WOW64_32KEY);
+    bool maximum = (want & MAXIMUM_ALLOWED) != 0;
+    want &= ~static_cast<DWORD>(MAXIMUM_ALLOWED);
+    const struct {
+        DWORD generic, specific;
+    } kGeneric[] = {{GENERIC_READ, KEY_READ},
+                    {GENERIC_WRITE, KEY_WRITE},
+                    {GENERIC_EXECUTE, KEY_EXECUTE},
+                    {GENERIC_ALL, KEY_ALL_ACCESS}};
+    for (const auto& g : kGeneric)
+        if (want & g.generic)
+            want = (want & ~g.generic) | g.specific;
+    DWORD allowed = key->access == Access::Full       ? KEY_ALL_ACCESS
+                    : key->access == Access::ReadOnly ? KEY_READ
+                                                      : 0;
+    if (key->access == Access::None || (want & ~allowed) != 0)
+        return ERROR_ACCESS_DENIED;
+
+    HKEY handle = reinterpret_cast<HKEY>(nextHandle_);
+    nextHandle_ += 4;
+    handles_[handle] = Handle{id, want | (maximum ? allowed : 0)};
+    *result = handle;
+    return ERROR_SUCCESS;
+}
+
+LONG Registry::Query(HKEY handle, const std::string& name, DWORD* type, BYTE* data, DWORD* size) {
+    if (data != nullptr && size == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    std::string id;
+    DWORD granted = 0;
+    if (!Resolve(handle, &id, &granted))
+        return ERROR_INVALID_HANDLE;
+    if ((granted & KEY_QUERY_VALUE) == 0)
+        return ERROR_ACCESS_DENIED;
+    const Key* key = Find(id);
+    auto it = key ? key->values.find(FoldCase(name))
+                  : std::map<std::string, RegistryValue>::const_iterator();
+    if (key == nullptr || it == key->values.end())
+        return ERROR_FILE_NOT_FOUND;
+    const RegistryValue& value = it->second;
+    DWORD needed = static_cast<DWORD>(value.data.size());
+    if (type != nullptr)
+        *type = value.type;
+    if (data == nullptr) {
+        if (size != nullptr)
+            *size = needed;
+        return ERROR_SUCCESS;
+    }
+    if (*size < needed) {
+        // The buffer's contents are undefined then: the bytes that fit for binary data, as
+        // NT leaves them; nothing for strings.
+        if (!IsStringType(value.type))
+            std::memcpy(data, value.data.data(), *size);
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(data, value.data.data(), needed);
+    // NT appends a zero to string data stored without one when the buffer has room; the size
+    // reported does not count it.
+    if (IsStringType(value.type) && needed > 0 && needed < *size && data[needed - 1] != 0)
+        data[needed] = 0;
+    *size = needed;
+    return ERROR_SUCCESS;
+}
+
+LONG Registry::Close(HKEY handle) {
+    if (RootName(handle) != nullptr)
+        return ERROR_SUCCESS;
+    return handles_.erase(handle) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
 
 } // namespace winsim
+
+using winsim::Enter;
+using winsim::machine;
+
+extern "C" {
+
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                          PHKEY phkResult) {
+    std::string subKey = winsim::Text(lpSubKey);
+    DWORD error = 0;
+    if (Enter("RegOpenKeyExA", subKey, ERROR_FILE_NOT_FOUND, &error))
+        return static_cast<LONG>(error);
+    (void)ulOptions; // 0 or REG_OPTION_OPEN_LINK; links are not simulated
+    return machine().registry.Open(hKey, subKey, samDesired, phkResult);
+}
+
+// The 16-bit compatible open: the same handle back for an empty name, otherwise the key
+// opened with whatever rights this user has (MAXIMUM_ALLOWED), so a key the user may only
+// read opens for reading.
+LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
+    std::string subKey = winsim::Text(lpSubKey);
+    DWORD error = 0;
+    if (Enter("RegOpenKeyA", subKey, ERROR_FILE_NOT_FOUND, &error))
+        return static_cast<LONG>(error);
+    if (phkResult == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    if (subKey.empty()) {
+        *phkResult = hKey;
+        return ERROR_SUCCESS;
+    }
+    return machine().registry.Open(hKey, subKey, MAXIMUM_ALLOWED, phkResult);
+}
+
+LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                             LPBYTE lpData, LPDWORD lpcbData) {
+    std::string name = winsim::Text(lpValueName);
+    DWORD error = 0;
+    if (Enter("RegQueryValueExA", name, ERROR_FILE_NOT_FOUND, &error))
+        return static_cast<LONG>(error);
+    if (lpReserved != nullptr)
+        return ERROR_INVALID_PARAMETER;
+    return machine().registry.Query(hKey, name, lpType, lpData, lpcbData);
+}
+
+LONG WINAPI RegCloseKey(HKEY hKey) {
+    DWORD error = 0;
+    if (Enter("RegCloseKey", {}, ERROR_INVALID_HANDLE, &error))
+        return static_cast<LONG>(error);
+    return machine().registry.Close(hKey);
+}
+
+} // extern "C"

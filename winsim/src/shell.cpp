@@ -3,7 +3,9 @@
 
 namespace winsim {
 
-std::vector<std::string> Shell::OpenResources() const { return {}; }
+std::vector<std::string> Shell::OpenResources() const {
+    return {};
+}
 void Shell::Reset() {}
 
 } // namespace winsim

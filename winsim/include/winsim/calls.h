@@ -12,8 +12,8 @@
 namespace winsim {
 
 struct Call {
-    std::string api;    // "RegOpenKeyExA"
-    std::string detail; // the call's main argument, as text
+    std::string api;     // "RegOpenKeyExA"
+    std::string detail;  // the call's main argument, as text
     bool failed = false; // made to fail by injection
 };
 

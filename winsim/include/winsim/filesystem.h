@@ -1,11 +1,14 @@
-// The drives, directories and files of the simulated machine. Paths compare as on Windows:
-// without regard to case, repeated backslashes folded, a trailing backslash ignored. Drive
-// paths ('C:\Dir') and network paths ('\\srv\share\Dir') are both stored; a network share's
-// root is a directory once it has been added.
+// The drives, directories and files of the simulated machine. Paths resolve as on Windows:
+// relative paths against the current directory, '.' and '..' taken out, repeated backslashes
+// folded, a trailing backslash ignored, names compared without regard to case (double-byte
+// characters kept whole, so a trail byte 0x5C is no separator). Drive paths ('C:\Dir') and
+// network paths ('\\srv\share\Dir') are both stored; a network share exists once a path on
+// it has been added. A drive letter mapped with WNetAddConnectionA leads to its share.
 #pragma once
 
 #include <windef.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,9 +16,14 @@ namespace winsim {
 
 class FileSystem {
   public:
-    // Set-up. AddDirectory and AddFile create the missing levels above them.
+    FileSystem() { Reset(); }
+
+    // Set-up. AddDirectory and AddFile create the missing levels above them (and the drive or
+    // share); the other calls create the directory or file they name when it is missing.
+    // A path that cannot name a file (no drive or share, invalid characters) throws
+    // std::invalid_argument.
     void AddDrive(char letter, bool readOnly = false); // fresh machine: C: only
-    void RemoveDrive(char letter);
+    void RemoveDrive(char letter);                     // with everything on it
     void AddDirectory(const std::string& path);
     void AddFile(const std::string& path, const std::string& content = {});
     // The directory refuses new files (CreateFileA creating one fails, ERROR_ACCESS_DENIED).
@@ -26,21 +34,23 @@ class FileSystem {
     void DenyRead(const std::string& file);
     // Another process holds the file open without sharing (ERROR_SHARING_VIOLATION).
     void HoldExclusively(const std::string& file);
-    // Every file name looked up directly inside the directory is taken by an existing file.
+    // Every file name looked up directly inside the directory is taken by an existing
+    // read-only file: it opens for reading, and cannot be created, overwritten or deleted.
     void AllNamesTaken(const std::string& directory);
     // The disk of this drive is full: new files and directories fail (ERROR_DISK_FULL).
     void DiskFull(char letter);
 
-    // Lookups.
+    // Lookups (not recorded as calls).
     bool Exists(const std::string& path) const;
     bool IsDirectory(const std::string& path) const;
     bool IsFile(const std::string& path) const;
     // Bit n set for each present drive, A = bit 0 (network mappings are added by the API).
     DWORD DriveMask() const;
-    // Every directory and file, one sorted line each, to compare before and after.
+    // Every directory and file, one line each ("dir C:\WINDOWS", "file C:\a.txt"), sorted, to
+    // compare before and after.
     std::vector<std::string> Snapshot() const;
 
-    // What the code did, in order (paths as the caller passed them).
+    // What the code did, in order (paths as the caller passed them), successful calls only.
     std::vector<std::string> createdDirectories;
     std::vector<std::string> removedDirectories;
     std::vector<std::string> createdFiles;
@@ -50,7 +60,70 @@ class FileSystem {
     void Reset(); // a fresh machine: drive C: with C:\WINDOWS, C:\WINDOWS\SYSTEM32,
                   // C:\WINDOWS\TEMP and C:\Install (the kernel's default folders)
 
-    // (The stored tree and the open handles are private to the implementation.)
+    // Used by the simulated API. Each returns its failure with a Win32 error in *error.
+    DWORD Attributes(const std::string& path, DWORD* error) const;
+    bool CreateDir(const std::string& path, DWORD* error);
+    bool RemoveDir(const std::string& path, DWORD* error);
+    // On success *error is ERROR_ALREADY_EXISTS when an existing file was opened by
+    // CREATE_ALWAYS or OPEN_ALWAYS, 0 otherwise.
+    HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                DWORD* error);
+    bool Close(HANDLE handle);
+    bool Delete(const std::string& path, DWORD* error);
+
+  private:
+    struct Drive {
+        bool readOnly = false;
+        bool diskFull = false;
+    };
+    struct Node {
+        std::string display; // the full path as first created
+        std::string parent;  // key of the directory above; empty for a drive or share root
+        bool directory = false;
+        std::string content;
+        bool denyNewFiles = false;
+        bool denyNewDirectories = false;
+        bool denyRead = false;
+        bool held = false;
+        bool allNamesTaken = false;
+    };
+    struct OpenFile {
+        std::string key;
+        std::string display;
+        bool read = false;
+        bool write = false;
+        DWORD share = 0;
+    };
+    // A path resolved to its full form.
+    struct Where {
+        DWORD error = 0;     // the path cannot name anything
+        std::string display; // 'C:\Dir\Name', '\\srv\share\Name', 'C:\'
+        std::string key;     // display folded for comparison
+        std::string parent;  // key of the directory above; empty for a root
+        std::string parentDisplay;
+        std::string root; // key of the drive or share root
+        char drive = 0;   // the drive letter; 0 on a share
+    };
+
+    Where Locate(const std::string& path, int depth = 0) const;
+    const Node* Find(const std::string& key) const;
+    // The file an existing name stands for: a stored one, or one of the names that a
+    // directory with every name taken holds. `virtualFile` tells which.
+    bool FileAt(const Where& w, const Node** node, bool* virtualFile) const;
+    bool ParentIsDirectory(const Where& w) const;
+    bool HasChildren(const std::string& key) const;
+    bool ReadOnlyMedia(const Where& w) const;
+    bool FullDisk(const Where& w) const;
+    bool IsCurrentDirectory(const Where& w) const;
+    // Set-up helpers.
+    Where SetUpPath(const std::string& path) const;
+    Node& Put(const Where& w, bool directory);
+    Node& MakeDirectories(const std::string& path);
+
+    std::map<char, Drive> drives_;
+    std::map<std::string, Node> nodes_; // by key; drive roots ('C:\') and shares included
+    std::map<HANDLE, OpenFile> handles_;
+    uintptr_t nextHandle_ = 0x4000;
 };
 
 } // namespace winsim

@@ -38,8 +38,10 @@ class Processes {
     std::vector<ProcessStart> starts;
     std::vector<std::string> events;
 
-    std::vector<std::string> OpenResources() const { return {}; } // the launcher keeps its
-                                                                   // handles to process end
+    std::vector<std::string> OpenResources() const {
+        return {};
+    } // the launcher keeps its
+      // handles to process end
     void Reset();
 };
 

@@ -1,6 +1,7 @@
 // The registry of the simulated machine: keys under the predefined roots, values with their
 // types and exact bytes, and keys that this user may read but not write (or not even read).
-// Key paths and value names compare without regard to case.
+// Key paths and value names compare without regard to case; a key path is given below its
+// root without a leading backslash ("Software\Vendor"), the empty path being the root itself.
 #pragma once
 
 #include <windef.h>
@@ -12,41 +13,78 @@
 namespace winsim {
 
 struct RegistryValue {
-    DWORD type = 1; // REG_SZ
+    DWORD type = 1;   // REG_SZ
     std::string data; // the exact bytes, terminating zeros included where the writer put them
 };
 
 class Registry {
   public:
+    Registry() { Reset(); }
+
     // Set-up. Missing keys on the way are created. `root` is one of the predefined HKEYs.
     void CreateKey(HKEY root, const std::string& keyPath);
-    // A string value (REG_SZ or REG_EXPAND_SZ) stored with its terminating zero.
+    // A string value (REG_SZ or REG_EXPAND_SZ) stored with its terminating zero. An empty
+    // name is the key's default value.
     void SetString(HKEY root, const std::string& keyPath, const std::string& name,
                    const std::string& value, DWORD type = 1);
     // A REG_MULTI_SZ value: each item with its zero, then the final zero.
     void SetMultiString(HKEY root, const std::string& keyPath, const std::string& name,
                         const std::vector<std::string>& items);
+    // A REG_DWORD value, four bytes, little-endian.
+    void SetDword(HKEY root, const std::string& keyPath, const std::string& name, DWORD value);
     // A value of any type with exactly these bytes (a string without its zero, for example).
     void SetRaw(HKEY root, const std::string& keyPath, const std::string& name, DWORD type,
                 const std::string& bytes);
     void DeleteValue(HKEY root, const std::string& keyPath, const std::string& name);
     // The user may open the key for reading only: an open that asks for any write right
-    // (KEY_SET_VALUE, KEY_CREATE_SUB_KEY, ...) fails with ERROR_ACCESS_DENIED.
+    // (KEY_SET_VALUE, KEY_CREATE_SUB_KEY, ...) fails with ERROR_ACCESS_DENIED; an open that
+    // asks for MAXIMUM_ALLOWED (RegOpenKeyA) gets read access. Applies to that key alone.
     void DenyWrite(HKEY root, const std::string& keyPath);
-    // The user may not open the key at all.
+    // The user may not open the key at all (ERROR_ACCESS_DENIED whatever is asked).
     void DenyAccess(HKEY root, const std::string& keyPath);
 
     bool KeyExists(HKEY root, const std::string& keyPath) const;
+    // The stored value, or nullptr.
+    const RegistryValue* Value(HKEY root, const std::string& keyPath,
+                               const std::string& name) const;
 
     // What the code did: every open, as "HKLM\Key\Path" (root abbreviated HKCR, HKCU, HKLM,
-    // HKU), in order, successful or not; and the keys still open.
+    // HKU; the path as the caller spelled it), in order, successful or not, and beside it the
+    // access asked for (MAXIMUM_ALLOWED for RegOpenKeyA).
     std::vector<std::string> opens;
+    std::vector<DWORD> openAccess;
     int OpenKeyCount() const;
 
-    std::vector<std::string> OpenResources() const;
+    std::vector<std::string> OpenResources() const; // "registry key HKLM\Path" per open key
     void Reset();
 
-    // (The stored tree and the open handles are private to the implementation.)
+    // Used by the simulated API.
+    LONG Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* result);
+    LONG Query(HKEY key, const std::string& name, DWORD* type, BYTE* data, DWORD* size);
+    LONG Close(HKEY key);
+
+  private:
+    enum class Access { Full, ReadOnly, None };
+    struct Key {
+        std::string display; // "HKLM\Software\Vendor" as first created
+        Access access = Access::Full;
+        std::map<std::string, RegistryValue> values; // by folded name
+    };
+    struct Handle {
+        std::string key; // folded full path of the key
+        DWORD granted = 0;
+    };
+
+    Key& Make(HKEY root, const std::string& keyPath);
+    const Key* Find(const std::string& id) const;
+    // The folded full path of a key ("HKLM\SOFTWARE\VENDOR"), or empty for an unknown root.
+    static std::string Id(HKEY root, const std::string& keyPath);
+    // The key a handle stands for, and the rights it carries.
+    bool Resolve(HKEY handle, std::string* id, DWORD* granted) const;
+
+    std::map<std::string, Key> keys_; // by folded full path; every ancestor present
+    std::map<HKEY, Handle> handles_;
+    uintptr_t nextHandle_ = 0x1000;
 };
 
 } // namespace winsim

@@ -1,0 +1,103 @@
+// Existence tests, directory creation and write tests. A write test proves by trial that a
+// file can be created in a folder, or that a missing folder's levels can be created, and
+// leaves nothing behind.
+#include "paths/directory.h"
+
+#include "paths/guards.h"
+#include "paths/path.h"
+#include "paths/root.h"
+#include "strings/strings.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+const int kProbeAttempts = 100;
+// Probe numbers run from 0 to 32767 on every build, whatever range the C library's
+// generator has.
+const int kProbeRange = 32768;
+
+} // namespace
+
+int FileExists(const std::string& path) {
+    if (path.empty())
+        return 0;
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.Valid() ? 1 : 0;
+}
+
+// A path without a drive or share root is no directory, even when it names one relative to
+// the current directory. 'C:' and 'C:\' are both tested as 'C:\'.
+int DirectoryExists(const std::string& path) {
+    if (path.empty() || PathRoot(path).empty())
+        return 0;
+    std::string tested = StrStripTrailing(path, "\\");
+    if (StrStripTrailing(tested, ":") != tested)
+        tested += "\\";
+    const DWORD attributes = GetFileAttributesA(tested.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Every level is tested from the top down. A path without a root is never created: it would
+// land relative to the current directory.
+int CreateDirectoryTree(const std::string& path) {
+    if (PathRoot(path).empty())
+        return 0;
+    const std::string parent = PathParent(path);
+    if (!parent.empty())
+        CreateDirectoryTree(parent);
+    if (DirectoryExists(path))
+        return 1;
+    return CreateDirectoryA(path.c_str(), nullptr) ? 1 : 0;
+}
+
+// The generator is seeded from the clock in whole seconds, so two calls within one second
+// draw the same names.
+std::string UniqueNameInDirectory(const std::string& directory) {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%05d", std::rand() % kProbeRange);
+        const std::string candidate = PathJoin(directory, name);
+        if (!FileExists(candidate))
+            return candidate;
+    }
+    return std::string();
+}
+
+int CanWriteToDirectory(const std::string& directory) {
+    if (DirectoryExists(directory)) {
+        const std::string probePath = UniqueNameInDirectory(directory);
+        if (probePath.empty())
+            return 0;
+        ProbeFile probe(probePath,
+                        CreateFileA(probePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return probe.Created() ? 1 : 0;
+    }
+
+    // A missing directory: create its missing levels below the root, then remove them again.
+    const std::string root = PathRoot(directory);
+    if (root.empty())
+        return 0;
+    // Windows compares paths without regard to case, and so is the root found in the text.
+    const std::string rest = StrStripLeading(StrAfterNoCase(directory, root), "\\");
+    CStringArray items;
+    StrSplit(rest, items, '\\');
+    CreatedDirectories created;
+    std::string current = root;
+    for (const std::string& item : items) {
+        current = PathJoin(current, item);
+        if (DirectoryExists(current))
+            continue;
+        if (!CreateDirectoryTree(current))
+            return 0;
+        created.Add(current);
+    }
+    return created.Empty() ? 0 : 1;
+}

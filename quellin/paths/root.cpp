@@ -1,0 +1,100 @@
+// Roots of paths. A drive path's root is its drive; a network path's share is found by
+// mapping a free drive letter to ever longer prefixes of the path until the network accepts
+// one, and the accepted prefix is remembered for the life of the library.
+#include "paths/root.h"
+
+#include "paths/guards.h"
+
+#include <windows.h>
+#include <winnetwk.h>
+
+namespace {
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Created at the first call, which also registers its destruction at library unload; the
+// folder table's construction makes that first call, so the cache is destroyed after it.
+CStringArray& Cache() {
+    static CStringArray cache;
+    return cache;
+}
+
+// A cached root answers for the path when the path begins with it (without regard to case)
+// and goes on, if at all, with a backslash: '\\srv\share' answers for '\\srv\share\x' but not
+// for '\\srv\share2\x'.
+bool RootCovers(const std::string& root, const std::string& path) {
+    if (path.size() < root.size() || !StrEqual(path.substr(0, root.size()), root, 0))
+        return false;
+    return path.size() == root.size() || path[root.size()] == '\\';
+}
+
+} // namespace
+
+const CStringArray& ShareRootCache() {
+    return Cache();
+}
+
+// Only 'A' to 'Z' in either case name a drive; any other byte is no drive.
+int DriveExists(char letter) {
+    if (!IsAsciiLetter(letter))
+        return 0;
+    LPSTR single = reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(static_cast<BYTE>(letter)));
+    const BYTE upper = static_cast<BYTE>(reinterpret_cast<UINT_PTR>(CharUpperA(single)) & 0xFF);
+    if (upper < 'A' || upper > 'Z')
+        return 0;
+    return (GetLogicalDrives() >> (upper - 'A')) & 1;
+}
+
+std::string FindFreeDriveLetter() {
+    for (char letter = 'F'; letter <= 'Z'; ++letter)
+        if (!DriveExists(letter))
+            return std::string(1, letter);
+    return std::string();
+}
+
+std::string PathRoot(const std::string& path) {
+    CStringArray& cache = Cache();
+    const std::string text = StrStripTrailing(StrTrim(path), "\\");
+
+    // A drive path: one letter before the first colon. A path with a colon is never a
+    // network path.
+    if (StrContains(text, ":", 1)) {
+        const std::string drive = StrBefore(text, ":");
+        if (drive.size() == 1 && IsAsciiLetter(drive[0]))
+            return drive + ":";
+        return std::string();
+    }
+    if (!StrContains(text, "\\\\", 1))
+        return std::string();
+
+    for (const std::string& root : cache)
+        if (RootCovers(root, text))
+            return root;
+
+    CStringArray items;
+    StrSplit(text, items, '\\');
+    if (items.size() < 4 || items[2].empty())
+        return std::string();
+    const std::string byText = "\\\\" + items[2] + "\\" + items[3];
+
+    const std::string letter = FindFreeDriveLetter();
+    if (letter.empty())
+        return byText;
+    const std::string localName = letter + ":";
+    // '\\server\share', then '\\server\share\dir1', and so on up to the whole path. The
+    // trial never offers credentials: a logon failure proves the share as well as a
+    // connection does.
+    std::string candidate = "\\\\" + items[2];
+    for (size_t i = 3; i < items.size(); ++i) {
+        candidate += "\\" + items[i];
+        const DWORD result = WNetAddConnectionA(candidate.c_str(), "", localName.c_str());
+        if (result == NO_ERROR || result == ERROR_LOGON_FAILURE) {
+            TrialConnection trial(localName);
+            cache.push_back(candidate);
+            return candidate;
+        }
+    }
+    return byText;
+}
