@@ -98,6 +98,12 @@ inline bool EndsInLoneLead(const std::string& text) {
            Chars(text).back().size == 1;
 }
 
+// StrReverse twice gives the text back: its last character is not a lead byte standing alone
+// after other characters (reversed, such a byte comes first and pairs with the byte after it).
+inline bool ReversibleText(const std::string& text) {
+    return !EndsInLoneLead(text) || Chars(text).size() == 1;
+}
+
 // The double-byte characters of a text, in order, concatenated.
 inline std::string DoubleBytes(const std::string& text) {
     std::string out;

@@ -38,16 +38,11 @@
 namespace {
 
 using fuzz::Boundaries;
-using fuzz::Chars;
 using fuzz::EndsInLoneLead;
+using fuzz::ReversibleText;
 using std::string;
 
 const size_t npos = string::npos;
-
-// Reversal twice gives the text back.
-bool ReversibleText(const string& text) {
-    return !EndsInLoneLead(text) || Chars(text).size() == 1;
-}
 
 void CheckReverseAndUpper(const string& text) {
     string reversed = StrReverse(text);
