@@ -3,7 +3,7 @@
 # Windows system DLLs.
 set -euo pipefail
 dll="$1/quellin/Quellin.dll"
-source "$(dirname "$0")/pe.sh"
+source "$(dirname "$0")/lib.bash"
 pe_expect_magic "$dll" 010b
 dump=$(pe_dump "$dll")
 grep -qE '\] QuellinGetFolder$' <<<"$dump" || fail "QuellinGetFolder not exported by that name"

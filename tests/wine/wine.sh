@@ -4,6 +4,9 @@
 root=${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
+# Wine prefers its built-in shfolder.dll even when a program loads one by its full path; the
+# installation source's own copy must win, as it does on Windows.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-shfolder=n,b}
 export QUELLIN_WIN64_DIR=${QUELLIN_WIN64_DIR:-$root/build/win-x86_64}
 WINE=/usr/lib/wine/wine64
 

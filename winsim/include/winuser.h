@@ -7,6 +7,11 @@
 #define PM_REMOVE 0x0001
 #define WM_NULL 0x0000
 #define WM_QUIT 0x0012
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
 #define WM_TIMER 0x0113
 #define WM_USER 0x0400
 

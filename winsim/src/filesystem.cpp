@@ -276,6 +276,10 @@ void FileSystem::AllNamesTaken(const std::string& directory) {
     MakeDirectories(directory).allNamesTaken = true;
 }
 
+void FileSystem::RefuseCreation(const std::string& path, DWORD error) {
+    refused_[SetUpPath(path).key] = error;
+}
+
 void FileSystem::DiskFull(char letter) {
     letter = UpperLetter(letter);
     if (drives_.count(letter) == 0)
@@ -327,6 +331,7 @@ void FileSystem::Reset() {
     drives_.clear();
     nodes_.clear();
     handles_.clear();
+    refused_.clear();
     nextHandle_ = 0x4000;
     createdDirectories.clear();
     removedDirectories.clear();
@@ -390,6 +395,8 @@ bool FileSystem::CreateDir(const std::string& path, DWORD* error) {
         *error = ERROR_ACCESS_DENIED;
     else if (FullDisk(w))
         *error = ERROR_DISK_FULL;
+    else if (refused_.count(w.key))
+        *error = refused_[w.key];
     else {
         Put(w, true);
         createdDirectories.push_back(path);
@@ -480,6 +487,8 @@ HANDLE FileSystem::Open(const std::string& path, DWORD access, DWORD share, DWOR
         *error = ERROR_ACCESS_DENIED;
     } else if (FullDisk(w)) {
         *error = ERROR_DISK_FULL;
+    } else if (refused_.count(w.key)) {
+        *error = refused_[w.key];
     }
     if (*error != 0)
         return INVALID_HANDLE_VALUE;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <windef.h>
+#include <winerror.h>
 
 #include <map>
 #include <string>
@@ -37,6 +38,9 @@ class FileSystem {
     // Every file name looked up directly inside the directory is taken by an existing
     // read-only file: it opens for reading, and cannot be created, overwritten or deleted.
     void AllNamesTaken(const std::string& directory);
+    // Creating exactly this file or directory fails with `error`, as when the name is
+    // refused by the file system or by a policy.
+    void RefuseCreation(const std::string& path, DWORD error = ERROR_ACCESS_DENIED);
     // The disk of this drive is full: new files and directories fail (ERROR_DISK_FULL).
     void DiskFull(char letter);
 
@@ -123,6 +127,7 @@ class FileSystem {
     std::map<char, Drive> drives_;
     std::map<std::string, Node> nodes_; // by key; drive roots ('C:\') and shares included
     std::map<HANDLE, OpenFile> handles_;
+    std::map<std::string, DWORD> refused_; // by key
     uintptr_t nextHandle_ = 0x4000;
 };
 

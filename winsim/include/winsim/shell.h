@@ -17,17 +17,26 @@ struct ShellFolder {
 class Shell {
   public:
     // Folders the shell knows, per CSIDL; any other identifier is unknown to
-    // SHGetSpecialFolderLocation.
+    // SHGetSpecialFolderLocation (E_INVALIDARG). SHGetMalloc fails through fault injection
+    // (calls.FailApi("SHGetMalloc")).
     std::map<int, ShellFolder> folders;
 
     // What the code did.
-    int mallocAcquired = 0; // successful SHGetMalloc calls (each adds a reference)
+    int mallocAcquired = 0; // successful SHGetMalloc calls and AddRef calls (one reference each)
     int mallocReleased = 0; // Release calls on the allocator
     int listsAllocated = 0; // item-id lists handed out by SHGetSpecialFolderLocation
     int listsFreed = 0;     // lists given back through the allocator's Free
     int nullFrees = 0;      // Free calls with a null pointer (harmless)
+    // Misuse: Free of a pointer the allocator never handed out (or freed twice), a list
+    // passed to SHGetPathFromIDListA after it was freed, an allocator used after its last
+    // reference was released, more releases than references.
+    std::vector<std::string> misuse;
 
-    std::vector<std::string> OpenResources() const; // unreleased references, unfreed lists
+    // Blocks the allocator holds, with the CSIDL of a folder's list (-1 for Alloc blocks).
+    std::map<void*, int> liveBlocks;
+
+    // Unreleased allocator references, unfreed lists and blocks, and any misuse.
+    std::vector<std::string> OpenResources() const;
     void Reset();
 };
 

@@ -1,0 +1,224 @@
+// The setup launcher against the simulated machine: the program path and command line it
+// builds from the current directory, the arguments of the start, the wait with its message
+// servicing, and its exit code in every outcome.
+#include "machine_fixture.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int);
+
+namespace {
+
+class Launcher : public MachineTest {
+  protected:
+    // Runs the launcher as the runtime would, with an empty argument text.
+    int Run(const char* arguments = "") {
+        std::string text = arguments;
+        return WinMain(winsim::ExecutableModule(), nullptr, &text[0], 10);
+    }
+    const winsim::ProcessStart& OnlyStart() {
+        EXPECT_EQ(M().processes.starts.size(), 1u);
+        static const winsim::ProcessStart none;
+        return M().processes.starts.empty() ? none : M().processes.starts[0];
+    }
+    std::vector<std::string>& Events() { return M().processes.events; }
+};
+
+std::string CommandLineFor(const std::string& setupFolder) {
+    return " /nocheck /spath=\"" + setupFolder + "\"";
+}
+
+struct PathCase {
+    const char* directory;
+    const char* program;
+    const char* setupFolder;
+};
+
+TEST_F(Launcher, BuildsProgramPathAndCommandLineFromTheCurrentDirectory) {
+    const PathCase cases[] = {
+        {"D:\\Install", "D:\\Install\\Setup32.exe", "D:\\Install\\Setup"},
+        {"D:\\", "D:\\Setup32.exe", "D:\\Setup"},
+        {"D:\\Program Files\\Inkvale Suite 9\\CD 1",
+         "D:\\Program Files\\Inkvale Suite 9\\CD 1\\Setup32.exe",
+         "D:\\Program Files\\Inkvale Suite 9\\CD 1\\Setup"},
+        {"\\\\server\\share\\source", "\\\\server\\share\\source\\Setup32.exe",
+         "\\\\server\\share\\source\\Setup"},
+    };
+    for (const PathCase& c : cases) {
+        SCOPED_TRACE(c.directory);
+        M().Reset();
+        M().kernel.currentDirectory = c.directory;
+        EXPECT_EQ(Run(), 0);
+        const winsim::ProcessStart& start = OnlyStart();
+        EXPECT_TRUE(start.hasApplicationName);
+        EXPECT_EQ(start.applicationName, c.program);
+        EXPECT_EQ(start.commandLine, CommandLineFor(c.setupFolder));
+        std::string withBackslash =
+            std::string(c.program).substr(0, start.applicationName.size() - 11);
+        EXPECT_EQ(M().calls.Details("SetCurrentDirectoryA"),
+                  std::vector<std::string>{withBackslash});
+    }
+}
+
+TEST_F(Launcher, StartsWithInheritedEnvironmentAndDirectoryAndAZeroedStartupRecord) {
+    Run();
+    const winsim::ProcessStart& start = OnlyStart();
+    EXPECT_FALSE(start.processAttributes);
+    EXPECT_FALSE(start.threadAttributes);
+    EXPECT_EQ(start.inheritHandles, FALSE);
+    EXPECT_EQ(start.creationFlags, 0u);
+    EXPECT_FALSE(start.environment);
+    EXPECT_FALSE(start.currentDirectory);
+    EXPECT_TRUE(start.processInformation);
+    ASSERT_EQ(start.startupInfo.size(), sizeof(STARTUPINFOA));
+    STARTUPINFOA expected;
+    std::memset(&expected, 0, sizeof expected);
+    expected.cb = sizeof expected;
+    EXPECT_EQ(std::memcmp(start.startupInfo.data(), &expected, sizeof expected), 0);
+}
+
+TEST_F(Launcher, IgnoresItsOwnArguments) {
+    M().kernel.currentDirectory = "D:\\Install";
+    EXPECT_EQ(Run("/spath=\"C:\\Elsewhere\" /quiet"), 0);
+    EXPECT_EQ(OnlyStart().commandLine, CommandLineFor("D:\\Install\\Setup"));
+}
+
+// A trail byte 0x5C of a double-byte character is not a backslash of its own.
+TEST_F(Launcher, DoubleByteCharacterEndingInTrailByte5CStillGetsItsBackslash) {
+    M().codePage.acp = 932;
+    const std::string folder = "D:\\\x95\x5C"; // a directory named by one double-byte character
+    M().kernel.currentDirectory = folder;
+    Run();
+    EXPECT_EQ(OnlyStart().applicationName, folder + "\\Setup32.exe");
+    EXPECT_EQ(OnlyStart().commandLine, CommandLineFor(folder + "\\Setup"));
+
+    M().Reset();
+    M().codePage.acp = 932;
+    M().kernel.currentDirectory = "D:\\";
+    Run();
+    EXPECT_EQ(OnlyStart().applicationName, "D:\\Setup32.exe");
+}
+
+TEST_F(Launcher, FailedStartEndsAtOnceWithoutWaiting) {
+    M().processes.startFails = true;
+    M().processes.Post(WM_USER);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(M().processes.starts.size(), 1u);
+    EXPECT_TRUE(Events().empty());
+    EXPECT_EQ(M().calls.Count("WaitForSingleObject"), 0u);
+    EXPECT_EQ(M().processes.queue.size(), 1u);
+}
+
+TEST_F(Launcher, ProgramEndingAtOnceTakesNoMessage) {
+    M().processes.waitsUntilExit = 0;
+    M().processes.Post(WM_USER);
+    M().processes.Post(WM_USER + 1);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Events(), std::vector<std::string>{"WAIT 1 ENDED"});
+    EXPECT_EQ(M().processes.queue.size(), 2u);
+}
+
+TEST_F(Launcher, TakesOneMessagePerWaitEachTranslatedThenDispatched) {
+    M().processes.waitsUntilExit = 5;
+    M().processes.Post(WM_USER + 1);
+    M().processes.Post(WM_TIMER);
+    M().processes.Post(WM_USER + 2);
+    M().processes.queue[1].hwnd = reinterpret_cast<HWND>(0x40); // for some window: taken too
+    EXPECT_EQ(Run(), 0);
+    const std::vector<std::string> expected = {
+        "WAIT 1 TIMEOUT", "PEEK 1025",     "TRANSLATE 1025", "DISPATCH 1025",  "WAIT 1 TIMEOUT",
+        "PEEK 275",       "TRANSLATE 275", "DISPATCH 275",   "WAIT 1 TIMEOUT", "PEEK 1026",
+        "TRANSLATE 1026", "DISPATCH 1026", "WAIT 1 TIMEOUT", "PEEK none",      "WAIT 1 TIMEOUT",
+        "PEEK none",      "WAIT 1 ENDED",
+    };
+    EXPECT_EQ(Events(), expected);
+    EXPECT_TRUE(M().processes.queue.empty());
+    for (const std::string& detail : M().calls.Details("PeekMessageA"))
+        EXPECT_EQ(detail, "null 0-0 1"); // any window of the thread, no filter, removed
+}
+
+TEST_F(Launcher, WaitsOnTheStartedProcessHandle) {
+    M().processes.waitsUntilExit = 3;
+    Run();
+    ASSERT_EQ(M().processes.started.size(), 1u);
+    EXPECT_EQ(M().processes.started[0].waitsLeft, 0); // every wait was on its process handle
+    EXPECT_EQ(M().processes.CountEvents("WAIT 1 TIMEOUT"), 3u);
+}
+
+// The exit code of the started program is never asked for, Quellin never loaded: the
+// launcher calls nothing beyond these.
+TEST_F(Launcher, CallsOnlyDirectoryProcessAndMessageServices) {
+    M().processes.waitsUntilExit = 2;
+    M().processes.Post(WM_USER);
+    Run();
+    const std::set<std::string> allowed = {
+        "GetCurrentDirectoryA", "SetCurrentDirectoryA", "CreateProcessA",  "WaitForSingleObject",
+        "PeekMessageA",         "TranslateMessage",     "DispatchMessageA"};
+    for (const winsim::Call& call : M().calls.calls)
+        EXPECT_TRUE(allowed.count(call.api)) << call.api;
+}
+
+TEST_F(Launcher, FailedSetCurrentDirectoryIsIgnored) {
+    M().calls.FailApi("SetCurrentDirectoryA");
+    M().kernel.currentDirectory = "D:\\Install";
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(OnlyStart().applicationName, "D:\\Install\\Setup32.exe");
+}
+
+// A wait that fails would fail again: the launcher stops waiting instead of spinning.
+TEST_F(Launcher, FailedWaitEndsTheWaiting) {
+    M().processes.waitsUntilExit = 1000;
+    M().calls.FailApi("WaitForSingleObject");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(Events(), std::vector<std::string>{"WAIT 1 FAILED"});
+}
+
+// No current directory known: nothing is started (an empty directory would name a
+// Setup32.exe in the root of whatever drive is current).
+TEST_F(Launcher, UnreadableCurrentDirectoryStartsNothing) {
+    M().calls.FailApi("GetCurrentDirectoryA");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_TRUE(M().processes.starts.empty());
+    EXPECT_EQ(M().calls.Count("SetCurrentDirectoryA"), 0u);
+}
+
+// Directories near and beyond the length where fixed MAX_PATH buffers would overflow: the
+// whole text always reaches CreateProcessA, never a cut one.
+TEST_F(Launcher, LongCurrentDirectoryIsPassedOnWhole) {
+    for (size_t length : {234u, 235u, 236u, 248u, 249u, 258u, 259u, 260u, 300u, 1000u}) {
+        SCOPED_TRACE(length);
+        M().Reset();
+        std::string directory = "D:\\" + std::string(length - 3, 'a');
+        M().kernel.currentDirectory = directory;
+        EXPECT_EQ(Run(), 0);
+        EXPECT_EQ(OnlyStart().applicationName, directory + "\\Setup32.exe");
+        EXPECT_EQ(OnlyStart().commandLine, CommandLineFor(directory + "\\Setup"));
+        std::vector<std::string> reads = M().calls.Details("GetCurrentDirectoryA");
+        EXPECT_EQ(reads.size(), length < MAX_PATH ? 1u : 2u);
+    }
+}
+
+TEST_F(Launcher, LongDirectoryWhoseSecondReadFailsStartsNothing) {
+    M().kernel.currentDirectory = "D:\\" + std::string(400, 'a');
+    M().calls.FailCallAt(1); // the second GetCurrentDirectoryA, with the size asked for
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(M().calls.Count("GetCurrentDirectoryA"), 2u);
+    EXPECT_TRUE(M().processes.starts.empty());
+}
+
+// A command line Windows refuses makes the start fail, and the launcher ends as for any
+// failed start.
+TEST_F(Launcher, DirectoryTooLongForACommandLineEndsLikeAFailedStart) {
+    M().kernel.currentDirectory = "D:\\" + std::string(33000, 'a');
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(M().processes.starts.size(), 1u);
+    EXPECT_TRUE(M().processes.started.empty());
+    EXPECT_TRUE(Events().empty());
+}
+
+} // namespace

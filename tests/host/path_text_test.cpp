@@ -1,0 +1,94 @@
+// Path text: cutting at the last backslash, joining and normalising.
+#include "paths_fixture.h"
+
+#include "paths/path.h"
+
+namespace {
+
+class PathText : public PathsTest {};
+
+TEST_F(PathText, ParentAndLeaf) {
+    struct Case {
+        const char* path;
+        const char* parent;
+        const char* leaf;
+    } cases[] = {
+        {"C:\\A\\B", "C:\\A", "B"},
+        {"C:\\A\\", "C:\\A", ""},
+        {"C:\\", "C:", ""},
+        {"C:", "", "C:"},
+        {"\\\\srv\\share", "\\\\srv", "share"},
+        {"Name", "", "Name"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PathParent(c.path), c.parent) << c.path;
+        EXPECT_EQ(PathLeaf(c.path), c.leaf) << c.path;
+    }
+}
+
+TEST_F(PathText, Join) {
+    struct Case {
+        const char* directory;
+        const char* name;
+        const char* joined;
+    } cases[] = {
+        {"C:\\Program Files\\", "Common Files", "C:\\Program Files\\Common Files"},
+        {"C:\\Dir", "\\Sub\\", "C:\\Dir\\Sub"},
+        {"C:", "Data", "C:\\Data"},
+        {"C:\\", "", "C:\\"},
+        {"C:", "", "C:\\"},
+        {"\\\\srv\\share", "x", "\\\\srv\\share\\x"},
+        {"", " x ", "x"},
+        {"", "", ""},
+        {"  ", "x", "\\x"},
+        {"", "x", "x"},
+        // Three backslashes in the joined text leave two: one pass folds each pair once.
+        {"C:\\", "\\Program Files", "C:\\\\Program Files"},
+        {" C:\\Windows ", " System ", "C:\\Windows\\System"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PathJoin(c.directory, c.name), c.joined)
+            << "'" << c.directory << "' + '" << c.name << "'";
+}
+
+TEST_F(PathText, NormalizeInPlace) {
+    struct Case {
+        const char* path;
+        const char* normalized;
+    } cases[] = {
+        {"\\\\srv\\share\\\\dir\\", "\\\\srv\\share\\dir"},
+        {"C:\\\\\\x", "C:\\\\x"},
+        {"C:\\\\\\\\x", "C:\\\\x"},
+        {"C:>x", "C:>x"},
+        {"A:B:\\C", "A:B:\\C"},
+        {"C:Dir", "C:\\Dir"},
+        {"C:", "C:\\"},
+        {"", ""},
+    };
+    for (const Case& c : cases) {
+        std::string path = c.path;
+        PathNormalize(path);
+        EXPECT_EQ(path, c.normalized) << "'" << c.path << "'";
+    }
+}
+
+// In code page 932 the trail byte of 0x95 0x5C is the backslash byte: it is never cut.
+TEST_F(PathText, DoubleByteTrailBackslashIsNoSeparator) {
+    M().codePage.acp = 932;
+    const std::string table = "\x95\x5C";
+    const std::string dir = "C:\\" + table;
+    EXPECT_EQ(PathParent(dir + "\\x"), dir);
+    EXPECT_EQ(PathLeaf(dir + "\\x"), "x");
+    EXPECT_EQ(PathParent(dir), "C:");
+    EXPECT_EQ(PathLeaf(dir), table);
+    EXPECT_EQ(PathParent("C:\\x" + table), "C:");
+    EXPECT_EQ(PathLeaf(table + table), table + table);
+    EXPECT_EQ(PathJoin(dir, table), dir + "\\" + table);
+    EXPECT_EQ(PathJoin("C:", table), dir);
+    std::string trailing = dir + "\\";
+    PathNormalize(trailing);
+    EXPECT_EQ(trailing, dir);
+}
+
+} // namespace

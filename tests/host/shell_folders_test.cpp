@@ -1,0 +1,519 @@
+// The shell-folder resolvers: which identifier each source is asked for on each platform, the
+// order of the sources and where each chain stops, the registry root, the value size limit,
+// the defaults, the all-users Startup slot and My Pictures. After every scenario nothing may be
+// left open: no registry key, no item-id list, no allocator reference.
+#include "machine_fixture.h"
+
+#include "folders/SystemFolders.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+const char kUserKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kDefaultUserKey[] =
+    ".Default\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kShfolder[] = "C:\\Install\\setup\\shfolder.dll";
+
+// One resolver as the tests drive it.
+struct Resolver {
+    const char* name;
+    void (CSystemFolders::*withFlag)(std::string&, int);
+    void (CSystemFolders::*plain)(std::string&);
+    std::string CSystemFolders::*slot;
+    int personal; // identifier asked on the Windows 95 family or without the all-users flag
+    int common;   // identifier asked for all users (the same for the folders without a flag)
+    const char* valueName;
+    bool rootByPlatform;               // else always the default user under HKEY_USERS
+    std::string CSystemFolders::*base; // default: base slot and leaf; null: no default
+    const char* leaf;
+    bool takesFailedConversion; // the slot takes the buffer even when conversion fails
+    bool isStartup;
+};
+
+const Resolver kResolvers[] = {
+    {"Desktop", &CSystemFolders::ResolveDesktopFolder, nullptr, &CSystemFolders::DesktopFolder,
+     CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, "Desktop", true,
+     &CSystemFolders::StartMenuFolder, "Desktop", false, false},
+    {"Programs", &CSystemFolders::ResolveProgramsFolder, nullptr, &CSystemFolders::ProgramsFolder,
+     CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, "Programs", true, &CSystemFolders::StartMenuFolder,
+     "Programs", false, false},
+    {"StartMenu", &CSystemFolders::ResolveStartMenuFolder, nullptr,
+     &CSystemFolders::StartMenuFolder, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, "Start Menu", true,
+     &CSystemFolders::WindowsFolder, "Start Menu", false, false},
+    {"SendTo", nullptr, &CSystemFolders::ResolveSendToFolder, &CSystemFolders::SendToFolder,
+     CSIDL_SENDTO, CSIDL_SENDTO, "SendTo", false, nullptr, nullptr, true, false},
+    {"Templates", nullptr, &CSystemFolders::ResolveTemplatesFolder,
+     &CSystemFolders::TemplatesFolder, CSIDL_TEMPLATES, CSIDL_TEMPLATES, "Templates", false,
+     nullptr, nullptr, true, false},
+    {"Fonts", nullptr, &CSystemFolders::ResolveFontsFolder, &CSystemFolders::FontsFolder,
+     CSIDL_FONTS, CSIDL_FONTS, "Fonts", false, nullptr, nullptr, false, false},
+    {"Startup", nullptr, &CSystemFolders::ResolveStartupFolder, &CSystemFolders::StartupFolder,
+     CSIDL_STARTUP, CSIDL_STARTUP, "StartUp", true, &CSystemFolders::ProgramsFolder, "Startup",
+     false, true},
+};
+
+struct Platform {
+    const char* name;
+    DWORD id, major, minor;
+    bool versionFails;
+};
+
+const Platform kWin95{"Windows 95", 1, 4, 0, false};
+const Platform kWin98{"Windows 98", 1, 4, 10, false};
+const Platform kWinMe{"Windows Me", 1, 4, 90, false};
+const Platform kNT4{"NT 4.0", 2, 4, 0, false};
+const Platform kXP{"XP", 2, 5, 1, false};
+const Platform kWin32s{"Win32s", 0, 3, 10, false};
+const Platform kNoVersion{"GetVersionExA failing", 2, 5, 1, true};
+const Platform kPlatforms[] = {kWin95, kWin98, kWinMe, kNT4, kXP, kWin32s, kNoVersion};
+
+// The platform identifier the resolvers see.
+DWORD SeenPlatform(const Platform& p) {
+    return p.versionFails ? 0 : p.id;
+}
+
+std::string Answer(int csidl) {
+    return "C:\\Answer\\" + std::to_string(csidl);
+}
+std::string ShellPath(int csidl) {
+    return "C:\\Shell\\" + std::to_string(csidl);
+}
+
+class ShellFolderResolvers : public MachineTest {
+  protected:
+    void SetUp() override {
+        MachineTest::SetUp();
+        table_.reset(new CSystemFolders);
+        Fresh(kXP, true);
+    }
+    void TearDown() override {
+        Unbind();
+        table_.reset();
+    }
+
+    // A fresh machine on that platform, the table's slots empty, shfolder.dll bound or not.
+    void Fresh(const Platform& p, bool bound) {
+        Unbind();
+        winsim::machine().Reset();
+        M().version.Set(p.id, p.major, p.minor, 1000);
+        if (p.versionFails)
+            M().calls.FailApi("GetVersionExA");
+        for (std::string* s : {&T().BdeFolder,           &T().DaoFolder,
+                               &T().OdbcFolder,          &T().PersonalFolder,
+                               &T().DesktopFolder,       &T().ProgramsFolder,
+                               &T().SendToFolder,        &T().TemplatesFolder,
+                               &T().StartMenuFolder,     &T().StartupFolder,
+                               &T().TempFolder,          &T().FontsFolder,
+                               &T().WindowsFolder,       &T().ProgramFilesFolder,
+                               &T().SystemFolder,        &T().ModuleFolder,
+                               &T().RundleFolder,        &T().MyPicturesFolder,
+                               &T().CommonStartupFolder, &T().SuiteDestinationFolder})
+            s->clear();
+        if (bound) {
+            M().modules.shfolderPath = kShfolder;
+            module_ = LoadLibraryA(kShfolder);
+            T().FolderPathFunction = reinterpret_cast<PFNSHGETFOLDERPATHA>(
+                reinterpret_cast<void (*)()>(GetProcAddress(module_, "SHGetFolderPathA")));
+            ASSERT_NE(T().FolderPathFunction, nullptr);
+        }
+    }
+    void Unbind() {
+        if (module_ != nullptr)
+            FreeLibrary(module_);
+        module_ = nullptr;
+        T().FolderPathFunction = nullptr;
+    }
+
+    CSystemFolders& T() { return *table_; }
+    std::string& Slot(const Resolver& r) { return T().*r.slot; }
+    void Run(const Resolver& r, int allUsers = 1) {
+        if (r.withFlag != nullptr)
+            (T().*r.withFlag)(Slot(r), allUsers);
+        else
+            (T().*r.plain)(Slot(r));
+    }
+
+    void AnswerEverything() {
+        for (int csidl : {2, 7, 9, 11, 16, 20, 21, 22, 23, 24, 25, 39})
+            M().modules.shfolderAnswers[csidl] = {S_OK, Answer(csidl)};
+    }
+    void ShellKnows(int csidl, bool convertFails = false) {
+        M().shell.folders[csidl] = {ShellPath(csidl), convertFails};
+    }
+    void SetValue(HKEY root, const std::string& name, const std::string& value,
+                  DWORD type = REG_SZ) {
+        M().registry.SetString(root, root == HKEY_USERS ? kDefaultUserKey : kUserKey, name, value,
+                               type);
+    }
+
+    // Nothing left behind: every key closed, every list freed, every reference released once.
+    void ExpectReleased() {
+        EXPECT_EQ(M().registry.OpenKeyCount(), 0);
+        const winsim::Shell& s = M().shell;
+        EXPECT_EQ(s.listsFreed, s.listsAllocated);
+        EXPECT_EQ(s.mallocReleased, s.mallocAcquired);
+        size_t obtained = 0;
+        for (const winsim::Call& c : M().calls.calls)
+            obtained += c.api == "SHGetMalloc" && !c.failed;
+        EXPECT_EQ(static_cast<size_t>(s.mallocAcquired), obtained);
+        EXPECT_EQ(T().ShellAllocator, nullptr);
+        std::vector<std::string> open = M().OpenResources();
+        // The bound shfolder.dll is the test's own.
+        open.erase(std::remove(open.begin(), open.end(), "modules loaded: 1"), open.end());
+        EXPECT_TRUE(open.empty()) << ::testing::PrintToString(open);
+    }
+
+    std::vector<std::string> ShellAsked() {
+        return M().calls.Details("SHGetSpecialFolderLocation");
+    }
+
+    std::unique_ptr<CSystemFolders> table_;
+    HMODULE module_ = nullptr;
+};
+
+std::vector<int> Ids(std::initializer_list<int> ids) {
+    return std::vector<int>(ids);
+}
+
+// shfolder.dll is asked for the personal folder on the Windows 95 family or without the flag,
+// the all-users folder on NT with it, nothing on any other platform with it (the shell then
+// gets the all-users identifier).
+TEST_F(ShellFolderResolvers, IdentifierAskedOfShfolderByPlatformAndFlag) {
+    for (const Resolver& r : kResolvers) {
+        for (const Platform& p : kPlatforms) {
+            for (int allUsers : {0, 1}) {
+                SCOPED_TRACE(std::string(r.name) + " on " + p.name +
+                             (allUsers ? " for all users" : " for the user"));
+                Fresh(p, true);
+                AnswerEverything();
+                ShellKnows(r.personal);
+                ShellKnows(r.common);
+                Run(r, allUsers);
+
+                DWORD platform = SeenPlatform(p);
+                bool personal = platform == 1 || allUsers == 0 || r.withFlag == nullptr;
+                if (r.isStartup) {
+                    EXPECT_EQ(M().modules.folderPathCalls, Ids({7, 24}));
+                    EXPECT_EQ(T().StartupFolder, Answer(7));
+                    EXPECT_EQ(T().CommonStartupFolder, Answer(24));
+                } else if (personal || platform == 2) {
+                    int id = personal ? r.personal : r.common;
+                    EXPECT_EQ(M().modules.folderPathCalls, Ids({id}));
+                    EXPECT_EQ(Slot(r), Answer(id));
+                    EXPECT_TRUE(ShellAsked().empty());
+                } else {
+                    EXPECT_TRUE(M().modules.folderPathCalls.empty());
+                    EXPECT_EQ(ShellAsked(), std::vector<std::string>{std::to_string(r.common)});
+                    EXPECT_EQ(Slot(r), ShellPath(r.common));
+                }
+                ExpectReleased();
+            }
+        }
+    }
+}
+
+// Each source in turn fails and the next one answers; where the chain ends short of a value
+// the slot is left as it was.
+TEST_F(ShellFolderResolvers, SourcesInTurn) {
+    enum Case {
+        kFolderService,      // shfolder.dll answers
+        kShell,              // it fails, the shell answers
+        kShellUnconvertible, // the shell knows the folder but gives no path
+        kRegistry,           // the shell does not know it, the key has the value
+        kKeyWithoutValue,    // the key opens, the value is missing
+        kDefault,            // the key does not open
+        kNoAllocator,        // shfolder.dll fails, SHGetMalloc fails
+        kUnbound,            // no shfolder.dll, the shell answers
+    };
+    for (const Resolver& r : kResolvers) {
+        for (Case c : {kFolderService, kShell, kShellUnconvertible, kRegistry, kKeyWithoutValue,
+                       kDefault, kNoAllocator, kUnbound}) {
+            SCOPED_TRACE(std::string(r.name) + " case " + std::to_string(c));
+            Fresh(kNT4, c != kUnbound);
+            T().StartMenuFolder = "C:\\Menu";
+            T().WindowsFolder = "C:\\WINNT";
+            T().ProgramsFolder = "C:\\Menu\\Programs";
+            const std::string before = r.isStartup ? "" : "before";
+            Slot(r) = before;
+            int id = r.common; // NT with the all-users flag
+            if (c == kFolderService) {
+                AnswerEverything();
+            } else {
+                M().modules.shfolderAnswers[id] = {E_FAIL, ""};
+            }
+            if (c == kShell || c == kUnbound || c == kNoAllocator)
+                ShellKnows(id);
+            if (c == kShellUnconvertible)
+                ShellKnows(id, true);
+            if (c != kDefault)
+                M().registry.CreateKey(HKEY_USERS, kDefaultUserKey);
+            if (c != kKeyWithoutValue && c != kDefault)
+                SetValue(HKEY_USERS, r.valueName, "D:\\Registry");
+            if (c == kNoAllocator)
+                M().calls.FailApi("SHGetMalloc");
+
+            Run(r);
+
+            std::string expected;
+            switch (c) {
+            case kFolderService:
+                expected = Answer(id);
+                break;
+            case kShell:
+            case kUnbound:
+                expected = ShellPath(id);
+                break;
+            case kShellUnconvertible:
+                expected = r.takesFailedConversion ? "" : before;
+                break;
+            case kRegistry:
+                expected = "D:\\Registry";
+                break;
+            case kKeyWithoutValue:
+            case kNoAllocator:
+                expected = before;
+                break;
+            case kDefault:
+                expected = r.base ? T().*r.base + "\\" + r.leaf : before;
+                break;
+            }
+            EXPECT_EQ(Slot(r), expected);
+            bool registryAsked = c == kRegistry || c == kKeyWithoutValue || c == kDefault;
+            EXPECT_EQ(M().registry.opens.size(), registryAsked ? 1u : 0u);
+            EXPECT_EQ(M().calls.Count("SHGetMalloc"), c == kFolderService ? 0u : 1u);
+            if (c == kNoAllocator) {
+                EXPECT_TRUE(ShellAsked().empty());
+            }
+            ExpectReleased();
+        }
+    }
+}
+
+// The registry is read under the current user on the Windows 95 family and under the default
+// user everywhere else; SendTo, Templates and Fonts read the default user on every platform.
+TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
+    for (const Resolver& r : kResolvers) {
+        for (const Platform& p : kPlatforms) {
+            SCOPED_TRACE(std::string(r.name) + " on " + p.name);
+            Fresh(p, false);
+            SetValue(HKEY_CURRENT_USER, r.valueName, "C:\\CurrentUser");
+            SetValue(HKEY_USERS, r.valueName, "C:\\DefaultUser");
+            Run(r);
+            bool currentUser = r.rootByPlatform && SeenPlatform(p) == 1;
+            EXPECT_EQ(Slot(r), currentUser ? "C:\\CurrentUser" : "C:\\DefaultUser");
+            EXPECT_EQ(M().registry.opens,
+                      std::vector<std::string>{currentUser
+                                                   ? std::string("HKCU\\") + kUserKey
+                                                   : std::string("HKU\\") + kDefaultUserKey});
+            if (r.isStartup) {
+                EXPECT_EQ(T().CommonStartupFolder, T().StartupFolder);
+            }
+            ExpectReleased();
+        }
+    }
+}
+
+// The value is kept as stored: up to its first zero byte, untrimmed, unexpanded. Data of more
+// than 255 bytes is not read, and the default is not used for it.
+TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
+    const std::string longest = "  C:\\" + std::string(248, 'x') + " "; // 254 characters
+    ASSERT_EQ(longest.size(), 254u);
+    struct {
+        const char* what;
+        std::string data; // the exact bytes stored
+        DWORD type;
+        std::string expected;
+    } values[] = {
+        {"254 characters", longest + '\0', REG_SZ, longest},
+        {"255 characters", longest + "y" + '\0', REG_SZ, ""},
+        {"expandable", std::string("%USERPROFILE%\\Menu") + '\0', REG_EXPAND_SZ,
+         "%USERPROFILE%\\Menu"},
+        {"zero inside", std::string("C:\\A\0C:\\B", 9), REG_SZ, "C:\\A"},
+        {"no terminating zero", "C:\\Raw", REG_BINARY, "C:\\Raw"},
+    };
+    for (const Resolver& r : kResolvers) {
+        for (const auto& v : values) {
+            SCOPED_TRACE(std::string(r.name) + ": " + v.what);
+            Fresh(kNT4, false);
+            T().StartMenuFolder = T().WindowsFolder = T().ProgramsFolder = "C:\\Base";
+            Slot(r).clear();
+            M().registry.SetRaw(HKEY_USERS, kDefaultUserKey, r.valueName, v.type, v.data);
+            Run(r);
+            EXPECT_EQ(Slot(r), v.expected);
+            ExpectReleased();
+        }
+    }
+}
+
+// A key that does not open leads to the default joined to the earlier slot, even an empty one;
+// the three folders without a default stay empty.
+TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
+    for (const Resolver& r : kResolvers) {
+        for (const char* base : {"C:\\WINDOWS\\Start Menu\\", ""}) {
+            SCOPED_TRACE(std::string(r.name) + " on '" + base + "'");
+            Fresh(kWin95, false);
+            T().StartMenuFolder = T().WindowsFolder = T().ProgramsFolder = base;
+            Run(r);
+            std::string expected;
+            if (r.base != nullptr)
+                expected = *base ? std::string("C:\\WINDOWS\\Start Menu\\") + r.leaf : r.leaf;
+            EXPECT_EQ(Slot(r), expected);
+            ExpectReleased();
+        }
+    }
+}
+
+// Slot 18 beside slot 9: the all-users Startup folder from shfolder.dll or the shell, a copy
+// of slot 9 from the registry or the default.
+TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
+    const Resolver& startup = kResolvers[6];
+    struct {
+        const char* what;
+        HRESULT service7, service24;
+        bool shell7, convert7, shell24, key, value;
+        std::string slot9, slot18;
+    } paths[] = {
+        {"both from shfolder.dll", S_OK, S_OK, true, true, true, true, true, Answer(7), Answer(24)},
+        {"second from the shell", S_OK, E_FAIL, true, true, true, true, true, ShellPath(7),
+         ShellPath(24)},
+        {"first kept, second from the shell", S_OK, E_FAIL, true, false, true, true, true,
+         Answer(7), ShellPath(24)},
+        {"both from the shell", E_FAIL, E_FAIL, true, true, true, true, true, ShellPath(7),
+         ShellPath(24)},
+        {"shell knows only the user's", E_FAIL, E_FAIL, true, true, false, true, true, ShellPath(7),
+         ""},
+        {"shell cannot convert the user's", E_FAIL, E_FAIL, true, false, true, true, true, "",
+         ShellPath(24)},
+        {"registry", E_FAIL, E_FAIL, false, true, true, true, true, "C:\\Reg Startup",
+         "C:\\Reg Startup"},
+        {"first kept, value missing", S_OK, E_FAIL, false, true, false, true, false, Answer(7), ""},
+        {"default", E_FAIL, E_FAIL, false, true, false, false, false, "C:\\Menu\\Programs\\Startup",
+         "C:\\Menu\\Programs\\Startup"},
+    };
+    for (const auto& c : paths) {
+        SCOPED_TRACE(c.what);
+        Fresh(kWin98, true);
+        T().ProgramsFolder = "C:\\Menu\\Programs";
+        M().modules.shfolderAnswers[7] = {c.service7, Answer(7)};
+        M().modules.shfolderAnswers[24] = {c.service24, Answer(24)};
+        if (c.shell7)
+            ShellKnows(7, !c.convert7);
+        if (c.shell24)
+            ShellKnows(24);
+        if (c.key)
+            M().registry.CreateKey(HKEY_CURRENT_USER, kUserKey);
+        if (c.value)
+            SetValue(HKEY_CURRENT_USER, "StartUp", "C:\\Reg Startup");
+        Run(startup);
+        EXPECT_EQ(T().StartupFolder, c.slot9);
+        EXPECT_EQ(T().CommonStartupFolder, c.slot18);
+        ExpectReleased();
+    }
+
+    // Without an allocator the first answer of shfolder.dll stays alone.
+    Fresh(kXP, true);
+    M().modules.shfolderAnswers[7] = {S_OK, Answer(7)};
+    ShellKnows(24);
+    M().calls.FailApi("SHGetMalloc");
+    Run(startup);
+    EXPECT_EQ(T().StartupFolder, Answer(7));
+    EXPECT_EQ(T().CommonStartupFolder, "");
+    ExpectReleased();
+}
+
+// My Pictures: made by shfolder.dll with the create flag on Windows 98 and Me; the documents
+// folder joined with "My Pictures" and created on Windows 95, NT and any other platform with
+// shfolder.dll at hand; only the shell without it.
+TEST_F(ShellFolderResolvers, MyPictures) {
+    const std::string joined = "C:\\Docs\\My Pictures";
+    struct {
+        const Platform& platform;
+        bool bound;
+        HRESULT service;
+        std::vector<int> serviceAsked;
+        std::string expected;
+        bool created;
+    } cases[] = {
+        {kWin95, true, S_OK, {}, joined, true},
+        {kWin98, true, S_OK, {0x8027}, Answer(0x8027), false},
+        {kWinMe, true, S_OK, {0x8027}, Answer(0x8027), false},
+        {kWin98, true, E_FAIL, {0x8027}, "", false},
+        {kNT4, true, S_OK, {}, joined, true},
+        {kXP, true, S_OK, {}, joined, true},
+        {kWin32s, true, S_OK, {}, joined, true},
+        {kNoVersion, true, S_OK, {}, joined, true},
+        {kWin98, false, S_OK, {}, ShellPath(39), false},
+        {kXP, false, S_OK, {}, ShellPath(39), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.platform.name) + (c.bound ? " with" : " without") +
+                     " shfolder.dll");
+        Fresh(c.platform, c.bound);
+        T().PersonalFolder = "C:\\Docs";
+        M().files.AddDirectory("C:\\Docs");
+        M().modules.shfolderAnswers[0x8027] = {c.service, Answer(0x8027)};
+        ShellKnows(39);
+        M().registry.CreateKey(HKEY_USERS, kDefaultUserKey);
+        SetValue(HKEY_USERS, "My Pictures", "C:\\Registry");
+        T().MyPicturesFolder.clear();
+        T().ResolveMyPicturesFolder(T().MyPicturesFolder);
+        EXPECT_EQ(T().MyPicturesFolder, c.expected);
+        EXPECT_EQ(M().modules.folderPathCalls, c.serviceAsked);
+        EXPECT_EQ(M().files.IsDirectory(joined), c.created);
+        EXPECT_TRUE(M().registry.opens.empty());
+        EXPECT_EQ(M().calls.Count("SHGetMalloc"), c.bound ? 0u : 1u);
+        ExpectReleased();
+    }
+
+    // Without the shell's folder or its allocator, and without shfolder.dll, nothing else is
+    // tried.
+    for (bool allocatorFails : {false, true}) {
+        Fresh(kXP, false);
+        if (allocatorFails) {
+            ShellKnows(39);
+            M().calls.FailApi("SHGetMalloc");
+        }
+        T().ResolveMyPicturesFolder(T().MyPicturesFolder);
+        EXPECT_EQ(T().MyPicturesFolder, "");
+        EXPECT_TRUE(M().registry.opens.empty());
+        ExpectReleased();
+    }
+}
+
+// An unknown documents folder gives a path without a root; nothing is created for it, in the
+// current directory or anywhere else.
+TEST_F(ShellFolderResolvers, MyPicturesWithoutDocumentsFolderCreatesNothing) {
+    Fresh(kXP, true);
+    M().kernel.currentDirectory = "C:\\Install";
+    std::vector<std::string> before = M().files.Snapshot();
+    T().ResolveMyPicturesFolder(T().MyPicturesFolder);
+    EXPECT_EQ(T().MyPicturesFolder, "My Pictures");
+    EXPECT_TRUE(M().files.createdDirectories.empty());
+    EXPECT_EQ(M().files.Snapshot(), before);
+    EXPECT_FALSE(M().files.Exists("C:\\Install\\My Pictures"));
+    ExpectReleased();
+}
+
+// The whole table: without shfolder.dll, shell folders or Explorer keys the defaults build on
+// each other in the resolving order, and slot 18 follows slot 9.
+TEST_F(ShellFolderResolvers, DefaultsChainThroughTheAttachedTable) {
+    Fresh(kNT4, false);
+    M().kernel.windowsDirectory = "C:\\WINNT";
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kStartMenu), "C:\\WINNT\\Start Menu");
+    EXPECT_EQ(lib.Folder(kPrograms), "C:\\WINNT\\Start Menu\\Programs");
+    EXPECT_EQ(lib.Folder(kDesktop), "C:\\WINNT\\Start Menu\\Desktop");
+    EXPECT_EQ(lib.Folder(kStartup), "C:\\WINNT\\Start Menu\\Programs\\Startup");
+    EXPECT_EQ(lib.Folder(kCommonStartup), "C:\\WINNT\\Start Menu\\Programs\\Startup");
+    EXPECT_EQ(lib.Folder(kSendTo), "");
+    EXPECT_EQ(lib.Folder(kTemplates), "");
+    EXPECT_EQ(lib.Folder(kFonts), "");
+    lib.Detach();
+    ExpectReleased();
+}
+
+} // namespace

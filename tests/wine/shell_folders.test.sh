@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# The shell folders end to end (win64 build). Quellin.dll is attached by folderdump from an
+# installation source whose "setup" folder holds the stand-in shfolder.dll, under Wine's
+# win98, nt40, winxp and win7. The Desktop, Programs, SendTo, Templates, Start Menu, Startup,
+# Fonts and all-users Startup slots must equal what Wine's own shell answers for the folder
+# identifiers chosen on that platform: the all-users folders on NT, the user's on Windows 98.
+# So must they with the stand-in told to fail (the shell answers then) and with no
+# shfolder.dll at all. My Pictures is made by the stand-in on Windows 98; on NT it is
+# "My Pictures" in the documents folder, which exists afterwards.
+set -euo pipefail
+source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+dump="$QUELLIN_WIN64_DIR/tools/folderdump.exe"
+library="$QUELLIN_WIN64_DIR/quellin/Quellin.dll"
+probe="$QUELLIN_WIN64_DIR/tests/wine/shellpaths.exe"
+standin="$QUELLIN_WIN64_DIR/tools/shfolder.dll"
+# Wine has a shfolder.dll of its own, which it would load in place of the one named by path.
+export WINEDLLOVERRIDES="shfolder=n"
+for file in "$dump" "$library" "$probe" "$standin"; do
+    [[ -f "$file" ]] || fail "missing $file"
+done
+
+work=$(mktemp -d "$QUELLIN_WIN64_DIR/shell-folders.XXXXXX")
+created_pictures=()
+cleanup() {
+    local dir
+    for dir in "${created_pictures[@]}"; do
+        rmdir "$dir" 2>/dev/null || true
+    done
+    wine_run reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+source_dir="$work/Install Source"
+mkdir -p "$source_dir/setup"
+
+# folderdump's slots as "slot<TAB>value" lines (its lines: slot in two columns, a blank, the
+# name in 22 columns, a blank, the value).
+dump_slots() {
+    (cd "$source_dir" && wine_run "$dump" "$(winepath_of "$library")") | tr -d '\r' |
+        awk '{ printf "%d\t%s\n", substr($0, 1, 2), substr($0, 27) }'
+}
+slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2 }' <<<"$2"; }
+
+# Wine's answers: "csidl<TAB>folderpath|location<TAB>path" lines.
+shell_answers() { wine_run "$probe" "$@" | tr -d '\r'; }
+answer_of() { awk -F'\t' -v c="$1" -v k="$2" '$1 == c && $2 == k { print $3 }' <<<"$3"; }
+
+# The Unix path of a Windows path of the prefix.
+unix_path() { wine_run winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+
+# expect_slots what slots answers kind slot:csidl...
+expect_slots() {
+    local what=$1 slots=$2 answers=$3 kind=$4
+    shift 4
+    local pair slot csidl got want
+    for pair in "$@"; do
+        slot=${pair%%:*}
+        csidl=${pair##*:}
+        got=$(slot_of "$slot" "$slots")
+        want=$(answer_of "$csidl" "$kind" "$answers")
+        [[ -n "$want" && "$want" != "-" ]] || fail "$what: Wine gives no $kind for $csidl"
+        [[ "$got" == "$want" ]] || fail "$what: slot $slot is '$got', Wine's $kind of $csidl is '$want'"
+    done
+}
+
+for version in win98 nt40 winxp win7; do
+    wine_version "$version"
+    if [[ $version == win98 ]]; then
+        # The Windows 95 family: the user's folders, My Pictures through the create flag.
+        chain=(4:16 5:2 8:11 6:9 7:21 11:20 9:7 18:24)
+    else
+        chain=(4:25 5:23 8:22 6:9 7:21 11:20 9:7 18:24)
+    fi
+    answers=$(shell_answers 16 25 2 23 11 22 9 21 20 7 24 39)
+
+    # shfolder.dll answers.
+    cp "$standin" "$source_dir/setup/shfolder.dll"
+    rm -f "$source_dir/setup/shfolder.fail"
+    slots=$(dump_slots)
+    expect_slots "$version, shfolder.dll" "$slots" "$answers" folderpath "${chain[@]}"
+    pictures=$(slot_of 17 "$slots")
+    personal=$(slot_of 3 "$slots")
+    if [[ $version == win98 ]]; then
+        want=$(answer_of 39 folderpath "$answers")
+        [[ "$pictures" == "$want" ]] || fail "$version: My Pictures is '$pictures', not '$want'"
+    elif [[ -n "$personal" ]]; then
+        want="${personal%\\}\\My Pictures"
+        [[ "$pictures" == "$want" ]] || fail "$version: My Pictures is '$pictures', not '$want'"
+    else
+        # No documents folder: a path without a root, for which nothing is created.
+        [[ "$pictures" == "My Pictures" ]] || fail "$version: My Pictures is '$pictures'"
+        [[ ! -e "$source_dir/My Pictures" ]] || fail "$version: My Pictures made in the source"
+    fi
+    if [[ "$pictures" == ?:\\* ]]; then
+        unix=$(unix_path "$pictures")
+        [[ -d "$unix" ]] || fail "$version: My Pictures '$pictures' does not exist"
+        [[ $version == win98 ]] || created_pictures+=("$unix")
+    fi
+    echo "$version with shfolder.dll: slots as Wine answers; My Pictures '$pictures'"
+
+    # The stand-in fails for every identifier: the shell answers.
+    echo all >"$source_dir/setup/shfolder.fail"
+    slots=$(dump_slots)
+    expect_slots "$version, failing shfolder.dll" "$slots" "$answers" location "${chain[@]}"
+    if [[ $version == win98 ]]; then
+        # Nothing else is asked for My Pictures on Windows 98.
+        [[ -z "$(slot_of 17 "$slots")" ]] || fail "$version: My Pictures without an answer"
+    else
+        [[ "$(slot_of 17 "$slots")" == "$pictures" ]] || fail "$version: My Pictures differs"
+    fi
+    echo "$version with failing shfolder.dll: slots from the shell"
+
+    # No shfolder.dll: the shell answers, My Pictures included.
+    rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
+    slots=$(dump_slots)
+    expect_slots "$version, no shfolder.dll" "$slots" "$answers" location "${chain[@]}" 17:39
+    echo "$version without shfolder.dll: slots from the shell"
+done
