@@ -1,13 +1,127 @@
-// Program-files, system, maker and suite folders. Not resolved yet.
+// The program-files, system, maker's and suite folders.
+#include "folders/FixedBuffer.h"
 #include "folders/SystemFolders.h"
+#include "paths/directory.h"
+#include "paths/path.h"
+#include "paths/regvalue.h"
+#include "paths/root.h"
+#include "platform/platform.h"
+#include "strings/strings.h"
 
-void CSystemFolders::ResolveProgramFilesFolder(std::string&, int) {}
+#include <cstring>
+
+namespace {
+
+const char kProgramFilesDir[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir";
+const char kProgramFilesPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesPath";
+const char kSystemDrive[] = "%SystemDrive%";
+const char kProgramFiles[] = "\\Program Files";
+const char kSuiteDestination[] = "Software\\Tolva\\Inkvale Suite\\9\\Destination";
+
+// The text SHGetFolderPathA left in a 260-byte buffer; empty when no zero ends it there.
+std::string FolderPathText(const char (&buffer)[MAX_PATH]) {
+    const void* zero = std::memchr(buffer, 0, MAX_PATH);
+    return zero != nullptr ? std::string(buffer, static_cast<const char*>(zero)) : std::string();
+}
+
+// Write tests of folders, each made once: an outcome already in the list is taken from it.
+class WriteTests {
+  public:
+    explicit WriteTests(std::vector<std::pair<std::string, int>>& outcomes) : outcomes_(outcomes) {}
+
+    int CanWrite(const std::string& folder) {
+        for (const auto& outcome : outcomes_)
+            if (outcome.first == folder)
+                return outcome.second;
+        int writable = CanWriteToDirectory(folder);
+        outcomes_.emplace_back(folder, writable);
+        return writable;
+    }
+
+  private:
+    std::vector<std::pair<std::string, int>>& outcomes_;
+};
+
+} // namespace
+
+// The folder service of shfolder.dll is believed without a test. Otherwise the registry's
+// "ProgramFilesDir" if writable, else "ProgramFilesPath" with the Windows drive put in, else
+// "\Program Files" on the Windows drive; the candidate must be writable and have a root, or
+// "\Program Files" on the Windows drive is taken untested.
+//
+// The chain runs several times while the table is built (the shared-component folders ask
+// for it before slot 13's own turn). Up to that turn only those resolvers run, and they change
+// nothing on disk that outlives their own write tests, so a folder tested once in that stretch
+// gives the same outcome again: such tests are kept and not repeated. From the turn on other
+// resolvers run in between, and each run tests afresh (a folder is still tested only once
+// within one run).
+std::string CSystemFolders::ProgramFilesFolderNow(int common) {
+    if (FolderPathFunction != nullptr) {
+        char buffer[MAX_PATH] = {0};
+        int folder = common ? CSIDL_PROGRAM_FILES_COMMON : CSIDL_PROGRAM_FILES;
+        if (FolderPathFunction(nullptr, folder, nullptr, 0, buffer) == S_OK)
+            return FolderPathText(buffer);
+    }
+
+    std::vector<std::pair<std::string, int>> testsOfThisRun;
+    WriteTests tests(ProgramFilesTurnTaken ? testsOfThisRun : ProgramFilesWriteTests);
+    bool rootKnown = false;
+    std::string windowsRoot;
+    auto WindowsRoot = [&]() {
+        if (!rootKnown) {
+            windowsRoot = PathRoot(QueryWindowsDirectory());
+            rootKnown = true;
+        }
+        return windowsRoot;
+    };
+
+    std::string candidate = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesDir);
+    if (candidate.empty() || !tests.CanWrite(candidate)) {
+        candidate = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesPath);
+        candidate = StrReplace(candidate, kSystemDrive, WindowsRoot(), 0);
+        if (candidate.empty())
+            candidate = PathJoin(WindowsRoot(), kProgramFiles);
+    }
+    if (tests.CanWrite(candidate) && !PathRoot(candidate).empty())
+        return candidate;
+    return PathJoin(WindowsRoot(), kProgramFiles);
+}
+
+void CSystemFolders::ResolveProgramFilesFolder(std::string& slot, int common) {
+    slot = ProgramFilesFolderNow(common);
+    if (!RefreshingProgramFiles) {
+        ProgramFilesTurnTaken = true;
+        ProgramFilesWriteTests.clear();
+    }
+}
 
 std::string CSystemFolders::RefreshProgramFilesFolder() {
+    RefreshingProgramFiles = true;
     ResolveProgramFilesFolder(ProgramFilesFolder, 0);
+    RefreshingProgramFiles = false;
     return ProgramFilesFolder;
 }
 
-void CSystemFolders::ResolveSystemFolder(std::string&) {}
-void CSystemFolders::ResolveRundleFolder(std::string&) {}
-void CSystemFolders::ResolveSuiteDestinationFolder(std::string&) {}
+// The system directory, or the Windows directory when the user may not write to it.
+void CSystemFolders::ResolveSystemFolder(std::string& slot) {
+    char buffer[MAX_PATH] = {0};
+    UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
+    std::string folder = FixedBufferText(buffer, length);
+    if (!CanWriteToDirectory(folder))
+        folder = QueryWindowsDirectory();
+    slot = folder;
+}
+
+// On Terminal Server the maker's components go under the program-files folder, shared by all
+// sessions; elsewhere into the maker's folder under the Windows directory. Neither is tested.
+void CSystemFolders::ResolveRundleFolder(std::string& slot) {
+    if (IsTerminalServer())
+        slot = PathJoin(RefreshProgramFilesFolder(), "Tolva\\Rundle");
+    else
+        slot = PathJoin(QueryWindowsDirectory(), "Tolva");
+}
+
+// Where the suite was installed, as its setup registered it; empty when it was not.
+void CSystemFolders::ResolveSuiteDestinationFolder(std::string& slot) {
+    slot = RegReadValue(HKEY_LOCAL_MACHINE, kSuiteDestination);
+}

@@ -5,6 +5,8 @@
 #include <shlobj.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // SHGetFolderPathA of shfolder.dll: owner window, folder identifier, access token, flags,
 // 260-byte output buffer; returns an HRESULT.
@@ -79,4 +81,13 @@ class CSystemFolders {
     void ResolveWindowsFolder(std::string& slot);
     void ResolveModuleFolder(std::string& slot);
     std::string QueryWindowsDirectory();
+
+  private:
+    // Write tests of the program-files chain, by folder: kept by its runs before slot 13's own
+    // turn, so that a run in that stretch does not repeat a test an earlier run made, and
+    // dropped at that turn (ProgramFolders.cpp).
+    std::vector<std::pair<std::string, int>> ProgramFilesWriteTests;
+    bool ProgramFilesTurnTaken = false;
+    bool RefreshingProgramFiles = false;
+    std::string ProgramFilesFolderNow(int common);
 };

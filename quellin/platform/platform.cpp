@@ -1,10 +1,46 @@
-// The platform record. Not filled yet: it keeps its zeroed state.
+// The platform record and the Terminal Server test.
 #include "platform/platform.h"
 
 #include <cstring>
 
-CPlatformFlags::CPlatformFlags() : platformCode(0), version4OrLater(0) {
-    std::memset(&versionInfo, 0, sizeof versionInfo);
+namespace {
+
+// The code of one platform and version, tested in this order.
+DWORD PlatformCode(DWORD platformId, DWORD major, DWORD minor) {
+    switch (platformId) {
+    case VER_PLATFORM_WIN32s:
+        return 0x0200;
+    case VER_PLATFORM_WIN32_WINDOWS:
+        if (major == 4 && minor == 0)
+            return 0x0008;
+        if (major == 4)
+            return 0x0002;
+        return 0x2000;
+    case VER_PLATFORM_WIN32_NT:
+        if (major == 3 && minor == 51)
+            return 0x0100;
+        if (major == 4 && minor == 0)
+            return 0x0004;
+        if (major == 5 && minor == 0)
+            return 0x0001;
+        return 0x4000;
+    default:
+        return 0x1000;
+    }
 }
 
-int IsTerminalServer() { return 0; }
+} // namespace
+
+CPlatformFlags::CPlatformFlags() : platformCode(0x1000), version4OrLater(0) {
+    std::memset(&versionInfo, 0, sizeof versionInfo);
+    versionInfo.dwOSVersionInfoSize = sizeof versionInfo;
+    if (!GetVersionExA(&versionInfo)) {
+        platformCode = 0;
+        return;
+    }
+    platformCode = PlatformCode(versionInfo.dwPlatformId, versionInfo.dwMajorVersion,
+                                versionInfo.dwMinorVersion);
+    if (versionInfo.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS ||
+        (versionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT && versionInfo.dwMajorVersion >= 4))
+        version4OrLater = 1;
+}

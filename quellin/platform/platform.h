@@ -8,10 +8,14 @@
 struct CPlatformFlags {
     CPlatformFlags();
 
+    // As GetVersionExA fills it (size field 148).
     OSVERSIONINFOA versionInfo;
+    // One bit naming the platform and version; 0 when the version query failed.
     DWORD platformCode;
+    // 1 on the Windows 95 family and on Windows NT from version 4 on.
     BYTE version4OrLater;
 };
 
-// Nonzero when the machine runs Terminal Server; asked afresh at every call.
+// Nonzero when the machine runs Terminal Server; asked afresh at every call, 0 whenever the
+// answer cannot be found.
 int IsTerminalServer();

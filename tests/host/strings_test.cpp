@@ -81,8 +81,7 @@ TEST_F(Strings, ReplaceNeverSearchesReplacedText) {
     EXPECT_EQ(StrReplace("aaa", "a", "aa", 1), "aaaaaa");
     EXPECT_EQ(StrReplace("abc", "", "x", 1), "abc");
     EXPECT_EQ(StrReplace("C:\\\\\\x", "\\\\", "\\", 1), "C:\\\\x"); // three become two
-    EXPECT_EQ(StrReplace("%systemdrive%\\P;%SystemDrive%", "%SystemDrive%", "D:", 0),
-              "D:\\P;D:");
+    EXPECT_EQ(StrReplace("%systemdrive%\\P;%SystemDrive%", "%SystemDrive%", "D:", 0), "D:\\P;D:");
     EXPECT_EQ(StrReplace("aAa", "A", "bb", 0), "bbbbbb");
 }
 
@@ -135,10 +134,13 @@ TEST_F(StringsDbcs, TrailByte5CIsNeverABackslash) {
 
 TEST_F(StringsDbcs, ReverseKeepsDoubleByteCharactersWhole) {
     const std::string text = "a" + kHyo + "\\b\x82\x81";
-    EXPECT_EQ(StrReverse(text), "\x82\x81" "b\\" + kHyo + "a");
+    EXPECT_EQ(StrReverse(text), "\x82\x81"
+                                "b\\" +
+                                    kHyo + "a");
     EXPECT_EQ(StrReverse(StrReverse(text)), text);
     // A lead byte at the very end stands alone.
-    EXPECT_EQ(StrReverse("ab\x95"), "\x95" "ba");
+    EXPECT_EQ(StrReverse("ab\x95"), "\x95"
+                                    "ba");
 }
 
 TEST_F(StringsDbcs, UpperMapsFullWidthLettersAndSparesTrailBytes) {

@@ -1,0 +1,213 @@
+// The program-files, system, maker's and suite folders.
+#include "machine_fixture.h"
+
+#include "folders/SystemFolders.h"
+
+#include <shlobj.h>
+#include <winreg.h>
+
+#include <string>
+
+namespace {
+
+const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kSuiteKey[] = "Software\\Tolva\\Inkvale Suite\\9";
+const char kShfolder[] = "C:\\Install\\setup\\shfolder.dll";
+
+class ProgramFolders : public MachineTest {
+  protected:
+    void ProgramFilesDir(const std::string& value) {
+        M().registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", value);
+    }
+    void ProgramFilesPath(const std::string& value) {
+        M().registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesPath", value);
+    }
+    // Windows installed on drive D.
+    void WindowsOnD() {
+        M().files.AddDrive('D');
+        M().files.AddDirectory("D:\\WINNT\\SYSTEM32");
+        M().kernel.windowsDirectory = "D:\\WINNT";
+        M().kernel.systemDirectory = "D:\\WINNT\\SYSTEM32";
+    }
+    // Probe files made in the folder during the attach.
+    size_t ProbesIn(const std::string& folder) {
+        size_t count = 0;
+        for (const std::string& file : M().files.createdFiles)
+            if (file.size() == folder.size() + 6 && file.compare(0, folder.size(), folder) == 0)
+                ++count;
+        return count;
+    }
+};
+
+// --- program-files folder -----------------------------------------------------------------
+
+TEST_F(ProgramFolders, FolderServiceAnswerIsTakenUntested) {
+    M().modules.shfolderPath = kShfolder;
+    M().files.AddDirectory("C:\\Locked");
+    M().files.DenyNewFiles("C:\\Locked");
+    M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {S_OK, "C:\\Locked"};
+    ProgramFilesDir("C:\\Install");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "C:\\Locked");
+    EXPECT_EQ(ProbesIn("C:\\Locked"), 0u);
+    EXPECT_EQ(ProbesIn("C:\\Install"), 0u);
+    EXPECT_EQ(M().calls.Count("CreateFileA", "C:\\Locked"), 0u);
+}
+
+TEST_F(ProgramFolders, CommonFlagAsksForTheCommonFilesFolder) {
+    M().modules.shfolderPath = kShfolder;
+    M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {S_OK, "C:\\Programs"};
+    M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES_COMMON] = {S_OK, "C:\\Programs\\Common"};
+    CSystemFolders table;
+    std::string slot;
+    table.ResolveProgramFilesFolder(slot, 1);
+    EXPECT_EQ(slot, "C:\\Programs\\Common");
+    table.ResolveProgramFilesFolder(slot, 0);
+    EXPECT_EQ(slot, "C:\\Programs");
+}
+
+TEST_F(ProgramFolders, FailingFolderServiceFallsToTheRegistry) {
+    M().modules.shfolderPath = kShfolder;
+    M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {E_FAIL, "C:\\Wrong"};
+    M().files.AddDirectory("C:\\Apps");
+    ProgramFilesDir("C:\\Apps");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "C:\\Apps");
+}
+
+TEST_F(ProgramFolders, WritableProgramFilesDirIsTestedOnce) {
+    M().files.AddDirectory("C:\\Apps");
+    ProgramFilesDir("C:\\Apps");
+    ProgramFilesPath("%SystemDrive%\\Other");
+    auto before = M().files.Snapshot();
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "C:\\Apps");
+    // Its own turn and every refresh before it share one write test.
+    EXPECT_EQ(ProbesIn("C:\\Apps"), 1u);
+    EXPECT_EQ(M().files.Snapshot(), before);
+    lib.Detach();
+    ExpectNothingOpen();
+}
+
+TEST_F(ProgramFolders, UnwritableProgramFilesDirGivesWayToProgramFilesPath) {
+    WindowsOnD();
+    M().files.AddDirectory("C:\\Apps");
+    M().files.DenyNewFiles("C:\\Apps");
+    ProgramFilesDir("C:\\Apps");
+    ProgramFilesPath("%systemdrive%\\Programme");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Programme");
+}
+
+TEST_F(ProgramFolders, ProgramFilesPathOnTheWindowsDrive) {
+    WindowsOnD();
+    ProgramFilesPath("%SystemDrive%\\Programme");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Programme");
+    EXPECT_FALSE(M().files.Exists("D:\\Programme")); // the test removed what it created
+}
+
+TEST_F(ProgramFolders, NeitherValueGivesProgramFilesOnTheWindowsDrive) {
+    WindowsOnD();
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Program Files");
+}
+
+TEST_F(ProgramFolders, UnwritableCandidateFallsBackUntested) {
+    M().files.DenyNewDirectories("C:\\");
+    ProgramFilesPath("%SystemDrive%\\Apps");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "C:\\Program Files");
+}
+
+TEST_F(ProgramFolders, CandidateWithoutRootIsRejected) {
+    WindowsOnD();
+    M().files.AddDirectory("C:\\Install\\Programs");
+    ProgramFilesDir("Programs"); // relative to the current directory C:\Install
+    ProgramFilesPath("Programs");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Program Files");
+}
+
+TEST_F(ProgramFolders, UserWhoMayNotWriteTheMachineKeys) {
+    WindowsOnD();
+    M().files.AddDirectory("C:\\Apps");
+    ProgramFilesDir("C:\\Apps");
+    M().registry.SetString(HKEY_LOCAL_MACHINE, kSuiteKey, "Destination", "C:\\Inkvale");
+    M().registry.DenyWrite(HKEY_LOCAL_MACHINE, kCurrentVersion);
+    M().registry.DenyWrite(HKEY_LOCAL_MACHINE, kSuiteKey);
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Program Files");
+    EXPECT_EQ(lib.Folder(kSuiteDestination), "");
+}
+
+TEST_F(ProgramFolders, RefreshAfterItsOwnTurnTestsAfresh) {
+    M().files.AddDirectory("C:\\Apps");
+    ProgramFilesDir("C:\\Apps");
+    CSystemFolders table; // built: slot 13's own turn has run
+    EXPECT_EQ(table.ProgramFilesFolder, "C:\\Apps");
+    M().files.DenyNewFiles("C:\\Apps");
+    EXPECT_EQ(table.RefreshProgramFilesFolder(), "C:\\Program Files");
+    EXPECT_EQ(table.ProgramFilesFolder, "C:\\Program Files");
+}
+
+// --- system, maker's and suite folders ----------------------------------------------------
+
+TEST_F(ProgramFolders, SystemFolderOrWindowsFolderWhenNotWritable) {
+    {
+        AttachedLibrary lib;
+        EXPECT_EQ(lib.Folder(kSystem), "C:\\WINDOWS\\SYSTEM32");
+    }
+    M().files.DenyNewFiles("C:\\WINDOWS\\SYSTEM32");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kSystem), "C:\\WINDOWS");
+}
+
+TEST_F(ProgramFolders, OverlongSystemDirectoryGivesTheWindowsFolder) {
+    M().kernel.systemDirectory = "C:\\" + std::string(300, 's');
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kSystem), "C:\\WINDOWS");
+}
+
+TEST_F(ProgramFolders, MakersFolderFollowsTerminalServer) {
+    M().files.AddDirectory("C:\\Apps");
+    ProgramFilesDir("C:\\Apps");
+    {
+        M().version.WindowsXP();
+        AttachedLibrary lib;
+        EXPECT_EQ(lib.Folder(kRundle), "C:\\WINDOWS\\Tolva");
+        EXPECT_EQ(ProbesIn("C:\\Apps"), 1u);
+    }
+    M().files.createdFiles.clear();
+    M().version.terminalServer = true;
+    {
+        AttachedLibrary lib;
+        EXPECT_EQ(lib.Folder(kRundle), "C:\\Apps\\Tolva\\Rundle");
+        // After its own turn other resolvers have run: the maker's folder tests anew.
+        EXPECT_EQ(ProbesIn("C:\\Apps"), 2u);
+    }
+    M().version.Windows98();
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kRundle), "C:\\WINDOWS\\Tolva");
+}
+
+TEST_F(ProgramFolders, MakersFolderOnNT4TerminalServer) {
+    M().version.NT4();
+    M().registry.SetMultiString(HKEY_LOCAL_MACHINE,
+                                "System\\CurrentControlSet\\Control\\ProductOptions",
+                                "ProductSuite", {"Terminal Server"});
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kRundle), "C:\\Program Files\\Tolva\\Rundle");
+}
+
+TEST_F(ProgramFolders, SuiteDestinationAsRegistered) {
+    {
+        AttachedLibrary lib;
+        EXPECT_EQ(lib.Folder(kSuiteDestination), "");
+    }
+    M().registry.SetString(HKEY_LOCAL_MACHINE, kSuiteKey, "Destination", "Q:\\Inkvale Suite");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kSuiteDestination), "Q:\\Inkvale Suite"); // not tested
+}
+
+} // namespace
