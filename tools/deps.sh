@@ -17,6 +17,9 @@ quellin_want x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64
 quellin_want /usr/lib/wine/wine64 wine64
 quellin_want localedef locales
 quellin_want python3 python3
+# libFuzzer, for the fuzz targets.
+compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
+    quellin_need+=(libclang-rt-14-dev)
 
 if ((${#quellin_need[@]})); then
     echo "installing: ${quellin_need[*]}"
