@@ -1,0 +1,190 @@
+// What each slot of the folder table may hold on a configured machine: every path that one of
+// the slot's sources could give there (the shfolder.dll answers, the shell's folders, the
+// registry values, the kernel's directories, and the defaults built from them). Read from the
+// machine itself right after it is set up, so the sets follow any change of the complete
+// machines. An empty slot is always allowed besides.
+#pragma once
+
+#include <winsim/machine.h>
+
+#include <shlobj.h>
+#include <windows.h>
+
+#include <array>
+#include <set>
+#include <string>
+
+namespace sweep {
+
+using SlotValues = std::array<std::set<std::string>, 20>;
+
+namespace detail {
+
+const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+const char kShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+// The text of a stored value up to its first zero; empty when there is no such value.
+inline std::string RegistryText(HKEY root, const std::string& key, const std::string& name) {
+    const winsim::RegistryValue* v = winsim::machine().registry.Value(root, key, name);
+    if (v == nullptr)
+        return std::string();
+    return v->data.substr(0, v->data.find('\0'));
+}
+
+// The value under "Shell Folders" of the current user and of the default user.
+inline std::set<std::string> ShellFolderValues(const std::string& name) {
+    return {RegistryText(HKEY_CURRENT_USER, kShellFolders, name),
+            RegistryText(HKEY_USERS, std::string(".Default\\") + kShellFolders, name)};
+}
+
+inline std::string ShfolderAnswer(int csidl) {
+    const auto& answers = winsim::machine().modules.shfolderAnswers;
+    auto it = answers.find(csidl);
+    return it != answers.end() && it->second.result == S_OK ? it->second.path : std::string();
+}
+
+inline std::string ShellAnswer(int csidl) {
+    const auto& folders = winsim::machine().shell.folders;
+    auto it = folders.find(csidl);
+    return it != folders.end() && !it->second.convertFails ? it->second.path : std::string();
+}
+
+// The drive of a drive path ("C:"), empty otherwise (the complete machines have no network
+// folders).
+inline std::string DriveOf(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : std::string();
+}
+
+// A folder below a rooted base; nothing when the base is empty, so that a default built on a
+// folder Windows did not give is never counted as allowed.
+inline void AddBelow(std::set<std::string>& to, const std::set<std::string>& bases,
+                     const std::string& leaf) {
+    for (const std::string& base : bases)
+        if (!base.empty())
+            to.insert(base + "\\" + leaf);
+}
+
+inline void Add(std::set<std::string>& to, const std::set<std::string>& values) {
+    for (const std::string& v : values)
+        if (!v.empty())
+            to.insert(v);
+}
+
+inline std::string ReplaceNoCase(std::string text, const std::string& pattern,
+                                 const std::string& replacement) {
+    auto upper = [](std::string s) {
+        for (char& c : s)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 32);
+        return s;
+    };
+    for (size_t at = upper(text).find(upper(pattern)); at != std::string::npos;
+         at = upper(text).find(upper(pattern), at + replacement.size()))
+        text.replace(at, pattern.size(), replacement);
+    return text;
+}
+
+} // namespace detail
+
+// The allowed values of every slot on the machine as it is set up now.
+inline SlotValues AllowedSlotValues() {
+    using namespace detail;
+    const winsim::Machine& m = winsim::machine();
+    SlotValues s;
+    const std::string windows = m.kernel.windowsDirectory;
+    const std::string drive = DriveOf(windows);
+
+    // 12, 10, 14, 15: asked of Windows directly; the system folder gives way to the Windows
+    // folder when it is not writable.
+    s[12] = {windows};
+    s[10] = {m.kernel.tempPath};
+    s[14] = {m.kernel.systemDirectory, windows};
+    s[15] = {m.kernel.moduleFileName.substr(0, m.kernel.moduleFileName.rfind('\\'))};
+
+    // 13: shfolder.dll, "ProgramFilesDir", "ProgramFilesPath" on the Windows drive, and
+    // "\Program Files" on the Windows drive.
+    Add(s[13], {ShfolderAnswer(CSIDL_PROGRAM_FILES),
+                RegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir")});
+    if (!drive.empty()) {
+        Add(s[13],
+            {ReplaceNoCase(RegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesPath"),
+                           "%SystemDrive%", drive)});
+        s[13].insert(drive + "\\Program Files");
+    }
+
+    // 0: the database engine's registered folder, or its folder under program files.
+    Add(s[0], {RegistryText(HKEY_LOCAL_MACHINE, "Software\\Borland\\Database Engine", "DLLPATH")});
+    AddBelow(s[0], s[13], "Borland\\Common Files\\Bde");
+
+    // 1, 2: under the registered common-files folder, or under program files.
+    std::set<std::string> common = {
+        RegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion, "CommonFilesDir")};
+    AddBelow(common, s[13], "Common Files");
+    common.erase("");
+    AddBelow(s[1], common, "Microsoft Shared\\DAO");
+    AddBelow(s[2], common, "ODBC");
+
+    // 6, 7, 11: shfolder.dll, the shell, the default user's "Shell Folders".
+    const struct {
+        int slot, csidl;
+        const char* value;
+    } user[] = {
+        {6, CSIDL_SENDTO, "SendTo"}, {7, CSIDL_TEMPLATES, "Templates"}, {11, CSIDL_FONTS, "Fonts"}};
+    for (const auto& u : user) {
+        Add(s[u.slot], {ShfolderAnswer(u.csidl), ShellAnswer(u.csidl)});
+        Add(s[u.slot], ShellFolderValues(u.value));
+    }
+
+    // 8, 5, 4: personal or all-users folder from shfolder.dll or the shell, "Shell Folders",
+    // and the default under the Windows folder (Start Menu) or the Start Menu (the others).
+    auto chain = [&](int slot, int personal, int allUsers, const char* value) {
+        Add(s[slot], {ShfolderAnswer(personal), ShfolderAnswer(allUsers), ShellAnswer(personal),
+                      ShellAnswer(allUsers)});
+        Add(s[slot], ShellFolderValues(value));
+    };
+    chain(8, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, "Start Menu");
+    AddBelow(s[8], s[12], "Start Menu");
+    chain(5, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, "Programs");
+    AddBelow(s[5], s[8], "Programs");
+    chain(4, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, "Desktop");
+    AddBelow(s[4], s[8], "Desktop");
+
+    // 9 and 18: the user's and all users' Startup folders; from the registry or by default
+    // both slots hold the user's.
+    Add(s[9], {ShfolderAnswer(CSIDL_STARTUP), ShellAnswer(CSIDL_STARTUP)});
+    Add(s[9], ShellFolderValues("StartUp"));
+    AddBelow(s[9], s[5], "Startup");
+    s[18] = s[9];
+    Add(s[18], {ShfolderAnswer(CSIDL_COMMON_STARTUP), ShellAnswer(CSIDL_COMMON_STARTUP)});
+
+    // 3: shfolder.dll, the shell, "My Documents" on the Windows drive, the user's
+    // "Personal" value as stored, the profile's "Personal" folder.
+    Add(s[3], {ShfolderAnswer(CSIDL_PERSONAL), ShellAnswer(CSIDL_PERSONAL),
+               RegistryText(HKEY_CURRENT_USER, kUserShellFolders, "Personal")});
+    if (!drive.empty())
+        s[3].insert(drive + "\\My Documents");
+    AddBelow(s[3],
+             {RegistryText(HKEY_LOCAL_MACHINE,
+                           std::string(kCurrentVersion) + "\\ProfileList\\" + m.kernel.userName,
+                           "ProfileImagePath")},
+             "Personal");
+
+    // 17: shfolder.dll (Windows 98 and Me), "My Pictures" in the documents folder, the shell.
+    Add(s[17], {ShfolderAnswer(CSIDL_MYPICTURES), ShellAnswer(CSIDL_MYPICTURES)});
+    AddBelow(s[17], s[3], "My Pictures");
+
+    // 16: the maker's folder under Windows, or under program files on Terminal Server.
+    AddBelow(s[16], s[12], "Tolva");
+    if (m.version.terminalServer)
+        AddBelow(s[16], s[13], "Tolva\\Rundle");
+
+    // 19: as the suite registered it.
+    Add(s[19],
+        {RegistryText(HKEY_LOCAL_MACHINE, "Software\\Tolva\\Inkvale Suite\\9", "Destination")});
+    return s;
+}
+
+} // namespace sweep
