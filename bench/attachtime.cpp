@@ -1,8 +1,10 @@
 // Loads and frees a library many times and prints the median time of one load and free, in
 // microseconds:
 //
-//   attachtime.exe path\to\library.dll [count]     (count defaults to 200)
+//   attachtime.exe path\to\library.dll [count [held.dll ...]]     (count defaults to 200)
 //
+// The libraries named after the count are loaded first and held for the whole run, as a
+// process that already uses them holds them: their own load then does not count.
 // Output: one line, "<median-us> <count> <library>".
 #include <windows.h>
 
@@ -21,6 +23,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "count must be positive\n");
         return 2;
     }
+    for (int i = 3; i < argc; ++i)
+        if (LoadLibraryA(argv[i]) == nullptr) {
+            std::fprintf(stderr, "cannot load %s (error %lu)\n", argv[i], GetLastError());
+            return 1;
+        }
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     std::vector<double> times;

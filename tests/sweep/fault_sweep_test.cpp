@@ -13,17 +13,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <cstdio>
 #include <iostream>
 #include <map>
 #include <sstream>
 
-#if defined(__has_include)
-#if __has_include(<sanitizer/common_interface_defs.h>)
-#include <sanitizer/common_interface_defs.h>
-#define SWEEP_HAS_DEATH_CALLBACK 1
-#endif
-#endif
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace machines {
 void PrintTo(const Spec& spec, std::ostream* out) {
@@ -53,18 +50,66 @@ bool IsKnownFault(const std::string& api, const std::string& problem) {
     return false;
 }
 
-// The run in progress, printed if a sanitizer report or a crash ends the process.
-char currentRun[512] = "the unfaulted attach";
-
-void NameCurrentRun(const std::string& text) {
-    std::snprintf(currentRun, sizeof currentRun, "%s", text.c_str());
+// Runs check(0), check(1), ... check(count - 1) in child processes and returns each run's
+// problem lines. A child goes through the runs in order, reporting each as it ends; when it
+// dies (a crash, a sanitizer report), the run it was in is charged with that, and a new
+// child goes on with the next run. What a sanitizer printed is on the test's error output.
+std::vector<std::vector<std::string>>
+InChildProcesses(size_t count, const std::function<std::vector<std::string>(size_t)>& check) {
+    std::vector<std::vector<std::string>> problems(count);
+    for (size_t next = 0; next < count;) {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            problems[next].push_back("cannot make a pipe");
+            return problems;
+        }
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        if (child == 0) {
+            close(fds[0]);
+            FILE* out = fdopen(fds[1], "w");
+            for (size_t run = next; run < count; ++run) {
+                for (const std::string& line : check(run))
+                    std::fprintf(out, "P %zu %s\n", run, line.c_str());
+                std::fprintf(out, "D %zu\n", run);
+                std::fflush(out);
+            }
+            _exit(0);
+        }
+        close(fds[1]);
+        if (child < 0) {
+            close(fds[0]);
+            problems[next].push_back("cannot fork");
+            return problems;
+        }
+        FILE* in = fdopen(fds[0], "r");
+        size_t done = next; // runs before this one have ended
+        char kind = 0;
+        size_t run = 0;
+        while (std::fscanf(in, "%c %zu", &kind, &run) == 2) {
+            std::string text;
+            for (int c; (c = std::fgetc(in)) != EOF && c != '\n';)
+                text += static_cast<char>(c);
+            if (kind == 'P' && run < count)
+                problems[run].push_back(text.empty() ? text : text.substr(1));
+            else if (kind == 'D')
+                done = run + 1;
+        }
+        std::fclose(in);
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (done < count) {
+            problems[done].push_back(
+                WIFSIGNALED(status)
+                    ? "the process died of signal " + std::to_string(WTERMSIG(status))
+                    : "the process ended with status " + std::to_string(WEXITSTATUS(status)) +
+                          " (a sanitizer report?)");
+            ++done;
+        }
+        next = done;
+    }
+    return problems;
 }
-
-#ifdef SWEEP_HAS_DEATH_CALLBACK
-void OnDeath() {
-    std::fprintf(stderr, "\nfault sweep: the process died during %s\n", currentRun);
-}
-#endif
 
 std::string Upper(std::string s) {
     for (char& c : s)
@@ -203,27 +248,25 @@ std::vector<std::string> Problems(const sweep::SlotValues& allowed, const Fault*
     return problems;
 }
 
+std::string HexText(DWORD value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(value));
+    return text;
+}
+
 std::string Describe(const machines::Spec& spec, const Fault& f) {
     std::ostringstream out;
     out << spec.name << ", call " << f.index << " " << f.api << "(" << f.detail << ") failing with "
         << (f.error == sweep::kNaturalError ? std::string("its natural error")
-                                            : std::to_string(static_cast<long>(f.error)));
+            : f.error >= 0x80000000u        ? HexText(f.error)
+                                            : std::to_string(static_cast<unsigned long>(f.error)));
     return out.str();
 }
 
-class FaultSweep : public MachineTest, public ::testing::WithParamInterface<machines::Spec> {
-  protected:
-    void SetUp() override {
-        MachineTest::SetUp();
-#ifdef SWEEP_HAS_DEATH_CALLBACK
-        __sanitizer_set_death_callback(OnDeath);
-#endif
-    }
-};
+class FaultSweep : public MachineTest, public ::testing::WithParamInterface<machines::Spec> {};
 
 TEST_P(FaultSweep, EveryCallFailingInTurn) {
     const machines::Spec& spec = GetParam();
-    NameCurrentRun(spec.name + ", the unfaulted attach");
     const sweep::SlotValues allowed = [&] {
         machines::Build(spec);
         return sweep::AllowedSlotValues();
@@ -233,25 +276,27 @@ TEST_P(FaultSweep, EveryCallFailingInTurn) {
         ADD_FAILURE() << spec.name << ", the unfaulted attach: " << p;
     ASSERT_FALSE(recorded.calls.empty());
 
-    std::vector<std::string> problems, known;
+    std::vector<Fault> plan;
     std::map<std::string, int> skipped;
-    size_t runs = 0;
     for (size_t i = 0; i < recorded.calls.size(); ++i) {
         const winsim::Call& call = recorded.calls[i];
-        if (sweep::CannotFail(call.api)) {
+        if (sweep::CannotFail(call.api))
             ++skipped[call.api];
-            continue;
-        }
-        for (DWORD error : sweep::ErrorsFor(call.api)) {
-            const Fault fault{i, call.api, call.detail, error};
-            const std::string name = Describe(spec, fault);
-            NameCurrentRun(name);
-            for (const std::string& p : Problems(allowed, &fault, Attach(spec, &fault)))
-                (IsKnownFault(call.api, p) ? known : problems).push_back(name + ": " + p);
-            ++runs;
-        }
+        else
+            for (DWORD error : sweep::ErrorsFor(call.api))
+                plan.push_back({i, call.api, call.detail, error});
     }
-    NameCurrentRun(spec.name + ", after the sweep");
+    // The faulted attaches run in child processes: a crash ends one run, not the sweep.
+    const std::vector<std::vector<std::string>> found =
+        InChildProcesses(plan.size(), [&](size_t run) {
+            return Problems(allowed, &plan[run], Attach(spec, &plan[run]));
+        });
+    std::vector<std::string> problems, known;
+    for (size_t run = 0; run < plan.size(); ++run)
+        for (const std::string& p : found[run])
+            (IsKnownFault(plan[run].api, p) ? known : problems)
+                .push_back(Describe(spec, plan[run]) + ": " + p);
+    const size_t runs = plan.size();
 
     std::cout << spec.name << ": " << recorded.calls.size() << " calls recorded, " << runs
               << " faulted attaches; calls that cannot fail, not faulted:";

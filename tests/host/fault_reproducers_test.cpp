@@ -1,0 +1,57 @@
+// Faults of the library that the fault-injection sweep (tests/sweep) found, each reduced to
+// a machine and the failing calls that show it. They stay disabled until the library is
+// mended; each then also goes from the sweep's list of known faults.
+#include "complete_machines.h"
+#include "machine_fixture.h"
+
+namespace {
+
+machines::Spec Machine(const std::string& name) {
+    for (const machines::Spec& spec : machines::All())
+        if (spec.name == name)
+            return spec;
+    ADD_FAILURE() << "no complete machine " << name;
+    return machines::All().front();
+}
+
+// A folder of the table is empty or rooted at a drive: never relative to whatever the
+// current directory or drive happens to be.
+::testing::AssertionResult EmptyOrRooted(const std::string& folder) {
+    if (folder.empty() || (folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\'))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "'" << folder << "' has no drive";
+}
+
+class FaultReproducer : public MachineTest {};
+
+// Windows does not give its directory: the maker's folder becomes the relative "Tolva".
+TEST_F(FaultReproducer, DISABLED_MakersFolderIsNotRelativeWithoutTheWindowsDirectory) {
+    machines::Build(Machine("XPWithoutShfolder"));
+    M().calls.FailApi("GetWindowsDirectoryA");
+    AttachedLibrary lib;
+    EXPECT_TRUE(EmptyOrRooted(lib.Folder(kRundle)));
+}
+
+// shfolder.dll does not answer on NT and Windows does not give its directory: the documents
+// folder becomes the relative "My Documents", and My Pictures is built inside it.
+TEST_F(FaultReproducer, DISABLED_DocumentsAreNotRelativeWithoutTheWindowsDirectory) {
+    machines::Build(Machine("NT4WithShfolder"));
+    M().calls.FailApi("GetWindowsDirectoryA");
+    M().calls.FailApi("SHGetFolderPathA");
+    AttachedLibrary lib;
+    EXPECT_TRUE(EmptyOrRooted(lib.Folder(kPersonal)));
+    EXPECT_TRUE(EmptyOrRooted(lib.Folder(kMyPictures)));
+}
+
+// No program-files value can be read and Windows does not give its directory: the
+// program-files folder becomes "\Program Files" on whatever drive is current.
+TEST_F(FaultReproducer, DISABLED_ProgramFilesAreNotRelativeWithoutTheWindowsDirectory) {
+    machines::Build(Machine("XPWithoutShfolder"));
+    M().calls.FailApi("GetWindowsDirectoryA");
+    M().registry.DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+                             "ProgramFilesDir");
+    AttachedLibrary lib;
+    EXPECT_TRUE(EmptyOrRooted(lib.Folder(kProgramFiles)));
+}
+
+} // namespace
