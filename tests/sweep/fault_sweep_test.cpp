@@ -12,9 +12,9 @@
 #include "machine_fixture.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <cstdio>
 #include <iostream>
 #include <map>
 #include <sstream>
