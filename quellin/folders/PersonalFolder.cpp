@@ -37,7 +37,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     if (FolderPathFunction != nullptr) {
         char buffer[MAX_PATH] = {0};
         if (FolderPathFunction(nullptr, CSIDL_PERSONAL, nullptr, 0, buffer) == S_OK) {
-            slot = ShellBufferText(buffer);
+            slot = BufferText(buffer);
             return;
         }
         if (windows9x && version.dwMinorVersion > 0) {
@@ -45,7 +45,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
             std::memset(buffer, 0, sizeof buffer);
             if (FolderPathFunction(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0,
                                    buffer) == S_OK) {
-                slot = ShellBufferText(buffer);
+                slot = BufferText(buffer);
                 return;
             }
         } else {
@@ -63,7 +63,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     if (list.Found()) {
         char buffer[MAX_PATH] = {0};
         if (list.ToPath(buffer))
-            slot = ShellBufferText(buffer);
+            slot = BufferText(buffer);
         return;
     }
 

@@ -53,7 +53,7 @@ bool AskFolderService(PFNSHGETFOLDERPATHA function, int csidl, std::string& path
     char buffer[MAX_PATH] = {0};
     if (function(nullptr, csidl, nullptr, 0, buffer) != S_OK)
         return false;
-    path = ShellBufferText(buffer);
+    path = BufferText(buffer);
     return true;
 }
 
@@ -62,7 +62,7 @@ bool ConvertList(const SpecialFolderList& list, std::string& path) {
     char buffer[MAX_PATH] = {0};
     if (!list.ToPath(buffer))
         return false;
-    path = ShellBufferText(buffer);
+    path = BufferText(buffer);
     return true;
 }
 
@@ -142,7 +142,7 @@ void ResolveUserFolder(CSystemFolders& table, std::string& slot, int csidl, cons
     if (list.Found()) {
         char buffer[MAX_PATH] = {0};
         if (list.ToPath(buffer) || takeFailedConversion)
-            slot = ShellBufferText(buffer);
+            slot = BufferText(buffer);
         return;
     }
 

@@ -3,6 +3,8 @@
 // goes out of scope, on every path out of a resolver.
 #pragma once
 
+#include "folders/FixedBuffer.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -88,16 +90,6 @@ class ReadOnlyKey {
   private:
     HKEY key_ = nullptr;
 };
-
-// The text of a 260-byte buffer that a shell call wrote: up to its first zero byte. A buffer
-// without any zero byte was not written as a string and gives an empty text.
-inline std::string ShellBufferText(const char (&buffer)[MAX_PATH]) {
-    for (size_t i = 0; i < MAX_PATH; ++i) {
-        if (buffer[i] == '\0')
-            return std::string(buffer, i);
-    }
-    return std::string();
-}
 
 // A registry value's bytes as stored, up to the first zero byte and never beyond the bytes
 // returned, neither trimmed nor expanded, read with a buffer of `bufferSize` bytes (at most
