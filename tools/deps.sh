@@ -11,6 +11,7 @@ quellin_want cmake cmake
 quellin_want ninja ninja-build
 quellin_want g++ g++
 quellin_want clang++ clang
+quellin_want run-clang-tidy clang-tidy
 quellin_want /usr/include/gtest/gtest.h libgtest-dev
 quellin_want i686-w64-mingw32-g++ g++-mingw-w64-i686
 quellin_want x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64

@@ -7,7 +7,6 @@
 #include "paths/path.h"
 #include "paths/root.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -16,18 +15,9 @@ namespace {
 const DWORD kValueBufferSize = MAX_PATH;
 const DWORD kUserNameSize = 80;
 
-// The value's bytes as stored, up to the first zero byte and never beyond the bytes returned,
-// neither trimmed nor expanded; false when the query fails.
+// A value of this resolver as stored; false when the query fails.
 bool QueryPersonalValue(HKEY key, const char* valueName, std::string& text) {
-    BYTE data[kValueBufferSize] = {0};
-    DWORD size = kValueBufferSize;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, valueName, nullptr, &type, data, &size) != ERROR_SUCCESS)
-        return false;
-    size = std::min(size, kValueBufferSize);
-    const BYTE* end = std::find(data, data + size, 0);
-    text.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(end - data));
-    return true;
+    return QueryValueText(key, valueName, kValueBufferSize, text);
 }
 
 } // namespace
@@ -47,7 +37,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     if (FolderPathFunction != nullptr) {
         char buffer[MAX_PATH] = {0};
         if (FolderPathFunction(nullptr, CSIDL_PERSONAL, nullptr, 0, buffer) == S_OK) {
-            slot = ShellBufferText(buffer);
+            slot = BufferText(buffer);
             return;
         }
         if (windows9x && version.dwMinorVersion > 0) {
@@ -55,7 +45,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
             std::memset(buffer, 0, sizeof buffer);
             if (FolderPathFunction(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0,
                                    buffer) == S_OK) {
-                slot = ShellBufferText(buffer);
+                slot = BufferText(buffer);
                 return;
             }
         } else {
@@ -73,7 +63,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     if (list.Found()) {
         char buffer[MAX_PATH] = {0};
         if (list.ToPath(buffer))
-            slot = ShellBufferText(buffer);
+            slot = BufferText(buffer);
         return;
     }
 
