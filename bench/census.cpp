@@ -39,17 +39,17 @@ std::vector<Machine> Machines() {
         };
     };
     const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-    all.push_back({"XPWithoutShfolder, Terminal Server",
+    all.push_back({"XPWithoutShfolder + Terminal Server",
                    variant(machines::Windows::XP, "XPWithoutShfolder",
                            [](winsim::Machine& m) { m.version.terminalServer = true; })});
-    all.push_back({"NT4WithoutShfolder, Terminal Server",
+    all.push_back({"NT4WithoutShfolder + Terminal Server",
                    variant(machines::Windows::NT4, "NT4WithoutShfolder", [](winsim::Machine& m) {
                        m.registry.SetMultiString(
                            HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\ProductOptions",
                            "ProductSuite", {"Terminal Server"});
                    })});
     all.push_back(
-        {"XPWithoutShfolder, program files on \\\\srv\\apps",
+        {"XPWithoutShfolder + program files on \\\\srv\\apps",
          variant(machines::Windows::XP, "XPWithoutShfolder", [kCurrentVersion](winsim::Machine& m) {
              m.files.AddDirectory("\\\\srv\\apps\\Program Files");
              m.network.Answer("\\\\srv\\apps", winsim::ShareAnswer::Accept);
@@ -57,7 +57,7 @@ std::vector<Machine> Machines() {
                                   "\\\\srv\\apps\\Program Files");
          })});
     all.push_back(
-        {"XPWithoutShfolder, program files on a silent \\\\old\\apps",
+        {"XPWithoutShfolder + program files on silent \\\\old\\apps",
          variant(machines::Windows::XP, "XPWithoutShfolder", [kCurrentVersion](winsim::Machine& m) {
              m.registry.SetString(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir",
                                   "\\\\old\\apps\\Program Files");
@@ -122,15 +122,15 @@ int main(int argc, char** argv) {
         PrintCensus(machine.name, censuses.back());
     }
 
-    std::printf("\n%-48s %5s %4s %4s %6s %6s %5s %4s %5s %5s %7s\n", "machine", "calls", "reg",
+    std::printf("\n%-54s %5s %4s %4s %6s %6s %5s %4s %5s %5s %7s\n", "machine", "calls", "reg",
                 "read", "files", "dirs", "attr", "net", "tests", "reps", "median");
-    std::printf("%-48s %5s %4s %4s %6s %6s %5s %4s %5s %5s %7s\n", "", "", "open", "", "+/-", "+/-",
+    std::printf("%-54s %5s %4s %4s %6s %6s %5s %4s %5s %5s %7s\n", "", "", "open", "", "+/-", "+/-",
                 "", "", "", "", "us");
     for (size_t i = 0; i < all.size(); ++i) {
         const census::Census& c = censuses[i];
         double median =
             attaches > 0 ? MedianAttachMicroseconds(all[i], QUELLIN_LIBRARY, attaches) : 0.0;
-        std::printf("%-48s %5zu %4zu %4zu %3zu/%-2zu %3zu/%-2zu %5zu %4zu %5zu %5zu %7.0f\n",
+        std::printf("%-54s %5zu %4zu %4zu %3zu/%-2zu %3zu/%-2zu %5zu %4zu %5zu %5zu %7.0f\n",
                     all[i].name.c_str(), c.calls, c.registryOpens, c.registryReads, c.filesCreated,
                     c.filesDeleted, c.directoriesCreated, c.directoriesRemoved, c.attributeQueries,
                     c.networkTrials, c.writeTests.size(), c.Repeats(), median);
