@@ -29,9 +29,11 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
     const bool windows9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-    // "My Documents" on the root of the Windows directory's drive.
+    // "My Documents" on the root of the Windows directory's drive; empty when that root is
+    // unknown, rather than a folder relative to whatever directory is current.
     auto myDocuments = [this] {
-        return PathJoin(PathRoot(QueryWindowsDirectory()), "My Documents");
+        const std::string root = PathRoot(QueryWindowsDirectory());
+        return root.empty() ? std::string() : PathJoin(root, "My Documents");
     };
 
     if (FolderPathFunction != nullptr) {
@@ -51,7 +53,8 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
         } else {
             // NT and Windows 95: the fixed folder on the Windows drive, created.
             slot = myDocuments();
-            CreateDirectoryTree(slot);
+            if (!slot.empty())
+                CreateDirectoryTree(slot);
             return;
         }
     }

@@ -41,12 +41,8 @@ class WriteTests {
 // "\Program Files" on the Windows drive; the candidate must be writable and have a root, or
 // "\Program Files" on the Windows drive is taken untested.
 //
-// The chain runs several times while the table is built (the shared-component folders ask
-// for it before slot 13's own turn). Up to that turn only those resolvers run, and they change
-// nothing on disk that outlives their own write tests, so a folder tested once in that stretch
-// gives the same outcome again: such tests are kept and not repeated. From the turn on other
-// resolvers run in between, and each run tests afresh (a folder is still tested only once
-// within one run).
+// A folder is write-tested once within one run, and once for all the runs that ResolveAll
+// makes while it keeps the outcomes (see there); every other run tests afresh.
 std::string CSystemFolders::ProgramFilesFolderNow(int common) {
     if (FolderPathFunction != nullptr) {
         char buffer[MAX_PATH] = {0};
@@ -56,7 +52,7 @@ std::string CSystemFolders::ProgramFilesFolderNow(int common) {
     }
 
     std::vector<std::pair<std::string, int>> testsOfThisRun;
-    WriteTests tests(ProgramFilesTurnTaken ? testsOfThisRun : ProgramFilesWriteTests);
+    WriteTests tests(KeepProgramFilesWriteTests ? ProgramFilesWriteTests : testsOfThisRun);
     bool rootKnown = false;
     std::string windowsRoot;
     auto WindowsRoot = [&]() {
@@ -81,16 +77,10 @@ std::string CSystemFolders::ProgramFilesFolderNow(int common) {
 
 void CSystemFolders::ResolveProgramFilesFolder(std::string& slot, int common) {
     slot = ProgramFilesFolderNow(common);
-    if (!RefreshingProgramFiles) {
-        ProgramFilesTurnTaken = true;
-        ProgramFilesWriteTests.clear();
-    }
 }
 
 std::string CSystemFolders::RefreshProgramFilesFolder() {
-    RefreshingProgramFiles = true;
     ResolveProgramFilesFolder(ProgramFilesFolder, 0);
-    RefreshingProgramFiles = false;
     return ProgramFilesFolder;
 }
 
@@ -107,10 +97,14 @@ void CSystemFolders::ResolveSystemFolder(std::string& slot) {
 // On Terminal Server the maker's components go under the program-files folder, shared by all
 // sessions; elsewhere into the maker's folder under the Windows directory. Neither is tested.
 void CSystemFolders::ResolveRundleFolder(std::string& slot) {
-    if (IsTerminalServer())
+    if (IsTerminalServer()) {
         slot = PathJoin(RefreshProgramFilesFolder(), "Tolva\\Rundle");
-    else
-        slot = PathJoin(QueryWindowsDirectory(), "Tolva");
+    } else {
+        // Without the Windows directory there is no maker's folder: a bare "Tolva" would name
+        // a folder relative to whatever directory is current.
+        const std::string windows = QueryWindowsDirectory();
+        slot = windows.empty() ? std::string() : PathJoin(windows, "Tolva");
+    }
 }
 
 // Where the suite was installed, as its setup registered it; empty when it was not.

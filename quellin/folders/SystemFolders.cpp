@@ -13,8 +13,8 @@ CSystemFolders::CSystemFolders() {
     }
     if (ShFolderModule != nullptr) {
         FARPROC function = GetProcAddress(ShFolderModule, "SHGetFolderPathA");
-        FolderPathFunction = reinterpret_cast<PFNSHGETFOLDERPATHA>(
-            reinterpret_cast<void (*)()>(function));
+        FolderPathFunction =
+            reinterpret_cast<PFNSHGETFOLDERPATHA>(reinterpret_cast<void (*)()>(function));
     }
     ResolveAll();
 }
@@ -28,7 +28,14 @@ CSystemFolders::~CSystemFolders() {
 
 // Later resolvers build defaults from earlier slots; those of the program-files and Windows
 // folders ask for their folder afresh, so the shared-component folders may come first.
+//
+// The program-files folder is resolved several times (steps 1 to 3, its own turn, and the
+// maker's folder on Terminal Server). Up to the maker's folder no step changes the disk for
+// good: write tests remove what they create, and the other steps only read. So the outcome of
+// a write test made in that stretch is kept and not probed again; from the documents folder
+// on, which may create folders, nothing is kept.
 void CSystemFolders::ResolveAll() {
+    KeepProgramFilesWriteTests = true;
     ResolveBdeFolder(BdeFolder);
     ResolveDaoFolder(DaoFolder);
     ResolveOdbcFolder(OdbcFolder);
@@ -45,6 +52,8 @@ void CSystemFolders::ResolveAll() {
     ResolveTempFolder(TempFolder);
     ResolveModuleFolder(ModuleFolder);
     ResolveRundleFolder(RundleFolder);
+    KeepProgramFilesWriteTests = false;
+    ProgramFilesWriteTests.clear();
     ResolvePersonalFolder(PersonalFolder);
     ResolveMyPicturesFolder(MyPicturesFolder);
     ResolveSuiteDestinationFolder(SuiteDestinationFolder);

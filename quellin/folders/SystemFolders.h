@@ -83,11 +83,9 @@ class CSystemFolders {
     std::string QueryWindowsDirectory();
 
   private:
-    // Write tests of the program-files chain, by folder: kept by its runs before slot 13's own
-    // turn, so that a run in that stretch does not repeat a test an earlier run made, and
-    // dropped at that turn (ProgramFolders.cpp).
+    // Outcomes of the program-files chain's write tests, by folder, kept while ResolveAll
+    // runs the steps that leave the disk as they found it (ProgramFolders.cpp).
     std::vector<std::pair<std::string, int>> ProgramFilesWriteTests;
-    bool ProgramFilesTurnTaken = false;
-    bool RefreshingProgramFiles = false;
+    bool KeepProgramFilesWriteTests = false;
     std::string ProgramFilesFolderNow(int common);
 };

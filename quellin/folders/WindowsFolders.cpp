@@ -10,7 +10,9 @@ void CSystemFolders::ResolveTempFolder(std::string& slot) {
     slot = FixedBufferText(buffer, length);
 }
 
-void CSystemFolders::ResolveWindowsFolder(std::string& slot) { slot = QueryWindowsDirectory(); }
+void CSystemFolders::ResolveWindowsFolder(std::string& slot) {
+    slot = QueryWindowsDirectory();
+}
 
 std::string CSystemFolders::QueryWindowsDirectory() {
     char buffer[MAX_PATH] = {0};

@@ -21,6 +21,22 @@ CStringArray& Cache() {
     return cache;
 }
 
+// Candidates the network refused. The folder table asks for the roots of many paths below one
+// share while it is built; a server that does not answer may take long to refuse, so each
+// candidate is tried once for the life of the library. A path whose candidates were all
+// refused gets the root built from its text, as it would from a fresh trial that is refused.
+CStringArray& Refused() {
+    static CStringArray refused;
+    return refused;
+}
+
+bool WasRefused(const std::string& candidate) {
+    for (const std::string& refused : Refused())
+        if (StrEqual(refused, candidate, 0))
+            return true;
+    return false;
+}
+
 // A cached root answers for the path when the path begins with it (without regard to case)
 // and goes on, if at all, with a backslash: '\\srv\share' answers for '\\srv\share\x' but not
 // for '\\srv\share2\x'.
@@ -89,12 +105,15 @@ std::string PathRoot(const std::string& path) {
     std::string candidate = "\\\\" + items[2];
     for (size_t i = 3; i < items.size(); ++i) {
         candidate += "\\" + items[i];
+        if (WasRefused(candidate))
+            continue;
         const DWORD result = WNetAddConnectionA(candidate.c_str(), "", localName.c_str());
         if (result == NO_ERROR || result == ERROR_LOGON_FAILURE) {
             TrialConnection trial(localName);
             cache.push_back(candidate);
             return candidate;
         }
+        Refused().push_back(candidate);
     }
     return byText;
 }

