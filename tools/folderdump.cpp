@@ -39,7 +39,8 @@ std::string OwnFolder() {
 std::string ToUtf8(const std::string& ansi) {
     if (ansi.empty())
         return ansi;
-    int wide = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), nullptr, 0);
+    int wide =
+        MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), nullptr, 0);
     std::wstring w(static_cast<size_t>(wide), L'\0');
     MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), static_cast<int>(ansi.size()), &w[0], wide);
     int bytes = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), wide, nullptr, 0, nullptr, nullptr);
@@ -98,8 +99,7 @@ int main(int argc, char** argv) {
     auto folderName = reinterpret_cast<PFNQUELLINFOLDERNAME>(
         reinterpret_cast<void (*)()>(GetProcAddress(module, "QuellinFolderName")));
     if (getFolder == nullptr || folderName == nullptr) {
-        std::fprintf(stderr, "folderdump: %s does not export the folder table\n",
-                     library.c_str());
+        std::fprintf(stderr, "folderdump: %s does not export the folder table\n", library.c_str());
         FreeLibrary(module);
         return 1;
     }

@@ -26,7 +26,9 @@ size_t Find(const std::string& text, const std::string& pattern, size_t from = 0
     return npos;
 }
 
-inline bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool IsWhiteSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Finds without regard to case: both sides upper-cased; positions are those of the text.
 size_t FindNoCase(const std::string& text, const std::string& pattern) {

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
 
     SetLastError(0);
     DWORD outside = get(20, buffer, MAX_PATH);
-    Check("slot 20", outside == 0 && GetLastError() == ERROR_INVALID_PARAMETER ? "refused" : "taken",
+    Check("slot 20",
+          outside == 0 && GetLastError() == ERROR_INVALID_PARAMETER ? "refused" : "taken",
           "refused");
     FreeLibrary(module);
     std::printf("%s\n", failures ? "FAILED" : "PASSED");

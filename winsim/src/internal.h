@@ -24,9 +24,13 @@ inline bool Enter(const char* api, const std::string& detail = {}, DWORD natural
     return fail;
 }
 
-inline std::string Text(LPCSTR s) { return s ? std::string(s) : std::string(); }
+inline std::string Text(LPCSTR s) {
+    return s ? std::string(s) : std::string();
+}
 
-inline void SetError(DWORD e) { machine().kernel.lastError = e; }
+inline void SetError(DWORD e) {
+    machine().kernel.lastError = e;
+}
 
 // The size rule of GetWindowsDirectoryA, GetCurrentDirectoryA and GetTempPathA: when the text
 // and its terminating zero fit, copy them and return the length without the zero; otherwise
