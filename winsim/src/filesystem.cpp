@@ -135,6 +135,7 @@ FileSystem::Where FileSystem::Locate(const std::string& input, int depth) const 
             return w;
         }
 
+    w.trailingSeparator = !parts.empty() && !names.empty() && names.back().empty();
     w.root = FoldCase(rootDisplay);
     w.display = rootDisplay;
     std::string parentDisplay;
@@ -370,6 +371,10 @@ DWORD FileSystem::Attributes(const std::string& path, DWORD* error) const {
     }
     if (node != nullptr && node->directory)
         return FILE_ATTRIBUTE_DIRECTORY;
+    if (w.trailingSeparator) {
+        *error = ERROR_INVALID_NAME;
+        return INVALID_FILE_ATTRIBUTES;
+    }
     DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
     if (virtualFile || ReadOnlyMedia(w))
         attributes |= FILE_ATTRIBUTE_READONLY;
@@ -453,7 +458,9 @@ HANDLE FileSystem::Open(const std::string& path, DWORD access, DWORD share, DWOR
     if (existed && node != nullptr && node->directory) {
         *error = disposition == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED;
     } else if (existed) {
-        if (disposition == CREATE_NEW)
+        if (w.trailingSeparator)
+            *error = ERROR_INVALID_NAME;
+        else if (disposition == CREATE_NEW)
             *error = ERROR_FILE_EXISTS;
         else if (node != nullptr && node->denyRead && read)
             *error = ERROR_ACCESS_DENIED;
@@ -481,6 +488,8 @@ HANDLE FileSystem::Open(const std::string& path, DWORD access, DWORD share, DWOR
         *error = ERROR_PATH_NOT_FOUND;
     } else if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
         *error = ERROR_FILE_NOT_FOUND;
+    } else if (w.trailingSeparator) {
+        *error = ERROR_INVALID_NAME;
     } else if (ReadOnlyMedia(w)) {
         *error = ERROR_WRITE_PROTECT;
     } else if (Find(w.parent)->denyNewFiles) {
@@ -520,6 +529,8 @@ bool FileSystem::Delete(const std::string& path, DWORD* error) {
         *error = w.error;
     else if (!FileAt(w, &node, &virtualFile))
         *error = ParentIsDirectory(w) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    else if (w.trailingSeparator && (virtualFile || !node->directory))
+        *error = ERROR_INVALID_NAME;
     else if (virtualFile || node->directory)
         *error = ERROR_ACCESS_DENIED;
     else if (ReadOnlyMedia(w))
