@@ -363,6 +363,51 @@ HANDLE OpenPrinted(const char* name, const std::string& path, DWORD access, DWOR
     return h;
 }
 
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The current directory is kept as a full path, in the caller's spelling, without a trailing
+// backslash; printed relative to the scratch folder.
+void CurrentDirectoryChecks() {
+    std::string slashes = gScratch;
+    for (char& c : slashes)
+        if (c == '\\')
+            c = '/';
+    struct Case {
+        const char* name;
+        std::string path;
+    } cases[] = {
+        {"trailing-backslash", gScratch + "\\"},
+        {"relative", "sub"},
+        {"dot-dot", ".."},
+        {"dot-dot-inside", In("sub\\..")},
+        {"other-case", Upper(gScratch)},
+        {"slashes", slashes},
+        {"relative-trailing-backslash", "sub\\"},
+        {"drive-relative", "C:.."},
+        {"scratch", gScratch},
+    };
+    for (const Case& c : cases) {
+        Arm();
+        BOOL ret = SetCurrentDirectoryA(c.path.c_str());
+        char buffer[MAX_PATH + 8];
+        DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
+        std::string text = length == std::strlen(buffer) ? std::string(buffer) : "?";
+        std::string shown = text;
+        if (text.compare(0, gScratch.size(), gScratch) == 0)
+            shown = "scratch" + text.substr(gScratch.size());
+        else if (text.compare(0, gScratch.size(), Upper(gScratch)) == 0)
+            shown = "SCRATCH" + text.substr(gScratch.size());
+        else if (text.size() > 3)
+            shown = "elsewhere";
+        Check(std::string("SetCurrentDirectoryA.") + c.name, BoolErr(ret) + " now=" + shown);
+    }
+}
+
 void DirectoryChecks() {
     Arm();
     Check("CreateDirectoryA.new", BoolErr(CreateDirectoryA(gScratch.c_str(), nullptr)));
@@ -410,13 +455,15 @@ void DirectoryChecks() {
     Check("GetFileAttributesA.wildcard", Attributes(In("fi?e.txt")));
     Check("GetFileAttributesA.empty", Attributes(""));
     Check("GetFileAttributesA.absent-drive", Fails(Attributes("Q:\\x")));
+    std::string longName(MAX_PATH, 'n');
+    Check("GetFileAttributesA.over-long", Attributes(In(longName.c_str())));
+    Arm();
+    Check("CreateDirectoryA.over-long",
+          BoolErr(CreateDirectoryA(In(longName.substr(0, 250).c_str()).c_str(), nullptr)));
+    Arm();
+    Check("CreateDirectoryA.invalid-name", BoolErr(CreateDirectoryA(In("a<b").c_str(), nullptr)));
 
-    // Everything the size rule functions report about the current directory is known here.
-    char buffer[MAX_PATH + 8];
-    DWORD length = GetCurrentDirectoryA(sizeof buffer, buffer);
-    Check("GetCurrentDirectoryA.full",
-          Fmt("ret-is-length=%d text-is-scratch=%d", length == std::strlen(buffer),
-              gScratch == std::string(buffer)));
+    CurrentDirectoryChecks();
 }
 
 void FileChecks() {
@@ -666,9 +713,41 @@ void StringChecks() {
         {"null-empty", nullptr, ""},
         {"empty-null", "", nullptr},
         {"text-null", "a", nullptr},
+        {"hyphen", "co-op", "coop"},
+        {"apostrophe", "can't", "cant"},
+        {"space", "Terminal Server", "TerminalServer"},
+        {"control-character", "Terminal\x01Server", "TerminalServer"},
+        {"digits", "10", "9"},
+        {"ignored-control-character",
+         "a\x01"
+         "c",
+         "ab"},
+        {"hyphen-ignored-first", "a-c", "ab"},
+        {"underscore-is-a-symbol", "a_c", "ab"},
+        {"symbol-before-digit", "!", "1"},
+        {"digit-before-letter", "9", "a"},
+        {"space-before-letter", "a b", "ab"},
+        {"hyphen-after-case", "co-op", "Coop"},
     };
     for (const Case& c : cases)
         Check(std::string("lstrcmpA.") + c.name, Sign(lstrcmpA(c.a, c.b)));
+    // Accented letters of code page 1252 (in a double-byte code page these bytes are no text).
+    const Case accents[] = {
+        {"accent", "r\xe9sum\xe9", "resume"},
+        {"accent-order", "\xe9", "f"},
+        {"accent-after-plain", "e", "\xe9"},
+        {"accent-before-case", "\xe9", "E"},
+        {"accent-then-case", "\xc9", "\xe9"},
+        {"accent-ordered-first",
+         "\xe9"
+         "a",
+         "eb"},
+        {"s-caron", "\x9a", "t"},
+        {"y-diaeresis-case", "\xff", "\x9f"},
+    };
+    if (!IsDBCSLeadByte(0xE9))
+        for (const Case& c : accents)
+            Check(std::string("lstrcmpA.") + c.name, Sign(lstrcmpA(c.a, c.b)));
     Check("lstrlenA.text", Fmt("%d", lstrlenA("Terminal Server")));
     Check("lstrlenA.empty", Fmt("%d", lstrlenA("")));
     Check("lstrlenA.null", Fmt("%d", lstrlenA(nullptr)));

@@ -355,6 +355,11 @@ void FileSystem::Reset() {
 
 // --- The API's side ---
 
+std::string FileSystem::FullPath(const std::string& path) const {
+    Where w = Locate(path);
+    return w.error == 0 ? w.display : std::string();
+}
+
 DWORD FileSystem::Attributes(const std::string& path, DWORD* error) const {
     Where w = Locate(path);
     if (w.error != 0) {

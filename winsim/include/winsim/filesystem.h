@@ -65,7 +65,11 @@ class FileSystem {
     void Reset(); // a fresh machine: drive C: with C:\WINDOWS, C:\WINDOWS\SYSTEM32,
                   // C:\WINDOWS\TEMP and C:\Install (the kernel's default folders)
 
-    // Used by the simulated API. Each returns its failure with a Win32 error in *error.
+    // Used by the simulated API. The full form of a path, as GetFullPathName gives it (the
+    // caller's spelling, '/' as '\', '.' and '..' taken out, no trailing backslash except at
+    // a drive root); empty when the path cannot name anything.
+    std::string FullPath(const std::string& path) const;
+    // Each of these returns its failure with a Win32 error in *error.
     DWORD Attributes(const std::string& path, DWORD* error) const;
     bool CreateDir(const std::string& path, DWORD* error);
     bool RemoveDir(const std::string& path, DWORD* error);
