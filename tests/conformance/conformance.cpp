@@ -693,6 +693,18 @@ void VersionChecks() {
     Check("VerSetConditionMask.suite-and", Fmt("0x%llx", static_cast<unsigned long long>(mask)));
     mask = VerSetConditionMask(mask, 0, VER_AND);
     Check("VerSetConditionMask.no-type", Fmt("0x%llx", static_cast<unsigned long long>(mask)));
+    // Whether a suite is present depends on the machine: only the refusals of bad arguments
+    // are compared.
+    OSVERSIONINFOEXA wanted;
+    std::memset(&wanted, 0, sizeof wanted);
+    wanted.dwOSVersionInfoSize = sizeof wanted;
+    wanted.wSuiteMask = VER_SUITE_TERMINAL;
+    Arm();
+    BOOL ret = VerifyVersionInfoA(&wanted, 0, mask);
+    Check("VerifyVersionInfoA.no-type", BoolErr(ret));
+    Arm();
+    ret = VerifyVersionInfoA(&wanted, VER_SUITENAME, 0);
+    Check("VerifyVersionInfoA.no-condition", BoolErr(ret));
 }
 
 void StringChecks() {
