@@ -214,8 +214,18 @@ void RemoveKeys() {
     Check("RegDeleteKeyA.with-subkey", Fmt("ret=%ld", static_cast<long>(ret)));
     ret = RegDeleteKeyA(HKEY_CURRENT_USER, kSubKey);
     Check("RegDeleteKeyA.subkey", Fmt("ret=%ld", static_cast<long>(ret)));
+    // A handle still open on a deleted key.
+    HKEY open = nullptr;
+    bool opened = RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &open) == ERROR_SUCCESS;
     ret = RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
     Check("RegDeleteKeyA.key", Fmt("ret=%ld", static_cast<long>(ret)));
+    if (opened) {
+        DWORD size = 0;
+        ret = RegQueryValueExA(open, "sz", nullptr, nullptr, nullptr, &size);
+        Check("RegQueryValueExA.deleted-key", Fmt("ret=%ld", static_cast<long>(ret)));
+        ret = RegCloseKey(open);
+        Check("RegCloseKey.deleted-key", Fmt("ret=%ld", static_cast<long>(ret)));
+    }
     ret = RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
     Check("RegDeleteKeyA.deleted", Fmt("ret=%ld", static_cast<long>(ret)));
     HKEY key = nullptr;

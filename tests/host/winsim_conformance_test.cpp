@@ -40,7 +40,15 @@ TEST_F(ConformanceSim, KeysAreCreatedWrittenAndDeleted) {
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
 
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vendor"), ERROR_ACCESS_DENIED);
+    // A handle open on a deleted key only closes.
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Vendor\\App", 0, KEY_ALL_ACCESS, &key),
+              ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vendor\\App"), ERROR_SUCCESS);
+    DWORD size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "bare", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegSetValueExA(key, "x", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2),
+              ERROR_KEY_DELETED);
+    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vendor\\App"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Vendor"), ERROR_SUCCESS);
 

@@ -185,6 +185,11 @@ bool Registry::Resolve(HKEY handle, std::string* id, DWORD* granted) const {
     return true;
 }
 
+// A handle stays valid after its key is deleted; everything but closing it then fails.
+bool Registry::Deleted(const std::string& id) const {
+    return Find(id) == nullptr;
+}
+
 // The rights a handle to `key` carries when `access` is asked: generic rights map to the
 // key's specific ones; MAXIMUM_ALLOWED grants whatever this user may have. Anything asked for
 // beyond what the user may have is refused.
@@ -217,14 +222,13 @@ HKEY Registry::NewHandle(const std::string& id, DWORD granted) {
     return handle;
 }
 
-std::string Registry::NoteOpen(HKEY parent, const std::string& subKey, DWORD access) {
+void Registry::NoteOpen(HKEY parent, const std::string& subKey, DWORD access) {
     std::string parentId;
     DWORD parentRights = 0;
     const Key* parentKey = Resolve(parent, &parentId, &parentRights) ? Find(parentId) : nullptr;
     opens.push_back((parentKey ? parentKey->display : std::string("?")) +
                     (subKey.empty() ? "" : "\\" + subKey));
     openAccess.push_back(access);
-    return parentId;
 }
 
 LONG Registry::Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* result) {
@@ -235,6 +239,8 @@ LONG Registry::Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* 
     DWORD parentRights = 0;
     if (!Resolve(parent, &parentId, &parentRights))
         return ERROR_INVALID_HANDLE;
+    if (Deleted(parentId))
+        return ERROR_KEY_DELETED;
     std::vector<std::string> names;
     if (LONG error = ParseKeyPath(subKey, &names))
         return error;
@@ -260,6 +266,8 @@ LONG Registry::Create(HKEY parent, const std::string& subKey, DWORD access, HKEY
     DWORD parentRights = 0;
     if (!Resolve(parent, &parentId, &parentRights))
         return ERROR_INVALID_HANDLE;
+    if (Deleted(parentId))
+        return ERROR_KEY_DELETED;
     std::vector<std::string> names;
     if (LONG error = ParseKeyPath(subKey, &names))
         return error;
@@ -307,18 +315,17 @@ LONG Registry::Set(HKEY handle, const std::string& name, DWORD type, const BYTE*
     DWORD granted = 0;
     if (!Resolve(handle, &id, &granted))
         return ERROR_INVALID_HANDLE;
+    if (Deleted(id))
+        return ERROR_KEY_DELETED;
     if ((granted & KEY_SET_VALUE) == 0)
         return ERROR_ACCESS_DENIED;
     if (data == nullptr && size != 0)
         return kNoAccess;
-    Key* key = keys_.count(id) ? &keys_[id] : nullptr;
-    if (key == nullptr)
-        return ERROR_FILE_NOT_FOUND;
     if (IsStringType(type) && size > 0 && data[size - 1] != 0 && data[size] == 0)
         ++size;
     std::string bytes =
         size ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
-    key->values[FoldCase(name)] = RegistryValue{type, bytes};
+    keys_[id].values[FoldCase(name)] = RegistryValue{type, bytes};
     return ERROR_SUCCESS;
 }
 
@@ -352,6 +359,8 @@ LONG Registry::Query(HKEY handle, const std::string& name, DWORD* type, BYTE* da
     DWORD granted = 0;
     if (!Resolve(handle, &id, &granted))
         return ERROR_INVALID_HANDLE;
+    if (Deleted(id))
+        return ERROR_KEY_DELETED;
     if ((granted & KEY_QUERY_VALUE) == 0)
         return ERROR_ACCESS_DENIED;
     const Key* key = Find(id);

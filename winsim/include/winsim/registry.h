@@ -87,8 +87,9 @@ class Registry {
     bool Resolve(HKEY handle, std::string* id, DWORD* granted) const;
     static LONG Grant(const Key& key, DWORD access, DWORD* granted);
     HKEY NewHandle(const std::string& id, DWORD granted);
-    // Records an open or create in `opens`; returns the parent's id (empty when unknown).
-    std::string NoteOpen(HKEY parent, const std::string& subKey, DWORD access);
+    bool Deleted(const std::string& id) const;
+    // Records an open or create in `opens` and `openAccess`.
+    void NoteOpen(HKEY parent, const std::string& subKey, DWORD access);
 
     std::map<std::string, Key> keys_; // by folded full path; every ancestor present
     std::map<HKEY, Handle> handles_;
