@@ -4,8 +4,10 @@
 # between the two outputs.
 set -euo pipefail
 host_program=$1
-source "$QUELLIN_SOURCE_DIR/tests/wine/wine.sh"
+source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
 wine_prefix
+# The Windows version Wine reports by default, whatever another test left set.
+wine_run reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
 wine_program="$QUELLIN_WIN64_DIR/tests/conformance/conformance.exe"
 scratch='C:\QuellinConformance'
 
