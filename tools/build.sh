@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds the three trees: build/host (g++ against winsim, sanitizers on),
-# build/win-i686 (the shipped PE32 files) and build/win-x86_64 (run under 64-bit Wine).
+# Configures and builds the trees: build/host (g++ against winsim, sanitizers on),
+# build/win-i686 (the shipped PE32 files), build/win-x86_64 (run under 64-bit Wine) and
+# build/fuzz (clang, libFuzzer: the fuzz targets of tests/fuzz).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/deps.sh"
@@ -13,5 +14,7 @@ build_tree() { # name cmake-args...
 
 build_tree win-i686 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
 build_tree win-x86_64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
-build_tree host -DCMAKE_BUILD_TYPE=Debug \
+CC=clang CXX=clang++ cmake -S "$root/tests/fuzz" -B "$root/build/fuzz" -G Ninja >/dev/null
+ninja -C "$root/build/fuzz" >/dev/null || ninja -C "$root/build/fuzz"
+build_tree host -DCMAKE_BUILD_TYPE=Debug -DQUELLIN_FUZZ_DIR="$root/build/fuzz" \
     -DQUELLIN_WIN32_DIR="$root/build/win-i686" -DQUELLIN_WIN64_DIR="$root/build/win-x86_64"

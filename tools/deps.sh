@@ -11,12 +11,16 @@ quellin_want cmake cmake
 quellin_want ninja ninja-build
 quellin_want g++ g++
 quellin_want clang++ clang
+quellin_want run-clang-tidy clang-tidy
 quellin_want /usr/include/gtest/gtest.h libgtest-dev
 quellin_want i686-w64-mingw32-g++ g++-mingw-w64-i686
 quellin_want x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64
 quellin_want /usr/lib/wine/wine64 wine64
 quellin_want localedef locales
 quellin_want python3 python3
+# libFuzzer, for the fuzz targets.
+compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
+    quellin_need+=(libclang-rt-14-dev)
 
 if ((${#quellin_need[@]})); then
     echo "installing: ${quellin_need[*]}"

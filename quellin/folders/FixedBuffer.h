@@ -13,3 +13,14 @@ inline std::string FixedBufferText(const char (&buffer)[MAX_PATH], DWORD returne
         return std::string();
     return std::string(buffer, returned);
 }
+
+// The text a call left in a 260-byte buffer without reporting its length (SHGetFolderPathA,
+// SHGetPathFromIDListA): up to its first zero byte. A buffer without any zero byte was not
+// written as a string and gives an empty text.
+inline std::string BufferText(const char (&buffer)[MAX_PATH]) {
+    for (size_t i = 0; i < MAX_PATH; ++i) {
+        if (buffer[i] == '\0')
+            return std::string(buffer, i);
+    }
+    return std::string();
+}

@@ -8,8 +8,6 @@
 #include "platform/platform.h"
 #include "strings/strings.h"
 
-#include <cstring>
-
 namespace {
 
 const char kProgramFilesDir[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir";
@@ -17,12 +15,6 @@ const char kProgramFilesPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\
 const char kSystemDrive[] = "%SystemDrive%";
 const char kProgramFiles[] = "\\Program Files";
 const char kSuiteDestination[] = "Software\\Tolva\\Inkvale Suite\\9\\Destination";
-
-// The text SHGetFolderPathA left in a 260-byte buffer; empty when no zero ends it there.
-std::string FolderPathText(const char (&buffer)[MAX_PATH]) {
-    const void* zero = std::memchr(buffer, 0, MAX_PATH);
-    return zero != nullptr ? std::string(buffer, static_cast<const char*>(zero)) : std::string();
-}
 
 // Write tests of folders, each made once: an outcome already in the list is taken from it.
 class WriteTests {
@@ -60,7 +52,7 @@ std::string CSystemFolders::ProgramFilesFolderNow(int common) {
         char buffer[MAX_PATH] = {0};
         int folder = common ? CSIDL_PROGRAM_FILES_COMMON : CSIDL_PROGRAM_FILES;
         if (FolderPathFunction(nullptr, folder, nullptr, 0, buffer) == S_OK)
-            return FolderPathText(buffer);
+            return BufferText(buffer);
     }
 
     std::vector<std::pair<std::string, int>> testsOfThisRun;

@@ -42,18 +42,10 @@ void ShellFoldersKey(DWORD platform, HKEY& root, const char*& subKey) {
     }
 }
 
-// The value's bytes as stored, up to the first zero byte, neither trimmed nor expanded; false
-// when the query fails (no such value, or data of more than 255 bytes).
+// A "Shell Folders" value as stored; false when the query fails (no such value, or data of
+// more than 255 bytes).
 bool QueryFolderValue(HKEY key, const char* valueName, std::string& text) {
-    BYTE data[kValueBufferSize] = {0};
-    DWORD size = kValueBufferSize;
-    DWORD type = 0;
-    if (RegQueryValueExA(key, valueName, nullptr, &type, data, &size) != ERROR_SUCCESS)
-        return false;
-    size = std::min(size, kValueBufferSize);
-    const BYTE* end = std::find(data, data + size, 0);
-    text.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(end - data));
-    return true;
+    return QueryValueText(key, valueName, kValueBufferSize, text);
 }
 
 // Asks shfolder.dll's SHGetFolderPathA for one folder; true and the path when it answers S_OK.
@@ -61,7 +53,7 @@ bool AskFolderService(PFNSHGETFOLDERPATHA function, int csidl, std::string& path
     char buffer[MAX_PATH] = {0};
     if (function(nullptr, csidl, nullptr, 0, buffer) != S_OK)
         return false;
-    path = ShellBufferText(buffer);
+    path = BufferText(buffer);
     return true;
 }
 
@@ -70,7 +62,7 @@ bool ConvertList(const SpecialFolderList& list, std::string& path) {
     char buffer[MAX_PATH] = {0};
     if (!list.ToPath(buffer))
         return false;
-    path = ShellBufferText(buffer);
+    path = BufferText(buffer);
     return true;
 }
 
@@ -150,7 +142,7 @@ void ResolveUserFolder(CSystemFolders& table, std::string& slot, int csidl, cons
     if (list.Found()) {
         char buffer[MAX_PATH] = {0};
         if (list.ToPath(buffer) || takeFailedConversion)
-            slot = ShellBufferText(buffer);
+            slot = BufferText(buffer);
         return;
     }
 

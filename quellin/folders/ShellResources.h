@@ -3,9 +3,12 @@
 // goes out of scope, on every path out of a resolver.
 #pragma once
 
+#include "folders/FixedBuffer.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 
 // The shell's task allocator, obtained with SHGetMalloc into the table's member and released
@@ -88,12 +91,17 @@ class ReadOnlyKey {
     HKEY key_ = nullptr;
 };
 
-// The text of a 260-byte buffer that a shell call wrote: up to its first zero byte. A buffer
-// without any zero byte was not written as a string and gives an empty text.
-inline std::string ShellBufferText(const char (&buffer)[MAX_PATH]) {
-    for (size_t i = 0; i < MAX_PATH; ++i) {
-        if (buffer[i] == '\0')
-            return std::string(buffer, i);
-    }
-    return std::string();
+// A registry value's bytes as stored, up to the first zero byte and never beyond the bytes
+// returned, neither trimmed nor expanded, read with a buffer of `bufferSize` bytes (at most
+// MAX_PATH); false when the query fails, for data longer than the buffer among others.
+inline bool QueryValueText(HKEY key, const char* valueName, DWORD bufferSize, std::string& text) {
+    BYTE data[MAX_PATH] = {0};
+    DWORD size = std::min<DWORD>(bufferSize, MAX_PATH);
+    DWORD type = 0;
+    if (RegQueryValueExA(key, valueName, nullptr, &type, data, &size) != ERROR_SUCCESS)
+        return false;
+    size = std::min<DWORD>(size, std::min<DWORD>(bufferSize, MAX_PATH));
+    const BYTE* end = std::find(data, data + size, 0);
+    text.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(end - data));
+    return true;
 }

@@ -1,7 +1,7 @@
 // The Windows, temporary and module folders, asked of Windows directly.
 #include "folders/FixedBuffer.h"
 #include "folders/SystemFolders.h"
-#include "strings/strings.h"
+#include "paths/path.h"
 
 // The temporary folder keeps the trailing backslash that Windows gives it.
 void CSystemFolders::ResolveTempFolder(std::string& slot) {
@@ -19,9 +19,9 @@ std::string CSystemFolders::QueryWindowsDirectory() {
 }
 
 // The folder of the process's executable (not of this library): its file name up to the last
-// backslash, found on the reversed text so that a trail byte 0x5C is never taken for one.
+// backslash; a trail byte 0x5C is never taken for one.
 void CSystemFolders::ResolveModuleFolder(std::string& slot) {
     char buffer[MAX_PATH] = {0};
     DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), buffer, MAX_PATH);
-    slot = StrReverse(StrAfter(StrReverse(FixedBufferText(buffer, length)), "\\"));
+    slot = PathParent(FixedBufferText(buffer, length));
 }

@@ -63,7 +63,7 @@ std::string UniqueNameInDirectory(const std::string& directory) {
     for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
         char name[8];
         std::snprintf(name, sizeof name, "%05d", std::rand() % kProbeRange);
-        const std::string candidate = PathJoin(directory, name);
+        std::string candidate = PathJoin(directory, name);
         if (!FileExists(candidate))
             return candidate;
     }

@@ -4,12 +4,35 @@
 
 #include "strings/strings.h"
 
+#include <windows.h>
+
+namespace {
+
+// Position of the last backslash that is a character of its own, found by stepping forward
+// from character to character; npos when there is none. (Stepping forward keeps a text that
+// ends in a lead byte without its trail byte in order, where cutting the reversed text would
+// pair that lead byte with the byte before it.)
+size_t LastSeparator(const std::string& path) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
+            ++i;
+        else if (path[i] == '\\')
+            last = i;
+    }
+    return last;
+}
+
+} // namespace
+
 std::string PathParent(const std::string& path) {
-    return StrReverse(StrAfter(StrReverse(path), "\\"));
+    size_t last = LastSeparator(path);
+    return last == std::string::npos ? std::string() : path.substr(0, last);
 }
 
 std::string PathLeaf(const std::string& path) {
-    return StrReverse(StrBefore(StrReverse(path), "\\"));
+    size_t last = LastSeparator(path);
+    return last == std::string::npos ? path : path.substr(last + 1);
 }
 
 // One backslash always goes between the two parts; the doubled backslashes this may make are

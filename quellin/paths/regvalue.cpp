@@ -31,8 +31,9 @@ std::string RegQueryString(HKEY key, const std::string& valueName) {
 // The key is opened for reading and writing: a key that this user may only read is not read.
 std::string RegReadValue(HKEY root, const std::string& valuePath) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, PathParent(valuePath).c_str(), 0, KEY_READ | KEY_WRITE, &opened) !=
-        ERROR_SUCCESS)
+    // Both rights sets name READ_CONTROL; together they are 0x2001F.
+    const REGSAM readWrite = KEY_READ | KEY_WRITE; // NOLINT(misc-redundant-expression)
+    if (RegOpenKeyExA(root, PathParent(valuePath).c_str(), 0, readWrite, &opened) != ERROR_SUCCESS)
         return std::string();
     RegistryKey key(opened);
     return RegQueryString(key.Get(), PathLeaf(valuePath));

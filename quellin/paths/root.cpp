@@ -44,7 +44,7 @@ int DriveExists(char letter) {
     const BYTE upper = static_cast<BYTE>(reinterpret_cast<UINT_PTR>(CharUpperA(single)) & 0xFF);
     if (upper < 'A' || upper > 'Z')
         return 0;
-    return (GetLogicalDrives() >> (upper - 'A')) & 1;
+    return static_cast<int>((GetLogicalDrives() >> (upper - 'A')) & 1);
 }
 
 std::string FindFreeDriveLetter() {
@@ -77,7 +77,7 @@ std::string PathRoot(const std::string& path) {
     StrSplit(text, items, '\\');
     if (items.size() < 4 || items[2].empty())
         return std::string();
-    const std::string byText = "\\\\" + items[2] + "\\" + items[3];
+    std::string byText = "\\\\" + items[2] + "\\" + items[3];
 
     const std::string letter = FindFreeDriveLetter();
     if (letter.empty())

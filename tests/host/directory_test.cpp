@@ -225,4 +225,22 @@ TEST_F(Directory, WriteTestOnAShareWithoutAFreeLetter) {
     ExpectLeftAsFound();
 }
 
+// In code page 932 a folder name may end in a character whose trail byte is 0x5C: it is
+// neither cut nor taken for a trailing backslash.
+TEST_F(Directory, DoubleByteFolderNames) {
+    M().codePage.acp = 932;
+    const std::string table = "C:\\\x95\x5C";
+    M().files.AddDirectory(table);
+    Baseline();
+    EXPECT_TRUE(DirectoryExists(table));
+    EXPECT_TRUE(DirectoryExists(table + "\\"));
+    EXPECT_TRUE(CanWriteToDirectory(table));
+    EXPECT_TRUE(CanWriteToDirectory(table + "\\new\\sub"));
+    EXPECT_EQ(M().files.createdDirectories,
+              (std::vector<std::string>{table + "\\new", table + "\\new\\sub"}));
+    EXPECT_EQ(M().files.removedDirectories,
+              (std::vector<std::string>{table + "\\new\\sub", table + "\\new"}));
+    ExpectLeftAsFound();
+}
+
 } // namespace

@@ -38,7 +38,7 @@ TEST_F(FilesSim, PathsResolveAsOnWindows) {
             EXPECT_EQ(GetLastError(), c.error) << c.path;
         }
     }
-    EXPECT_EQ(GetFileAttributesA(("C:\\" + std::string(257, 'a')).c_str()),
+    EXPECT_EQ(GetFileAttributesA(("C:\\" + std::string(258, 'a')).c_str()),
               INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
 }

@@ -112,7 +112,15 @@ for version in win98 nt40 winxp win7; do
         # Nothing else is asked for My Pictures on Windows 98.
         [[ -z "$(slot_of 17 "$slots")" ]] || fail "$version: My Pictures without an answer"
     else
-        [[ "$(slot_of 17 "$slots")" == "$pictures" ]] || fail "$version: My Pictures differs"
+        # The documents folder is then "My Documents" on the Windows drive's root, made by the
+        # library, and My Pictures is made inside it.
+        windows=$(slot_of 12 "$slots")
+        want="${windows:0:2}\\My Documents\\My Pictures"
+        [[ "$(slot_of 17 "$slots")" == "$want" ]] ||
+            fail "$version: My Pictures is '$(slot_of 17 "$slots")', not '$want'"
+        unix=$(unix_path "$want")
+        [[ -d "$unix" ]] || fail "$version: My Pictures '$want' does not exist"
+        created_pictures+=("$unix" "$(dirname "$unix")")
     fi
     echo "$version with failing shfolder.dll: slots from the shell"
 

@@ -50,7 +50,8 @@ FileSystem::Where FileSystem::Locate(const std::string& input, int depth) const 
         w.error = ERROR_PATH_NOT_FOUND;
         return w;
     }
-    if (CharCount(input) >= MAX_PATH) {
+    // The ANSI name passes through a buffer of MAX_PATH + 1 wide characters.
+    if (CharCount(input) > MAX_PATH) {
         w.error = ERROR_FILENAME_EXCED_RANGE;
         return w;
     }
@@ -427,12 +428,12 @@ bool FileSystem::RemoveDir(const std::string& path, DWORD* error) {
         *error = ERROR_DIRECTORY;
     else if (w.parent.empty())
         *error = ERROR_ACCESS_DENIED;
+    else if (IsCurrentDirectory(w)) // held open by the process, before anything else is seen
+        *error = ERROR_SHARING_VIOLATION;
     else if (ReadOnlyMedia(w))
         *error = ERROR_WRITE_PROTECT;
     else if (HasChildren(w.key))
         *error = ERROR_DIR_NOT_EMPTY;
-    else if (IsCurrentDirectory(w)) // the process holds its current directory open
-        *error = ERROR_SHARING_VIOLATION;
     else {
         nodes_.erase(w.key);
         removedDirectories.push_back(path);
@@ -612,6 +613,10 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
 BOOL WINAPI CloseHandle(HANDLE hObject) {
     if (Enter("CloseHandle", {}, ERROR_INVALID_HANDLE))
         return FALSE;
+    // INVALID_HANDLE_VALUE and (HANDLE)-2 are the pseudo-handles of the current process and
+    // thread: closing them does nothing and succeeds.
+    if (hObject == INVALID_HANDLE_VALUE || hObject == reinterpret_cast<HANDLE>(-2))
+        return TRUE;
     if (machine().files.Close(hObject))
         return TRUE;
     winsim::SetError(ERROR_INVALID_HANDLE);

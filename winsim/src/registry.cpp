@@ -29,9 +29,8 @@ bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
-// The subkey path's names, or an error: a path relative to a key may not begin with a
-// backslash; repeated and trailing backslashes are skipped, as the registry skips the
-// separators before each name.
+// The subkey path's names, or an error: a path may not begin with a backslash; empty names
+// between backslashes, or after the last one, are passed over.
 LONG ParseKeyPath(const std::string& path, std::vector<std::string>* names) {
     names->clear();
     if (path.empty())
@@ -42,6 +41,16 @@ LONG ParseKeyPath(const std::string& path, std::vector<std::string>* names) {
         if (!n.empty())
             names->push_back(std::move(n));
     return ERROR_SUCCESS;
+}
+
+// The names of a key path given to a set-up call; a leading backslash is passed over.
+std::vector<std::string> SetUpNames(const std::string& path) {
+    std::vector<std::string> names;
+    ParseKeyPath(path.substr(path.find_first_not_of('\\') == std::string::npos
+                                 ? path.size()
+                                 : path.find_first_not_of('\\')),
+                 &names);
+    return names;
 }
 
 std::string Join(const std::string& base, const std::vector<std::string>& names) {
@@ -57,16 +66,13 @@ std::string Registry::Id(HKEY root, const std::string& keyPath) {
     const char* name = RootName(root);
     if (name == nullptr)
         return {};
-    std::vector<std::string> names;
-    ParseKeyPath(keyPath, &names);
-    return FoldCase(Join(name, names));
+    return FoldCase(Join(name, SetUpNames(keyPath)));
 }
 
 Registry::Key& Registry::Make(HKEY root, const std::string& keyPath) {
     const char* rootName = RootName(root);
     std::string display = rootName ? rootName : "HK?";
-    std::vector<std::string> names;
-    ParseKeyPath(keyPath, &names);
+    const std::vector<std::string> names = SetUpNames(keyPath);
     Key* key = &keys_[FoldCase(display)];
     if (key->display.empty())
         key->display = display;
@@ -239,6 +245,11 @@ LONG Registry::Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* 
     DWORD parentRights = 0;
     if (!Resolve(parent, &parentId, &parentRights))
         return ERROR_INVALID_HANDLE;
+    // A predefined key with no subkey name is handed back itself.
+    if (subKey.empty() && RootName(parent) != nullptr) {
+        *result = parent;
+        return ERROR_SUCCESS;
+    }
     if (Deleted(parentId))
         return ERROR_KEY_DELETED;
     std::vector<std::string> names;

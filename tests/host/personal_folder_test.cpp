@@ -1,0 +1,220 @@
+// The documents folder through the whole attach: shfolder.dll first, the shell, the user's
+// shell-folder value, the profile, and "My Documents" on the Windows drive, in the order each
+// platform gives them.
+#include "machine_fixture.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+namespace {
+
+const char kShfolder[] = "C:\\Install\\setup\\shfolder.dll";
+const char kUserShellFolders[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
+
+class PersonalFolder : public MachineTest {
+  protected:
+    void SetUp() override {
+        MachineTest::SetUp();
+        M().kernel.userName = "anna";
+    }
+    void BindShfolder() { M().modules.shfolderPath = kShfolder; }
+    void Answer(int csidl, HRESULT result, const std::string& path = {}) {
+        M().modules.shfolderAnswers[csidl] = {result, path};
+    }
+    void SetPersonal(const std::string& value, DWORD type = REG_SZ) {
+        M().registry.SetString(HKEY_CURRENT_USER, kUserShellFolders, "Personal", value, type);
+    }
+    void SetProfile(const std::string& path) {
+        M().registry.SetString(HKEY_LOCAL_MACHINE, std::string(kProfileList) + "\\anna",
+                               "ProfileImagePath", path, REG_EXPAND_SZ);
+    }
+    void EnableUserProfiles() {
+        M().registry.SetDword(HKEY_LOCAL_MACHINE, "Network\\Logon", "UserProfiles", 1);
+    }
+    // The identifiers 5 and 0x8005 asked of shfolder.dll, in order.
+    std::vector<int> PersonalAsked() {
+        std::vector<int> asked;
+        for (int csidl : M().modules.folderPathCalls)
+            if ((csidl & 0xFF) == CSIDL_PERSONAL)
+                asked.push_back(csidl);
+        return asked;
+    }
+    std::string Resolve() {
+        AttachedLibrary lib;
+        std::string folder = lib.Folder(kPersonal);
+        lib.Detach();
+        ExpectNothingOpen();
+        return folder;
+    }
+};
+
+TEST_F(PersonalFolder, ShfolderAnswerIsTakenOnEveryPlatform) {
+    for (auto platform : {&winsim::Versions::Windows95, &winsim::Versions::Windows98,
+                          &winsim::Versions::NT4, &winsim::Versions::WindowsXP}) {
+        winsim::machine().Reset();
+        (M().version.*platform)();
+        BindShfolder();
+        Answer(CSIDL_PERSONAL, S_OK, "D:\\Docs");
+        M().shell.folders[CSIDL_PERSONAL] = {"C:\\Shell Docs"};
+        EXPECT_EQ(Resolve(), "D:\\Docs");
+        EXPECT_EQ(PersonalAsked(), std::vector<int>{CSIDL_PERSONAL});
+        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", "5"), 0u);
+    }
+}
+
+TEST_F(PersonalFolder, ShfolderFailingOnNtOr95GivesMyDocumentsCreated) {
+    for (auto platform :
+         {&winsim::Versions::Windows95, &winsim::Versions::NT4, &winsim::Versions::Windows2000}) {
+        winsim::machine().Reset();
+        (M().version.*platform)();
+        M().kernel.windowsDirectory = "D:\\WINNT";
+        M().files.AddDirectory("D:\\WINNT");
+        BindShfolder();
+        Answer(CSIDL_PERSONAL, E_FAIL);
+        M().shell.folders[CSIDL_PERSONAL] = {"C:\\Shell Docs"};
+        SetPersonal("C:\\Registry Docs");
+        EXPECT_EQ(Resolve(), "D:\\My Documents");
+        EXPECT_TRUE(M().files.IsDirectory("D:\\My Documents"));
+        EXPECT_EQ(PersonalAsked(), std::vector<int>{CSIDL_PERSONAL});
+        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", "5"), 0u);
+    }
+}
+
+TEST_F(PersonalFolder, Windows98AsksAgainWithCreateThenTheShell) {
+    M().version.Windows98();
+    BindShfolder();
+    Answer(CSIDL_PERSONAL, E_FAIL);
+    Answer(CSIDL_PERSONAL | CSIDL_FLAG_CREATE, S_OK, "C:\\Created Docs");
+    EXPECT_EQ(Resolve(), "C:\\Created Docs");
+    EXPECT_EQ(PersonalAsked(), (std::vector<int>{CSIDL_PERSONAL, 0x8005}));
+
+    winsim::machine().Reset();
+    M().version.WindowsMe();
+    BindShfolder();
+    Answer(CSIDL_PERSONAL, E_FAIL);
+    Answer(CSIDL_PERSONAL | CSIDL_FLAG_CREATE, E_FAIL);
+    M().shell.folders[CSIDL_PERSONAL] = {"C:\\WINDOWS\\Personal"};
+    EXPECT_EQ(Resolve(), "C:\\WINDOWS\\Personal");
+    EXPECT_EQ(PersonalAsked(), (std::vector<int>{CSIDL_PERSONAL, 0x8005}));
+    EXPECT_FALSE(M().files.Exists("C:\\My Documents"));
+}
+
+TEST_F(PersonalFolder, ShellThatCannotConvertLeavesTheSlotEmpty) {
+    M().shell.folders[CSIDL_PERSONAL] = {"C:\\Docs", true};
+    SetPersonal("C:\\Registry Docs");
+    EXPECT_EQ(Resolve(), "");
+    EXPECT_EQ(M().calls.Count("RegOpenKeyExA", "HKCU\\" + std::string(kUserShellFolders)), 0u);
+}
+
+TEST_F(PersonalFolder, NoAllocatorNoFolder) {
+    M().calls.FailApi("SHGetMalloc");
+    SetPersonal("C:\\Registry Docs");
+    EXPECT_EQ(Resolve(), "");
+}
+
+TEST_F(PersonalFolder, PersonalValueIsKeptAsStored) {
+    SetPersonal("%USERPROFILE%\\Documents", REG_EXPAND_SZ);
+    EXPECT_EQ(Resolve(), "%USERPROFILE%\\Documents");
+}
+
+TEST_F(PersonalFolder, EmptyPersonalValueEndsTheChain) {
+    SetPersonal("");
+    SetProfile("C:\\Profiles\\anna");
+    EXPECT_EQ(Resolve(), "");
+    EXPECT_EQ(M().calls.Count("GetUserNameA"), 0u);
+}
+
+TEST_F(PersonalFolder, OverlongPersonalValueCountsAsAbsent) {
+    M().version.NT4();
+    SetPersonal("C:\\" + std::string(300, 'p'));
+    SetProfile("C:\\WINNT\\Profiles\\anna");
+    EXPECT_EQ(Resolve(), "C:\\WINNT\\Profiles\\anna\\Personal");
+}
+
+TEST_F(PersonalFolder, NtWithoutPersonalUsesTheProfile) {
+    M().version.NT4();
+    M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+    SetProfile("%SystemRoot%\\Profiles\\anna");
+    EnableUserProfiles(); // not consulted on NT
+    EXPECT_EQ(Resolve(), "%SystemRoot%\\Profiles\\anna\\Personal");
+    EXPECT_EQ(M().calls.Count("RegOpenKeyExA", "HKLM\\Network\\Logon"), 0u);
+
+    winsim::machine().Reset();
+    M().version.NT4();
+    M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+    EXPECT_EQ(Resolve(), ""); // no profile key for this user
+}
+
+TEST_F(PersonalFolder, WithoutUserShellFoldersKeyNothingIsFound) {
+    M().version.NT4();
+    SetProfile("C:\\Profiles\\anna");
+    EXPECT_EQ(Resolve(), "");
+    EXPECT_EQ(M().calls.Count("GetUserNameA"), 0u);
+}
+
+TEST_F(PersonalFolder, Windows9xFollowsUserProfiles) {
+    for (auto platform : {&winsim::Versions::Windows95, &winsim::Versions::Windows98}) {
+        // Without "UserProfiles": My Documents on the Windows drive, not created.
+        winsim::machine().Reset();
+        (M().version.*platform)();
+        M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+        M().registry.CreateKey(HKEY_LOCAL_MACHINE, "Network\\Logon");
+        SetProfile("C:\\WINDOWS\\Profiles\\anna");
+        EXPECT_EQ(Resolve(), "C:\\My Documents");
+        EXPECT_FALSE(M().files.Exists("C:\\My Documents"));
+        EXPECT_EQ(M().calls.Count("GetUserNameA"), 0u);
+
+        // With it, whatever it holds: the profile.
+        winsim::machine().Reset();
+        (M().version.*platform)();
+        M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+        M().registry.SetString(HKEY_LOCAL_MACHINE, "Network\\Logon", "UserProfiles", "");
+        SetProfile("C:\\WINDOWS\\Profiles\\anna");
+        EXPECT_EQ(Resolve(), "C:\\WINDOWS\\Profiles\\anna\\Personal");
+    }
+}
+
+TEST_F(PersonalFolder, UnknownUserNameEndsWithoutResult) {
+    M().version.NT4();
+    M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+    SetProfile("C:\\Profiles\\anna");
+    M().calls.FailApi("GetUserNameA");
+    EXPECT_EQ(Resolve(), "");
+
+    winsim::machine().Reset();
+    M().version.NT4();
+    M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+    M().kernel.userName = std::string(100, 'u'); // longer than the 80-byte buffer
+    EXPECT_EQ(Resolve(), "");
+}
+
+TEST_F(PersonalFolder, FailingVersionQueryTakesTheNon9xRoutes) {
+    // Platform 0: with shfolder.dll failing, the fixed folder is used and created.
+    M().calls.FailApi("GetVersionExA");
+    BindShfolder();
+    Answer(CSIDL_PERSONAL, E_FAIL);
+    EXPECT_EQ(Resolve(), "C:\\My Documents");
+    EXPECT_TRUE(M().files.IsDirectory("C:\\My Documents"));
+    EXPECT_EQ(PersonalAsked(), std::vector<int>{CSIDL_PERSONAL});
+}
+
+TEST_F(PersonalFolder, OverlongWindowsDirectoryCreatesNothing) {
+    M().version.NT4();
+    M().kernel.windowsDirectory = "C:\\" + std::string(300, 'w');
+    BindShfolder();
+    Answer(CSIDL_PERSONAL, E_FAIL);
+    std::vector<std::string> before = M().files.Snapshot();
+    EXPECT_EQ(Resolve(), "My Documents");
+    std::vector<std::string> after = M().files.Snapshot();
+    after.erase(std::remove_if(after.begin(), after.end(),
+                               [](const std::string& line) {
+                                   return line.find("My Pictures") != std::string::npos;
+                               }),
+                after.end());
+    EXPECT_EQ(after, before);
+}
+
+} // namespace

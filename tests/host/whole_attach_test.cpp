@@ -1,0 +1,295 @@
+// The whole attach on complete machines: every slot written out, so that a change in any
+// resolver or in the resolving order shows at once. After detach nothing is left open and
+// the disk holds only what the attach creates on purpose (documents and My Pictures folders).
+#include "complete_machines.h"
+#include "machine_fixture.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+struct Expected {
+    const char* machine;
+    std::array<const char*, 20> slots;
+};
+
+const Expected kExpected[] = {
+    {"Win95WithShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",   // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO", // 1
+         "C:\\Program Files\\Common Files\\ODBC",                  // 2
+         "C:\\My Documents",                                       // 3
+         "C:\\WINDOWS\\Desktop",                                   // 4
+         "C:\\WINDOWS\\Start Menu\\Programs",                      // 5
+         "C:\\WINDOWS\\SendTo",                                    // 6
+         "C:\\WINDOWS\\ShellNew",                                  // 7
+         "C:\\WINDOWS\\Start Menu",                                // 8
+         "C:\\WINDOWS\\Start Menu\\Programs\\StartUp",             // 9
+         "C:\\WINDOWS\\TEMP\\",                                    // 10
+         "C:\\WINDOWS\\Fonts",                                     // 11
+         "C:\\WINDOWS",                                            // 12
+         "C:\\Program Files",                                      // 13
+         "C:\\WINDOWS\\SYSTEM",                                    // 14
+         "C:\\Install",                                            // 15
+         "C:\\WINDOWS\\Tolva",                                     // 16
+         "C:\\My Documents\\My Pictures",                          // 17
+         "",                                                       // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                // 19
+     }},
+    {"Win95WithoutShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",   // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO", // 1
+         "C:\\Program Files\\Common Files\\ODBC",                  // 2
+         "C:\\My Documents",                                       // 3
+         "C:\\WINDOWS\\Desktop",                                   // 4
+         "C:\\WINDOWS\\Start Menu\\Programs",                      // 5
+         "C:\\WINDOWS\\SendTo",                                    // 6
+         "C:\\WINDOWS\\ShellNew",                                  // 7
+         "C:\\WINDOWS\\Start Menu",                                // 8
+         "C:\\WINDOWS\\Start Menu\\Programs\\StartUp",             // 9
+         "C:\\WINDOWS\\TEMP\\",                                    // 10
+         "C:\\WINDOWS\\Fonts",                                     // 11
+         "C:\\WINDOWS",                                            // 12
+         "C:\\Program Files",                                      // 13
+         "C:\\WINDOWS\\SYSTEM",                                    // 14
+         "C:\\Install",                                            // 15
+         "C:\\WINDOWS\\Tolva",                                     // 16
+         "",                                                       // 17
+         "",                                                       // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                // 19
+     }},
+    {"Win98WithShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",   // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO", // 1
+         "C:\\Program Files\\Common Files\\ODBC",                  // 2
+         "C:\\My Documents",                                       // 3
+         "C:\\WINDOWS\\Desktop",                                   // 4
+         "C:\\WINDOWS\\Start Menu\\Programs",                      // 5
+         "C:\\WINDOWS\\SendTo",                                    // 6
+         "C:\\WINDOWS\\ShellNew",                                  // 7
+         "C:\\WINDOWS\\Start Menu",                                // 8
+         "C:\\WINDOWS\\Start Menu\\Programs\\StartUp",             // 9
+         "C:\\WINDOWS\\TEMP\\",                                    // 10
+         "C:\\WINDOWS\\Fonts",                                     // 11
+         "C:\\WINDOWS",                                            // 12
+         "C:\\Program Files",                                      // 13
+         "C:\\WINDOWS\\SYSTEM",                                    // 14
+         "C:\\Install",                                            // 15
+         "C:\\WINDOWS\\Tolva",                                     // 16
+         "C:\\My Documents\\My Pictures",                          // 17
+         "",                                                       // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                // 19
+     }},
+    {"Win98WithoutShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",   // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO", // 1
+         "C:\\Program Files\\Common Files\\ODBC",                  // 2
+         "C:\\My Documents",                                       // 3
+         "C:\\WINDOWS\\Desktop",                                   // 4
+         "C:\\WINDOWS\\Start Menu\\Programs",                      // 5
+         "C:\\WINDOWS\\SendTo",                                    // 6
+         "C:\\WINDOWS\\ShellNew",                                  // 7
+         "C:\\WINDOWS\\Start Menu",                                // 8
+         "C:\\WINDOWS\\Start Menu\\Programs\\StartUp",             // 9
+         "C:\\WINDOWS\\TEMP\\",                                    // 10
+         "C:\\WINDOWS\\Fonts",                                     // 11
+         "C:\\WINDOWS",                                            // 12
+         "C:\\Program Files",                                      // 13
+         "C:\\WINDOWS\\SYSTEM",                                    // 14
+         "C:\\Install",                                            // 15
+         "C:\\WINDOWS\\Tolva",                                     // 16
+         "C:\\My Documents\\My Pictures",                          // 17
+         "",                                                       // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                // 19
+     }},
+    {"NT4WithShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",          // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",        // 1
+         "C:\\Program Files\\Common Files\\ODBC",                         // 2
+         "C:\\WINNT\\Profiles\\anna\\Personal",                           // 3
+         "C:\\WINNT\\Profiles\\All Users\\Desktop",                       // 4
+         "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs",          // 5
+         "C:\\WINNT\\Profiles\\anna\\SendTo",                             // 6
+         "C:\\WINNT\\Profiles\\anna\\Templates",                          // 7
+         "C:\\WINNT\\Profiles\\All Users\\Start Menu",                    // 8
+         "C:\\WINNT\\Profiles\\anna\\Start Menu\\Programs\\Startup",      // 9
+         "C:\\TEMP\\",                                                    // 10
+         "C:\\WINNT\\Fonts",                                              // 11
+         "C:\\WINNT",                                                     // 12
+         "C:\\Program Files",                                             // 13
+         "C:\\WINNT",                                                     // 14
+         "C:\\Install",                                                   // 15
+         "C:\\WINNT\\Tolva",                                              // 16
+         "C:\\WINNT\\Profiles\\anna\\Personal\\My Pictures",              // 17
+         "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs\\Startup", // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                       // 19
+     }},
+    {"NT4WithoutShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",          // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",        // 1
+         "C:\\Program Files\\Common Files\\ODBC",                         // 2
+         "C:\\WINNT\\Profiles\\anna\\Personal",                           // 3
+         "C:\\WINNT\\Profiles\\All Users\\Desktop",                       // 4
+         "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs",          // 5
+         "C:\\WINNT\\Profiles\\anna\\SendTo",                             // 6
+         "C:\\WINNT\\Profiles\\anna\\Templates",                          // 7
+         "C:\\WINNT\\Profiles\\All Users\\Start Menu",                    // 8
+         "C:\\WINNT\\Profiles\\anna\\Start Menu\\Programs\\Startup",      // 9
+         "C:\\TEMP\\",                                                    // 10
+         "C:\\WINNT\\Fonts",                                              // 11
+         "C:\\WINNT",                                                     // 12
+         "C:\\Program Files",                                             // 13
+         "C:\\WINNT",                                                     // 14
+         "C:\\Install",                                                   // 15
+         "C:\\WINNT\\Tolva",                                              // 16
+         "",                                                              // 17
+         "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs\\Startup", // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                       // 19
+     }},
+    {"Win2000WithShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",                 // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",               // 1
+         "C:\\Program Files\\Common Files\\ODBC",                                // 2
+         "C:\\Documents and Settings\\anna\\My Documents",                       // 3
+         "C:\\Documents and Settings\\All Users\\Desktop",                       // 4
+         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs",          // 5
+         "C:\\Documents and Settings\\anna\\SendTo",                             // 6
+         "C:\\Documents and Settings\\anna\\Templates",                          // 7
+         "C:\\Documents and Settings\\All Users\\Start Menu",                    // 8
+         "C:\\Documents and Settings\\anna\\Start Menu\\Programs\\Startup",      // 9
+         "C:\\TEMP\\",                                                           // 10
+         "C:\\WINNT\\Fonts",                                                     // 11
+         "C:\\WINNT",                                                            // 12
+         "C:\\Program Files",                                                    // 13
+         "C:\\WINNT",                                                            // 14
+         "C:\\Install",                                                          // 15
+         "C:\\WINNT\\Tolva",                                                     // 16
+         "C:\\Documents and Settings\\anna\\My Documents\\My Pictures",          // 17
+         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup", // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                              // 19
+     }},
+    {"Win2000WithoutShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",                 // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",               // 1
+         "C:\\Program Files\\Common Files\\ODBC",                                // 2
+         "C:\\Documents and Settings\\anna\\My Documents",                       // 3
+         "C:\\Documents and Settings\\All Users\\Desktop",                       // 4
+         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs",          // 5
+         "C:\\Documents and Settings\\anna\\SendTo",                             // 6
+         "C:\\Documents and Settings\\anna\\Templates",                          // 7
+         "C:\\Documents and Settings\\All Users\\Start Menu",                    // 8
+         "C:\\Documents and Settings\\anna\\Start Menu\\Programs\\Startup",      // 9
+         "C:\\TEMP\\",                                                           // 10
+         "C:\\WINNT\\Fonts",                                                     // 11
+         "C:\\WINNT",                                                            // 12
+         "C:\\Program Files",                                                    // 13
+         "C:\\WINNT",                                                            // 14
+         "C:\\Install",                                                          // 15
+         "C:\\WINNT\\Tolva",                                                     // 16
+         "C:\\Documents and Settings\\anna\\My Documents\\My Pictures",          // 17
+         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup", // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                              // 19
+     }},
+    {"XPWithShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",                 // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",               // 1
+         "C:\\Program Files\\Common Files\\ODBC",                                // 2
+         "C:\\Documents and Settings\\anna\\My Documents",                       // 3
+         "C:\\Documents and Settings\\All Users\\Desktop",                       // 4
+         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs",          // 5
+         "C:\\Documents and Settings\\anna\\SendTo",                             // 6
+         "C:\\Documents and Settings\\anna\\Templates",                          // 7
+         "C:\\Documents and Settings\\All Users\\Start Menu",                    // 8
+         "C:\\Documents and Settings\\anna\\Start Menu\\Programs\\Startup",      // 9
+         "C:\\TEMP\\",                                                           // 10
+         "C:\\WINDOWS\\Fonts",                                                   // 11
+         "C:\\WINDOWS",                                                          // 12
+         "C:\\Program Files",                                                    // 13
+         "C:\\WINDOWS",                                                          // 14
+         "C:\\Install",                                                          // 15
+         "C:\\WINDOWS\\Tolva",                                                   // 16
+         "C:\\Documents and Settings\\anna\\My Documents\\My Pictures",          // 17
+         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup", // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                              // 19
+     }},
+    {"XPWithoutShfolder",
+     {
+         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",                 // 0
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",               // 1
+         "C:\\Program Files\\Common Files\\ODBC",                                // 2
+         "C:\\Documents and Settings\\anna\\My Documents",                       // 3
+         "C:\\Documents and Settings\\All Users\\Desktop",                       // 4
+         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs",          // 5
+         "C:\\Documents and Settings\\anna\\SendTo",                             // 6
+         "C:\\Documents and Settings\\anna\\Templates",                          // 7
+         "C:\\Documents and Settings\\All Users\\Start Menu",                    // 8
+         "C:\\Documents and Settings\\anna\\Start Menu\\Programs\\Startup",      // 9
+         "C:\\TEMP\\",                                                           // 10
+         "C:\\WINDOWS\\Fonts",                                                   // 11
+         "C:\\WINDOWS",                                                          // 12
+         "C:\\Program Files",                                                    // 13
+         "C:\\WINDOWS",                                                          // 14
+         "C:\\Install",                                                          // 15
+         "C:\\WINDOWS\\Tolva",                                                   // 16
+         "C:\\Documents and Settings\\anna\\My Documents\\My Pictures",          // 17
+         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup", // 18
+         "C:\\Program Files\\Tolva\\Inkvale Suite",                              // 19
+     }},
+};
+
+// The disk without the folders the attach creates on purpose.
+std::vector<std::string> DiskWithoutDocuments() {
+    std::vector<std::string> disk = winsim::machine().files.Snapshot();
+    disk.erase(std::remove_if(disk.begin(), disk.end(),
+                              [](const std::string& line) {
+                                  return line.find("My Pictures") != std::string::npos ||
+                                         line.find("My Documents") != std::string::npos;
+                              }),
+               disk.end());
+    return disk;
+}
+
+class WholeAttach : public MachineTest {};
+
+TEST_F(WholeAttach, EverySlotOnEveryCompleteMachine) {
+    std::vector<machines::Spec> all = machines::All();
+    ASSERT_EQ(all.size(), std::size(kExpected));
+    for (size_t i = 0; i < all.size(); ++i) {
+        const machines::Spec& spec = all[i];
+        SCOPED_TRACE(spec.name);
+        ASSERT_EQ(spec.name, kExpected[i].machine);
+        machines::Build(spec);
+        std::vector<std::string> before = DiskWithoutDocuments();
+        {
+            AttachedLibrary lib;
+            for (unsigned slot = 0; slot < 20; ++slot)
+                EXPECT_EQ(lib.Folder(slot), kExpected[i].slots[slot]) << "slot " << slot;
+        }
+        ExpectNothingOpen();
+        EXPECT_EQ(DiskWithoutDocuments(), before);
+        EXPECT_EQ(M().modules.LoadedCount(), 0);
+    }
+}
+
+TEST_F(WholeAttach, MyPicturesIsCreatedWhereTheLibraryBuildsIt) {
+    for (const machines::Spec& spec : machines::All()) {
+        if (!spec.shfolder)
+            continue;
+        SCOPED_TRACE(spec.name);
+        machines::Build(spec);
+        AttachedLibrary lib;
+        EXPECT_TRUE(M().files.IsDirectory(lib.Folder(kMyPictures)));
+    }
+}
+
+} // namespace

@@ -1,0 +1,197 @@
+#!/usr/bin/env bash
+# The whole folder table end to end (win64 build). Quellin.dll is attached and detached by
+# folderdump from an installation source, under Wine's win98, nt40, win2k, winxp and win7,
+# once with the stand-in shfolder.dll in the source's "setup" folder and once without it.
+# Every one of the twenty slots must equal what table_expect.exe works out from Wine's own
+# APIs and registry for the sources the chain picks on that platform (table_expect shares no
+# code with the library). "DLLPATH" lists three folders and an empty item; the second and the
+# third folder hold IDAPI32.DLL, the second stands between blanks: the database-engine slot is
+# the second, trimmed.
+#
+# Around every attach and detach the prefix's drive_c tree and the test's own folders (the
+# installation source and the DLLPATH folders) are listed; apart from the documents and
+# My Pictures folders that the library creates on purpose (removed again right after the run)
+# the listings must be equal: no probe file or probe directory is left behind.
+#
+# What Wine cannot show:
+# - Wine's shell knows every folder identifier asked for here, so the "Shell Folders"
+#   registry source and the defaults built from earlier slots are never reached; the host
+#   tests cover them.
+# - No network: no DLLPATH entry or folder lies on a share, so share roots are not tried.
+# - Wine links the user's Desktop, Documents, Pictures and Templates to the Unix home
+#   folder, outside drive_c; no write test touches them, and the listings do not follow the
+#   links. A My Pictures folder made there is removed after the run like any other.
+# - The write tests' verdicts are not predicted: the folders they decide on (program files,
+#   system, the DLLPATH folders) are checked to be writable first, so each must pass.
+# The Wine version and every registry value added are put back at the end, also on failure.
+set -euo pipefail
+source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+wine_prefix
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+dump="$QUELLIN_WIN64_DIR/tools/folderdump.exe"
+library="$QUELLIN_WIN64_DIR/quellin/Quellin.dll"
+expect="$QUELLIN_WIN64_DIR/tests/wine/table_expect.exe"
+standin="$QUELLIN_WIN64_DIR/tools/shfolder.dll"
+for file in "$dump" "$library" "$expect" "$standin"; do
+    [[ -f "$file" ]] || fail "missing $file"
+done
+
+wineKey='HKCU\Software\Wine'
+bdeKey='HKLM\Software\Borland\Database Engine'
+
+# The value's data as `reg query` shows it; fails when the value is absent.
+reg_value() {
+    wine_run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        awk -v name="$2" '$1 == name { sub(/^ *[^ ]+ +[^ ]+    /, ""); print; found = 1 }
+                          END { exit !found }'
+}
+had_version=no
+saved_version=$(reg_value "$wineKey" Version) && had_version=yes
+had_borland=no
+wine_run reg query 'HKLM\Software\Borland' >/dev/null 2>&1 && had_borland=yes
+had_dllpath=no
+saved_dllpath=$(reg_value "$bdeKey" DLLPATH) && had_dllpath=yes
+
+work="$QUELLIN_WIN64_DIR/test-table"
+made=() # folders the library made on purpose in the current run
+cleanup() {
+    local dir
+    for dir in "${made[@]}"; do
+        rmdir "$dir" 2>/dev/null || true
+    done
+    if [[ $had_version == yes ]]; then
+        wine_run reg add "$wineKey" /v Version /d "$saved_version" /f >/dev/null 2>&1 || true
+    else
+        wine_run reg delete "$wineKey" /v Version /f >/dev/null 2>&1 || true
+    fi
+    if [[ $had_borland == no ]]; then
+        wine_run reg delete 'HKLM\Software\Borland' /f >/dev/null 2>&1 || true
+    elif [[ $had_dllpath == yes ]]; then
+        wine_run reg add "$bdeKey" /v DLLPATH /d "$saved_dllpath" /f >/dev/null 2>&1 || true
+    else
+        wine_run reg delete "$bdeKey" /v DLLPATH /f >/dev/null 2>&1 || true
+    fi
+    wineserver_wait
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The installation source holds folderdump, the library and table_expect side by side, so
+# that the module folder is the same for the library and for the expectation.
+rm -rf "$work"
+source_dir="$work/Install Source"
+mkdir -p "$source_dir/setup" "$work/bde/first" "$work/bde/second" "$work/bde/third"
+cp "$dump" "$library" "$expect" "$source_dir/"
+: >"$work/bde/second/IDAPI32.DLL"
+: >"$work/bde/third/IDAPI32.DLL"
+bde_second=$(winepath_of "$work/bde/second")
+dllpath="$(winepath_of "$work/bde/first"); $bde_second ;$(winepath_of "$work/bde/third");"
+wine_run reg add "$bdeKey" /v DLLPATH /d "$dllpath" /f >/dev/null
+
+drive_c=$(realpath "$(wine_drive_c)")
+# The Unix path of a Windows drive path, through the prefix's drive links, without resolving
+# links inside the drive (the listings do not follow them either).
+unix_of() {
+    local path=$1 letter
+    [[ $path == [A-Za-z]:* ]] || return 1
+    letter=${path:0:1}
+    path=${path:2}
+    path=${path//\\//}
+    printf '%s%s' "$(realpath "$WINEPREFIX/dosdevices/${letter,,}:")" "${path%/}"
+}
+# Every path under drive_c and under the test's folders, links listed but not followed.
+listing() { find "$drive_c" "$work" -print 2>/dev/null | LC_ALL=C sort; }
+
+# "slot<TAB>value" lines from folderdump's "NN Name value" lines.
+table() {
+    (cd "$source_dir" && wine_run "$source_dir/folderdump.exe") | tr -d '\r' |
+        awk '{ printf "%d\t%s\n", substr($0, 1, 2), substr($0, 27) }'
+}
+slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2; found = 1 } END { exit !found }' <<<"$2"; }
+names=(BdeFolder DaoFolder OdbcFolder PersonalFolder DesktopFolder ProgramsFolder SendToFolder
+    TemplatesFolder StartMenuFolder StartupFolder TempFolder FontsFolder WindowsFolder
+    ProgramFilesFolder SystemFolder ModuleFolder RundleFolder MyPicturesFolder
+    CommonStartupFolder SuiteDestinationFolder)
+
+failures=0
+problem() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# run_case version mode: one attach and detach, compared and checked for leftovers.
+run_case() {
+    local version=$1 mode=$2 what wanted slots slot got want path dir before after
+    what="$version, $([[ $mode == shfolder ]] && echo with || echo without) shfolder.dll"
+    rm -f "$source_dir/setup/shfolder.dll"
+    if [[ $mode == shfolder ]]; then
+        cp "$standin" "$source_dir/setup/shfolder.dll"
+        # Wine's own shfolder.dll would take the place of the stand-in...
+        export WINEDLLOVERRIDES=shfolder=n,b
+    else
+        # ...and, without it, nothing but a native file could be bound.
+        export WINEDLLOVERRIDES=shfolder=n
+    fi
+
+    wanted=$( (cd "$source_dir" && wine_run "$source_dir/table_expect.exe" "$mode") |
+        tr -d '\r') || fail "$what: Wine does not give every source the table needs"
+    [[ $(slot_of 0 "$wanted") == "$bde_second" ]] ||
+        fail "$what: the expectation does not take DLLPATH's second folder"
+    for slot in 13 14; do
+        path=$(unix_of "$(slot_of $slot "$wanted")") && [[ -d $path && -w $path ]] ||
+            fail "$what: the folder of slot $slot is not writable, the write test would decide"
+    done
+
+    # The documents and My Pictures folders (and any missing parents) that the attach may make.
+    made=()
+    for slot in 3 17; do
+        path=$(unix_of "$(slot_of $slot "$wanted")") || continue
+        while [[ -n $path && ! -e $path ]]; do
+            made+=("$path")
+            path=${path%/*}
+        done
+    done
+
+    before=$(listing)
+    slots=$(table) || problem "$what: folderdump failed"
+    if [[ $mode == shfolder ]]; then
+        # Made on purpose: My Pictures through the folder service's create flag on Windows 98,
+        # as "My Pictures" in the documents folder elsewhere.
+        path=$(unix_of "$(slot_of 17 "$wanted")")
+        [[ -d $path ]] || problem "$what: My Pictures '$(slot_of 17 "$wanted")' was not made"
+    fi
+    for dir in "${made[@]}"; do
+        rmdir "$dir" 2>/dev/null || true
+    done
+    made=()
+    after=$(listing)
+    if [[ "$before" != "$after" ]]; then
+        problem "$what: the attach left the disk changed:"
+        diff <(echo "$before") <(echo "$after") | grep '^[<>]' | sed 's/^/    /' >&2 || true
+    fi
+
+    for slot in $(seq 0 19); do
+        got=$(slot_of "$slot" "$slots") || {
+            problem "$what: folderdump printed no slot $slot"
+            continue
+        }
+        want=$(slot_of "$slot" "$wanted")
+        [[ "$got" == "$want" ]] ||
+            problem "$what: slot $slot ${names[$slot]} is '$got', Wine's sources give '$want'"
+    done
+    echo "$what ($(slot_of platform "$wanted")): table compared, disk listed"
+}
+
+for version in win98 nt40 win2k winxp win7; do
+    wine_version "$version"
+    run_case "$version" shfolder
+    run_case "$version" none
+done
+
+((failures == 0)) || fail "$failures disagreement(s)"
+echo "whole table as Wine's sources give it, nothing left behind"

@@ -1,0 +1,243 @@
+// Works out, from Windows itself, what each of the twenty folder slots should hold when the
+// library is attached on this machine, and prints one "slot<TAB>value" line per slot.
+//
+//   table_expect shfolder|none
+//
+// "shfolder": the installation source carries a shfolder.dll that forwards to the shell, so
+// the folder service answers first and its answers are shell32's own SHGetFolderPathA.
+// "none": no shfolder.dll; the shell's special-folder locations answer instead.
+// A last line "platform<TAB>..." tells the platform, version and suites that Windows reports.
+//
+// The platform (GetVersionExA) picks the identifiers: the all-users Desktop, Programs and
+// Start Menu on NT, the user's on the Windows 95 family. Only the sources the machine is
+// expected to provide are followed; where one of them gives nothing (a registry fallback or a
+// write test would then decide) the slot is printed as "?" with the reason on stderr and the
+// program exits 1, so the caller knows the machine is outside what it can predict.
+//
+// Assumed, and checked by the calling script: every folder that a write test decides on
+// (the program-files folder, the system folder, the DLLPATH folders) is writable.
+//
+// Built without the library's code: nothing here is shared with what it checks.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const int kSlots = 20;
+std::string slots[kSlots];
+bool known[kSlots];
+int unknown = 0;
+
+void Set(int slot, const std::string& value) {
+    slots[slot] = value;
+    known[slot] = true;
+}
+
+void Unpredictable(int slot, const char* why) {
+    std::fprintf(stderr, "table_expect: slot %d: %s\n", slot, why);
+    known[slot] = false;
+    ++unknown;
+}
+
+// One answer of a source: whether it gave one, and the path.
+struct Answer {
+    bool ok;
+    std::string path;
+};
+
+// shell32's own SHGetFolderPathA, which the stand-in shfolder.dll forwards to.
+Answer FolderPath(int csidl) {
+    char path[MAX_PATH] = {0};
+    bool ok = SHGetFolderPathA(nullptr, csidl, nullptr, 0, path) == S_OK;
+    return {ok, ok ? path : ""};
+}
+
+// The shell's special-folder location, as a path.
+Answer Location(int csidl) {
+    LPITEMIDLIST list = nullptr;
+    if (SHGetSpecialFolderLocation(nullptr, csidl, &list) != S_OK)
+        return {false, ""};
+    char path[MAX_PATH] = {0};
+    bool ok = SHGetPathFromIDListA(list, path) != FALSE;
+    CoTaskMemFree(list);
+    return {ok, ok ? path : ""};
+}
+
+// A string value of HKEY_LOCAL_MACHINE, empty when absent.
+std::string MachineValue(const char* key, const char* name, DWORD* type = nullptr) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return std::string();
+    char data[1024] = {0};
+    DWORD size = sizeof data - 2;
+    DWORD kind = 0;
+    LONG result =
+        RegQueryValueExA(handle, name, nullptr, &kind, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(handle);
+    if (type != nullptr)
+        *type = kind;
+    if (result != ERROR_SUCCESS)
+        return std::string();
+    return std::string(data, size);
+}
+
+std::string Trim(const std::string& text) {
+    const char* blanks = " \t\r\n\v\f";
+    size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// Directory and name with one backslash between them.
+std::string Join(std::string directory, const std::string& name) {
+    while (!directory.empty() && directory.back() == '\\')
+        directory.pop_back();
+    return directory + "\\" + name;
+}
+
+bool IsFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The first DLLPATH entry (trimmed) whose folder holds IDAPI32.DLL.
+void ExpectBde() {
+    std::string list = MachineValue("Software\\Borland\\Database Engine", "DLLPATH");
+    list = std::string(list.c_str()); // up to the terminating zero
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(';', start);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string entry = Trim(list.substr(start, end - start));
+        if (!entry.empty() && IsFile(Join(entry, "IDAPI32.DLL"))) {
+            Set(0, entry);
+            return;
+        }
+        start = end + 1;
+    }
+    Unpredictable(0,
+                  "no DLLPATH entry holds IDAPI32.DLL (the fallback is decided by a write test)");
+}
+
+bool TerminalServer(const OSVERSIONINFOEXA& version) {
+    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT)
+        return false;
+    if (version.dwMajorVersion >= 5)
+        return (version.wSuiteMask & VER_SUITE_TERMINAL) != 0;
+    DWORD type = 0;
+    std::string suites =
+        MachineValue("System\\CurrentControlSet\\Control\\ProductOptions", "ProductSuite", &type);
+    if (type != REG_MULTI_SZ)
+        return false;
+    for (const char* p = suites.c_str(); p < suites.c_str() + suites.size() && *p;
+         p += std::strlen(p) + 1) {
+        if (std::strcmp(p, "Terminal Server") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || (std::strcmp(argv[1], "shfolder") != 0 && std::strcmp(argv[1], "none") != 0)) {
+        std::fprintf(stderr, "usage: table_expect shfolder|none\n");
+        return 2;
+    }
+    const bool service = std::strcmp(argv[1], "shfolder") == 0;
+
+    OSVERSIONINFOEXA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version));
+    const bool nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    const bool win98 = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS &&
+                       version.dwMajorVersion == 4 && version.dwMinorVersion > 0;
+
+    // The shell folders: the folder service's answer, or the shell's location without it.
+    auto shell = [&](int slot, int csidl) {
+        Answer answer = service ? FolderPath(csidl) : Location(csidl);
+        if (answer.ok)
+            Set(slot, answer.path);
+        else
+            Unpredictable(slot, "Wine has no answer for this folder identifier");
+    };
+    shell(4, nt ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
+    shell(5, nt ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+    shell(8, nt ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU);
+    shell(6, CSIDL_SENDTO);
+    shell(7, CSIDL_TEMPLATES);
+    shell(11, CSIDL_FONTS);
+    shell(9, CSIDL_STARTUP);
+    shell(18, CSIDL_COMMON_STARTUP);
+    shell(3, CSIDL_PERSONAL);
+
+    // My Pictures: the folder service on Windows 98 (creating it), the documents folder's
+    // "My Pictures" elsewhere while the service is there, the shell without it.
+    if (!service)
+        shell(17, CSIDL_MYPICTURES);
+    else if (win98)
+        shell(17, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE);
+    else if (known[3])
+        Set(17, Join(slots[3], "My Pictures"));
+    else
+        Unpredictable(17, "no documents folder");
+
+    // Shared components: DLLPATH, and the common-files folder.
+    ExpectBde();
+    std::string common =
+        MachineValue("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir");
+    common = std::string(common.c_str());
+    if (common.empty()) {
+        Unpredictable(1, "no CommonFilesDir");
+        Unpredictable(2, "no CommonFilesDir");
+    } else {
+        Set(1, Join(common, "Microsoft Shared\\DAO"));
+        Set(2, Join(common, "ODBC"));
+    }
+
+    // Windows itself.
+    char buffer[MAX_PATH] = {0};
+    GetTempPathA(MAX_PATH, buffer);
+    Set(10, buffer);
+    GetWindowsDirectoryA(buffer, MAX_PATH);
+    const std::string windows = buffer;
+    Set(12, windows);
+    GetSystemDirectoryA(buffer, MAX_PATH);
+    Set(14, buffer);
+    DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    std::string module(buffer, length < MAX_PATH ? length : 0);
+    Set(15, module.substr(0, module.rfind('\\')));
+
+    // Program files: the folder service's answer, else the registry's (writable) folder.
+    if (service) {
+        shell(13, CSIDL_PROGRAM_FILES);
+    } else {
+        std::string programs =
+            MachineValue("Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+        programs = std::string(programs.c_str());
+        if (programs.empty())
+            Unpredictable(13, "no ProgramFilesDir");
+        else
+            Set(13, programs);
+    }
+
+    if (TerminalServer(version))
+        Set(16, Join(slots[13], "Tolva\\Rundle"));
+    else
+        Set(16, Join(windows, "Tolva"));
+
+    std::string destination = MachineValue("Software\\Tolva\\Inkvale Suite\\9", "Destination");
+    Set(19, std::string(destination.c_str()));
+
+    for (int slot = 0; slot < kSlots; ++slot)
+        std::printf("%d\t%s\n", slot, known[slot] ? slots[slot].c_str() : "?");
+    std::printf("platform\tplatform %lu, version %lu.%lu, suites 0x%x\n", version.dwPlatformId,
+                version.dwMajorVersion, version.dwMinorVersion, version.wSuiteMask);
+    return unknown ? 1 : 0;
+}
