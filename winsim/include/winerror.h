@@ -34,6 +34,7 @@
 #define ERROR_NO_NETWORK 1222L
 #define ERROR_LOGON_FAILURE 1326L
 #define ERROR_BADKEY 1010L
+#define ERROR_KEY_DELETED 1018L
 #define ERROR_NOT_CONNECTED 2250L
 
 #define S_OK ((HRESULT)0L)
@@ -44,5 +45,4 @@
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 #define HRESULT_FROM_WIN32(x)                                                                      \
-    ((HRESULT)(x) <= 0 ? ((HRESULT)(x))                                                            \
-                       : ((HRESULT)(((x) & 0x0000FFFF) | (7 << 16) | 0x80000000)))
+    ((HRESULT)(x) <= 0 ? ((HRESULT)(x)) : ((HRESULT)(((x)&0x0000FFFF) | (7 << 16) | 0x80000000)))

@@ -136,6 +136,7 @@ FileSystem::Where FileSystem::Locate(const std::string& input, int depth) const 
             return w;
         }
 
+    w.trailingSeparator = !parts.empty() && !names.empty() && names.back().empty();
     w.root = FoldCase(rootDisplay);
     w.display = rootDisplay;
     std::string parentDisplay;
@@ -355,6 +356,11 @@ void FileSystem::Reset() {
 
 // --- The API's side ---
 
+std::string FileSystem::FullPath(const std::string& path) const {
+    Where w = Locate(path);
+    return w.error == 0 ? w.display : std::string();
+}
+
 DWORD FileSystem::Attributes(const std::string& path, DWORD* error) const {
     Where w = Locate(path);
     if (w.error != 0) {
@@ -371,6 +377,10 @@ DWORD FileSystem::Attributes(const std::string& path, DWORD* error) const {
     }
     if (node != nullptr && node->directory)
         return FILE_ATTRIBUTE_DIRECTORY;
+    if (w.trailingSeparator) {
+        *error = ERROR_INVALID_NAME;
+        return INVALID_FILE_ATTRIBUTES;
+    }
     DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
     if (virtualFile || ReadOnlyMedia(w))
         attributes |= FILE_ATTRIBUTE_READONLY;
@@ -454,7 +464,9 @@ HANDLE FileSystem::Open(const std::string& path, DWORD access, DWORD share, DWOR
     if (existed && node != nullptr && node->directory) {
         *error = disposition == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED;
     } else if (existed) {
-        if (disposition == CREATE_NEW)
+        if (w.trailingSeparator)
+            *error = ERROR_INVALID_NAME;
+        else if (disposition == CREATE_NEW)
             *error = ERROR_FILE_EXISTS;
         else if (node != nullptr && node->denyRead && read)
             *error = ERROR_ACCESS_DENIED;
@@ -482,6 +494,8 @@ HANDLE FileSystem::Open(const std::string& path, DWORD access, DWORD share, DWOR
         *error = ERROR_PATH_NOT_FOUND;
     } else if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) {
         *error = ERROR_FILE_NOT_FOUND;
+    } else if (w.trailingSeparator) {
+        *error = ERROR_INVALID_NAME;
     } else if (ReadOnlyMedia(w)) {
         *error = ERROR_WRITE_PROTECT;
     } else if (Find(w.parent)->denyNewFiles) {
@@ -521,6 +535,8 @@ bool FileSystem::Delete(const std::string& path, DWORD* error) {
         *error = w.error;
     else if (!FileAt(w, &node, &virtualFile))
         *error = ParentIsDirectory(w) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    else if (w.trailingSeparator && (virtualFile || !node->directory))
+        *error = ERROR_INVALID_NAME;
     else if (virtualFile || node->directory)
         *error = ERROR_ACCESS_DENIED;
     else if (ReadOnlyMedia(w))

@@ -32,11 +32,9 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
         winsim::SetError(machine().files.Exists(path) ? ERROR_DIRECTORY : ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
-    // The current directory keeps the caller's text, without a trailing backslash except at
-    // a drive root, as Windows stores it.
-    if (path.size() > 3 && path.back() == '\\')
-        path.pop_back();
-    machine().kernel.currentDirectory = path;
+    // The current directory is kept as the full path in the caller's spelling, without a
+    // trailing backslash except at a drive root, as Windows reports it.
+    machine().kernel.currentDirectory = machine().files.FullPath(path);
     return TRUE;
 }
 

@@ -3,6 +3,8 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 namespace winsim {
 
@@ -36,6 +38,97 @@ std::string ReadString(LPCSTR text) {
         }
     }
     return std::string(text);
+}
+
+// The weights of one character in a word sort: letters compare by their base letter first,
+// then by accent, then by case (lower first); symbols sort before digits and digits before
+// letters. The hyphen, the apostrophe and control characters are left out of the first three
+// comparisons and only break a tie, the string that holds them sorting after.
+struct Weights {
+    int primary = 0;
+    int accent = 0;
+    int upper = 0;
+    bool special = false;
+};
+
+// The letters of 0x80 to 0xBF, with their base letter and their lower-case form.
+struct Letter {
+    unsigned char code;
+    char base;
+    unsigned char lower;
+};
+const Letter kLetters[] = {{0x83, 'F', 0x83}, {0x8A, 'S', 0x9A}, {0x8C, 'O', 0x9C},
+                           {0x8E, 'Z', 0x9E}, {0x9A, 'S', 0x9A}, {0x9C, 'O', 0x9C},
+                           {0x9E, 'Z', 0x9E}, {0x9F, 'Y', 0xFF}};
+
+Weights WeightsOf(unsigned char c) {
+    // Base letters of 0xC0 to 0xFF; '*' marks a symbol, '~' a letter of its own after 'Z'.
+    static const char kBase[] = "AAAAAAACEEEEIIIIDNOOOOO*OUUUUY~S"
+                                "AAAAAAACEEEEIIIIDNOOOOO*OUUUUY~Y";
+    Weights w;
+    const bool control = c < 0x20 && !std::isspace(c);
+    if (control || c == '-' || c == '\'' || c == 0x7F || c == 0xAD) {
+        w.special = true;
+        return w;
+    }
+    char base = 0;
+    unsigned char lower = c;
+    if (c < 0x80 && std::isalpha(c)) {
+        base = static_cast<char>(std::toupper(c));
+        lower = static_cast<unsigned char>(std::tolower(c));
+    } else if (c >= 0xC0) {
+        base = kBase[c - 0xC0];
+        lower = c < 0xE0 && c != 0xD7 && c != 0xDF ? static_cast<unsigned char>(c + 0x20) : c;
+    } else {
+        for (const Letter& l : kLetters)
+            if (l.code == c) {
+                base = l.base;
+                lower = l.lower;
+            }
+    }
+    if (base == 0 || base == '*') {
+        w.primary = std::isdigit(c) ? 0x200 + c : c; // symbols first, then digits
+        return w;
+    }
+    w.primary = 0x300 + (base == '~' ? 'Z' + 1 : base);
+    // Plain letters carry no accent weight; an accented letter the one of its lower case.
+    w.accent = c < 0x80 ? 0 : lower;
+    w.upper = lower != c ? 1 : 0;
+    return w;
+}
+
+// Compares as a word sort: base letters and symbols, then accents, then case, then the
+// hyphens, apostrophes and control characters; byte order only between strings that tie on
+// all of these, so that only identical strings are equal.
+int Collate(const std::string& first, const std::string& second) {
+    std::vector<Weights> a, b;
+    std::vector<std::pair<size_t, unsigned char>> specialA, specialB;
+    for (size_t i = 0; i < first.size(); ++i) {
+        Weights w = WeightsOf(static_cast<unsigned char>(first[i]));
+        if (w.special)
+            specialA.emplace_back(i, static_cast<unsigned char>(first[i]));
+        else
+            a.push_back(w);
+    }
+    for (size_t i = 0; i < second.size(); ++i) {
+        Weights w = WeightsOf(static_cast<unsigned char>(second[i]));
+        if (w.special)
+            specialB.emplace_back(i, static_cast<unsigned char>(second[i]));
+        else
+            b.push_back(w);
+    }
+    auto level = [&a, &b](int Weights::*weight) {
+        for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+            if (a[i].*weight != b[i].*weight)
+                return a[i].*weight < b[i].*weight ? -1 : 1;
+        return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+    };
+    for (int Weights::*weight : {&Weights::primary, &Weights::accent, &Weights::upper})
+        if (int order = level(weight))
+            return order;
+    if (specialA != specialB)
+        return specialA.empty() ? -1 : specialB.empty() ? 1 : (specialA < specialB ? -1 : 1);
+    return first == second ? 0 : (first < second ? -1 : 1);
 }
 
 } // namespace
@@ -80,28 +173,16 @@ HLOCAL WINAPI LocalFree(HLOCAL hMem) {
     return nullptr;
 }
 
-// A word-sort comparison as the user locale makes it, reduced to what a Western locale gives
-// for plain text: letters compare without regard to case first, and only where two strings
-// differ in case alone does the lower-case letter sort first. Equal only when byte-identical.
-// A null pointer sorts before every string, the empty one included; two nulls are equal.
+// A word-sort comparison as a Western user locale makes it, in code page 1252 (see Collate).
+// Equal only when byte-identical. A null pointer sorts before every string, the empty one
+// included; two nulls are equal.
 int WINAPI lstrcmpA(LPCSTR lpString1, LPCSTR lpString2) {
     std::string first = winsim::ReadString(lpString1);
     std::string second = winsim::ReadString(lpString2);
     Enter("lstrcmpA", first);
     if (lpString1 == nullptr || lpString2 == nullptr)
         return lpString1 == lpString2 ? 0 : (lpString1 == nullptr ? -1 : 1);
-    const unsigned char* a = reinterpret_cast<const unsigned char*>(first.c_str());
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(second.c_str());
-    int caseOrder = 0;
-    for (;; ++a, ++b) {
-        int ca = std::toupper(*a), cb = std::toupper(*b);
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-        if (caseOrder == 0 && *a != *b)
-            caseOrder = std::islower(*a) ? -1 : 1;
-        if (*a == 0)
-            return caseOrder;
-    }
+    return winsim::Collate(first, second);
 }
 
 // The length without the terminating zero; 0 for a null pointer.

@@ -1,6 +1,7 @@
 // The registry: keys by path under the predefined roots, values with exact bytes, per-key
 // access for this user, and open handles. Served through RegOpenKeyExA, RegOpenKeyA,
-// RegQueryValueExA and RegCloseKey with the NT rules for rights and sizes.
+// RegQueryValueExA, RegCloseKey, RegCreateKeyExA, RegSetValueExA and RegDeleteKeyA with the NT
+// rules for rights and sizes.
 #include "internal.h"
 #include "names.h"
 
@@ -38,7 +39,7 @@ LONG ParseKeyPath(const std::string& path, std::vector<std::string>* names) {
         return ERROR_BAD_PATHNAME;
     for (std::string& n : SplitNames(path, '\\'))
         if (!n.empty())
-            names->push_back(n);
+            names->push_back(std::move(n));
     return ERROR_SUCCESS;
 }
 
@@ -190,33 +191,15 @@ bool Registry::Resolve(HKEY handle, std::string* id, DWORD* granted) const {
     return true;
 }
 
-LONG Registry::Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* result) {
-    std::string parentId;
-    DWORD parentRights = 0;
-    bool known = Resolve(parent, &parentId, &parentRights);
-    const Key* parentKey = known ? Find(parentId) : nullptr;
-    opens.push_back((parentKey ? parentKey->display : std::string("?")) +
-                    (subKey.empty() ? "" : "\\" + subKey));
-    openAccess.push_back(access);
-    if (result == nullptr)
-        return ERROR_INVALID_PARAMETER;
-    if (!known)
-        return ERROR_INVALID_HANDLE;
-    // A predefined key with no subkey name is handed back itself.
-    if (subKey.empty() && RootName(parent) != nullptr) {
-        *result = parent;
-        return ERROR_SUCCESS;
-    }
-    std::vector<std::string> names;
-    if (LONG error = ParseKeyPath(subKey, &names))
-        return error;
-    std::string id = FoldCase(Join(parentId, names));
-    const Key* key = Find(id);
-    if (key == nullptr)
-        return ERROR_FILE_NOT_FOUND;
+// A handle stays valid after its key is deleted; everything but closing it then fails.
+bool Registry::Deleted(const std::string& id) const {
+    return Find(id) == nullptr;
+}
 
-    // Generic rights map to the key's specific ones; MAXIMUM_ALLOWED grants whatever this
-    // user may have. Anything asked for beyond what the user may have is refused.
+// The rights a handle to `key` carries when `access` is asked: generic rights map to the
+// key's specific ones; MAXIMUM_ALLOWED grants whatever this user may have. Anything asked for
+// beyond what the user may have is refused.
+LONG Registry::Grant(const Key& key, DWORD access, DWORD* granted) {
     DWORD want = access & ~static_cast<DWORD>(KEY_WOW64_64KEY | KEY_WOW64_32KEY);
     bool maximum = (want & MAXIMUM_ALLOWED) != 0;
     want &= ~static_cast<DWORD>(MAXIMUM_ALLOWED);
@@ -229,16 +212,154 @@ LONG Registry::Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* 
     for (const auto& g : kGeneric)
         if (want & g.generic)
             want = (want & ~g.generic) | g.specific;
-    DWORD allowed = key->access == Access::Full       ? KEY_ALL_ACCESS
-                    : key->access == Access::ReadOnly ? KEY_READ
-                                                      : 0;
-    if (key->access == Access::None || (want & ~allowed) != 0)
+    DWORD allowed = key.access == Access::Full       ? KEY_ALL_ACCESS
+                    : key.access == Access::ReadOnly ? KEY_READ
+                                                     : 0;
+    if (key.access == Access::None || (want & ~allowed) != 0)
         return ERROR_ACCESS_DENIED;
+    *granted = want | (maximum ? allowed : 0);
+    return ERROR_SUCCESS;
+}
 
+HKEY Registry::NewHandle(const std::string& id, DWORD granted) {
     HKEY handle = reinterpret_cast<HKEY>(nextHandle_);
     nextHandle_ += 4;
-    handles_[handle] = Handle{id, want | (maximum ? allowed : 0)};
-    *result = handle;
+    handles_[handle] = Handle{id, granted};
+    return handle;
+}
+
+void Registry::NoteOpen(HKEY parent, const std::string& subKey, DWORD access) {
+    std::string parentId;
+    DWORD parentRights = 0;
+    const Key* parentKey = Resolve(parent, &parentId, &parentRights) ? Find(parentId) : nullptr;
+    opens.push_back((parentKey ? parentKey->display : std::string("?")) +
+                    (subKey.empty() ? "" : "\\" + subKey));
+    openAccess.push_back(access);
+}
+
+LONG Registry::Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* result) {
+    NoteOpen(parent, subKey, access);
+    if (result == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    std::string parentId;
+    DWORD parentRights = 0;
+    if (!Resolve(parent, &parentId, &parentRights))
+        return ERROR_INVALID_HANDLE;
+    // A predefined key with no subkey name is handed back itself.
+    if (subKey.empty() && RootName(parent) != nullptr) {
+        *result = parent;
+        return ERROR_SUCCESS;
+    }
+    if (Deleted(parentId))
+        return ERROR_KEY_DELETED;
+    std::vector<std::string> names;
+    if (LONG error = ParseKeyPath(subKey, &names))
+        return error;
+    std::string id = FoldCase(Join(parentId, names));
+    const Key* key = Find(id);
+    if (key == nullptr)
+        return ERROR_FILE_NOT_FOUND;
+    DWORD granted = 0;
+    if (LONG error = Grant(*key, access, &granted))
+        return error;
+    *result = NewHandle(id, granted);
+    return ERROR_SUCCESS;
+}
+
+// Opens the key, or creates it with the missing keys above it. Creating needs write access to
+// the nearest existing key above; a created key is one this user fully controls.
+LONG Registry::Create(HKEY parent, const std::string& subKey, DWORD access, HKEY* result,
+                      DWORD* disposition) {
+    NoteOpen(parent, subKey, access);
+    if (result == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    std::string parentId;
+    DWORD parentRights = 0;
+    if (!Resolve(parent, &parentId, &parentRights))
+        return ERROR_INVALID_HANDLE;
+    if (Deleted(parentId))
+        return ERROR_KEY_DELETED;
+    std::vector<std::string> names;
+    if (LONG error = ParseKeyPath(subKey, &names))
+        return error;
+    std::string id = FoldCase(Join(parentId, names));
+    DWORD granted = 0;
+    if (const Key* key = Find(id)) {
+        if (LONG error = Grant(*key, access, &granted))
+            return error;
+        *result = NewHandle(id, granted);
+        if (disposition != nullptr)
+            *disposition = REG_OPENED_EXISTING_KEY;
+        return ERROR_SUCCESS;
+    }
+    const Key* parentKey = Find(parentId);
+    std::string display = parentKey ? parentKey->display : parentId;
+    std::string existing = parentId;
+    size_t known = 0;
+    while (known < names.size() && Find(FoldCase(existing + "\\" + names[known])) != nullptr) {
+        existing = FoldCase(existing + "\\" + names[known]);
+        display = Find(existing)->display;
+        ++known;
+    }
+    const Key* above = Find(existing);
+    if (above == nullptr || above->access != Access::Full)
+        return ERROR_ACCESS_DENIED;
+    Key created;
+    if (LONG error = Grant(created, access, &granted))
+        return error;
+    for (size_t i = known; i < names.size(); ++i) {
+        display += "\\" + names[i];
+        Key& key = keys_[FoldCase(display)];
+        key.display = display;
+    }
+    *result = NewHandle(id, granted);
+    if (disposition != nullptr)
+        *disposition = REG_CREATED_NEW_KEY;
+    return ERROR_SUCCESS;
+}
+
+// Stores a value through a handle with KEY_SET_VALUE. A string whose counted bytes end without
+// a zero takes the zero that follows them in the caller's memory, as the NT family counts it.
+LONG Registry::Set(HKEY handle, const std::string& name, DWORD type, const BYTE* data, DWORD size) {
+    const LONG kNoAccess = 998; // ERROR_NOACCESS
+    std::string id;
+    DWORD granted = 0;
+    if (!Resolve(handle, &id, &granted))
+        return ERROR_INVALID_HANDLE;
+    if (Deleted(id))
+        return ERROR_KEY_DELETED;
+    if ((granted & KEY_SET_VALUE) == 0)
+        return ERROR_ACCESS_DENIED;
+    if (data == nullptr && size != 0)
+        return kNoAccess;
+    if (IsStringType(type) && size > 0 && data[size - 1] != 0 && data[size] == 0)
+        ++size;
+    std::string bytes =
+        size ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
+    keys_[id].values[FoldCase(name)] = RegistryValue{type, bytes};
+    return ERROR_SUCCESS;
+}
+
+// Deletes a key without subkeys (a key with subkeys is refused with ERROR_ACCESS_DENIED, as
+// is a key this user may not write and a predefined root).
+LONG Registry::Delete(HKEY parent, const std::string& subKey) {
+    std::string parentId;
+    DWORD parentRights = 0;
+    if (!Resolve(parent, &parentId, &parentRights))
+        return ERROR_INVALID_HANDLE;
+    std::vector<std::string> names;
+    if (LONG error = ParseKeyPath(subKey, &names))
+        return error;
+    std::string id = FoldCase(Join(parentId, names));
+    auto it = keys_.find(id);
+    if (it == keys_.end())
+        return ERROR_FILE_NOT_FOUND;
+    if (id.find('\\') == std::string::npos || it->second.access != Access::Full)
+        return ERROR_ACCESS_DENIED;
+    auto child = keys_.lower_bound(id + "\\");
+    if (child != keys_.end() && child->first.compare(0, id.size() + 1, id + "\\") == 0)
+        return ERROR_ACCESS_DENIED;
+    keys_.erase(it);
     return ERROR_SUCCESS;
 }
 
@@ -249,6 +370,8 @@ LONG Registry::Query(HKEY handle, const std::string& name, DWORD* type, BYTE* da
     DWORD granted = 0;
     if (!Resolve(handle, &id, &granted))
         return ERROR_INVALID_HANDLE;
+    if (Deleted(id))
+        return ERROR_KEY_DELETED;
     if ((granted & KEY_QUERY_VALUE) == 0)
         return ERROR_ACCESS_DENIED;
     const Key* key = Find(id);
@@ -331,6 +454,43 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
     if (lpReserved != nullptr)
         return ERROR_INVALID_PARAMETER;
     return machine().registry.Query(hKey, name, lpType, lpData, lpcbData);
+}
+
+LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass,
+                            DWORD dwOptions, REGSAM samDesired,
+                            LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                            LPDWORD lpdwDisposition) {
+    std::string subKey = winsim::Text(lpSubKey);
+    DWORD error = 0;
+    if (Enter("RegCreateKeyExA", subKey, ERROR_ACCESS_DENIED, &error))
+        return static_cast<LONG>(error);
+    (void)Reserved;
+    (void)lpClass;
+    (void)dwOptions; // every key is kept; volatile keys are not simulated
+    (void)lpSecurityAttributes;
+    if (lpSubKey == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    return machine().registry.Create(hKey, subKey, samDesired, phkResult, lpdwDisposition);
+}
+
+LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
+                           const BYTE* lpData, DWORD cbData) {
+    std::string name = winsim::Text(lpValueName);
+    DWORD error = 0;
+    if (Enter("RegSetValueExA", name, ERROR_ACCESS_DENIED, &error))
+        return static_cast<LONG>(error);
+    (void)Reserved;
+    return machine().registry.Set(hKey, name, dwType, lpData, cbData);
+}
+
+LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
+    std::string subKey = winsim::Text(lpSubKey);
+    DWORD error = 0;
+    if (Enter("RegDeleteKeyA", subKey, ERROR_ACCESS_DENIED, &error))
+        return static_cast<LONG>(error);
+    if (lpSubKey == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    return machine().registry.Delete(hKey, subKey);
 }
 
 LONG WINAPI RegCloseKey(HKEY hKey) {

@@ -1,7 +1,8 @@
 // The drives, directories and files of the simulated machine. Paths resolve as on Windows:
 // relative paths against the current directory, '.' and '..' taken out, repeated backslashes
 // folded, a trailing backslash ignored, names compared without regard to case (double-byte
-// characters kept whole, so a trail byte 0x5C is no separator). Drive paths ('C:\Dir') and
+// characters kept whole, so a trail byte 0x5C is no separator); a trailing backslash names a
+// directory only: a file named so is ERROR_INVALID_NAME. Drive paths ('C:\Dir') and
 // network paths ('\\srv\share\Dir') are both stored; a network share exists once a path on
 // it has been added. A drive letter mapped with WNetAddConnectionA leads to its share.
 #pragma once
@@ -64,7 +65,11 @@ class FileSystem {
     void Reset(); // a fresh machine: drive C: with C:\WINDOWS, C:\WINDOWS\SYSTEM32,
                   // C:\WINDOWS\TEMP and C:\Install (the kernel's default folders)
 
-    // Used by the simulated API. Each returns its failure with a Win32 error in *error.
+    // Used by the simulated API. The full form of a path, as GetFullPathName gives it (the
+    // caller's spelling, '/' as '\', '.' and '..' taken out, no trailing backslash except at
+    // a drive root); empty when the path cannot name anything.
+    std::string FullPath(const std::string& path) const;
+    // Each of these returns its failure with a Win32 error in *error.
     DWORD Attributes(const std::string& path, DWORD* error) const;
     bool CreateDir(const std::string& path, DWORD* error);
     bool RemoveDir(const std::string& path, DWORD* error);
@@ -107,6 +112,9 @@ class FileSystem {
         std::string parentDisplay;
         std::string root; // key of the drive or share root
         char drive = 0;   // the drive letter; 0 on a share
+        // The path ends in a backslash after its last name: it can name a directory only
+        // (a file so named is an invalid name).
+        bool trailingSeparator = false;
     };
 
     Where Locate(const std::string& path, int depth = 0) const;

@@ -62,6 +62,10 @@ class Registry {
     LONG Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* result);
     LONG Query(HKEY key, const std::string& name, DWORD* type, BYTE* data, DWORD* size);
     LONG Close(HKEY key);
+    LONG Create(HKEY parent, const std::string& subKey, DWORD access, HKEY* result,
+                DWORD* disposition);
+    LONG Set(HKEY key, const std::string& name, DWORD type, const BYTE* data, DWORD size);
+    LONG Delete(HKEY parent, const std::string& subKey);
 
   private:
     enum class Access { Full, ReadOnly, None };
@@ -81,6 +85,11 @@ class Registry {
     static std::string Id(HKEY root, const std::string& keyPath);
     // The key a handle stands for, and the rights it carries.
     bool Resolve(HKEY handle, std::string* id, DWORD* granted) const;
+    static LONG Grant(const Key& key, DWORD access, DWORD* granted);
+    HKEY NewHandle(const std::string& id, DWORD granted);
+    bool Deleted(const std::string& id) const;
+    // Records an open or create in `opens` and `openAccess`.
+    void NoteOpen(HKEY parent, const std::string& subKey, DWORD access);
 
     std::map<std::string, Key> keys_; // by folded full path; every ancestor present
     std::map<HKEY, Handle> handles_;
