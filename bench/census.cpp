@@ -28,8 +28,8 @@ struct Machine {
 // not answer.
 std::vector<Machine> Machines() {
     std::vector<Machine> all;
-    for (const machines::Spec& spec : machines::All())
-        all.push_back({spec.name, [spec] { machines::Build(spec); }});
+    for (const machines::Machine& machine : machines::All())
+        all.push_back({machine.name, [machine] { machines::Build(machine); }});
     auto variant = [](machines::Windows windows, const char* base,
                       std::function<void(winsim::Machine&)> change) {
         return [windows, base, change] {

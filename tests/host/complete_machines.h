@@ -14,14 +14,14 @@ namespace machines {
 
 enum class Windows { Win95, Win98, NT4, Win2000, XP };
 
-struct Spec {
+struct Machine {
     Windows windows;
     bool shfolder; // setup\shfolder.dll in the installation source
     std::string name;
 };
 
-inline std::vector<Spec> All() {
-    std::vector<Spec> all;
+inline std::vector<Machine> All() {
+    std::vector<Machine> all;
     const std::pair<Windows, const char*> platforms[] = {{Windows::Win95, "Win95"},
                                                          {Windows::Win98, "Win98"},
                                                          {Windows::NT4, "NT4"},
@@ -57,7 +57,7 @@ inline void AddFolder(const std::string& path) {
 } // namespace detail
 
 // Sets up the (freshly reset) machine.
-inline void Build(const Spec& spec) {
+inline void Build(const Machine& machine) {
     using namespace detail;
     winsim::Machine& m = winsim::machine();
     m.Reset();
@@ -66,17 +66,17 @@ inline void Build(const Spec& spec) {
     m.kernel.moduleFileName = "C:\\Install\\Setup32.exe";
     m.files.AddFile("C:\\Install\\Setup32.exe");
     m.files.AddDirectory("C:\\Install\\setup");
-    if (spec.shfolder) {
+    if (machine.shfolder) {
         m.modules.shfolderPath = "C:\\Install\\setup\\shfolder.dll";
         m.files.AddFile(m.modules.shfolderPath);
     }
 
-    const bool nt = spec.windows == Windows::NT4 || spec.windows == Windows::Win2000 ||
-                    spec.windows == Windows::XP;
+    const bool nt = machine.windows == Windows::NT4 || machine.windows == Windows::Win2000 ||
+                    machine.windows == Windows::XP;
     std::string windows = "C:\\WINDOWS";
     std::string system = "C:\\WINDOWS\\SYSTEM";
     Folders f;
-    switch (spec.windows) {
+    switch (machine.windows) {
     case Windows::Win95:
         m.version.Windows95();
         break;
@@ -119,7 +119,7 @@ inline void Build(const Spec& spec) {
         f.personal = "C:\\My Documents";
     } else {
         std::string user, all;
-        if (spec.windows == Windows::NT4) {
+        if (machine.windows == Windows::NT4) {
             user = windows + "\\Profiles\\anna";
             all = windows + "\\Profiles\\All Users";
             f.personal = user + "\\Personal";
@@ -143,7 +143,7 @@ inline void Build(const Spec& spec) {
                              std::string(kCurrentVersion) + "\\ProfileList\\anna",
                              "ProfileImagePath", user, REG_EXPAND_SZ);
     }
-    if (spec.windows == Windows::Win98)
+    if (machine.windows == Windows::Win98)
         f.myPictures = f.personal + "\\My Pictures";
     f.fonts = windows + "\\Fonts";
     for (const std::string* folder :
@@ -172,7 +172,7 @@ inline void Build(const Spec& spec) {
     shell(CSIDL_COMMON_STARTUP, f.commonStartup);
 
     // shfolder.dll answers what the shell knows, and the program-files folders.
-    if (spec.shfolder) {
+    if (machine.shfolder) {
         for (const auto& known : m.shell.folders)
             m.modules.shfolderAnswers[known.first] = {S_OK, known.second.path};
         m.modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {S_OK, "C:\\Program Files"};

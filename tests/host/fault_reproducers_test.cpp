@@ -5,10 +5,10 @@
 
 namespace {
 
-machines::Spec Machine(const std::string& name) {
-    for (const machines::Spec& spec : machines::All())
-        if (spec.name == name)
-            return spec;
+machines::Machine Machine(const std::string& name) {
+    for (const machines::Machine& machine : machines::All())
+        if (machine.name == name)
+            return machine;
     ADD_FAILURE() << "no complete machine " << name;
     return machines::All().front();
 }

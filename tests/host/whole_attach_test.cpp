@@ -262,13 +262,13 @@ std::vector<std::string> DiskWithoutDocuments() {
 class WholeAttach : public MachineTest {};
 
 TEST_F(WholeAttach, EverySlotOnEveryCompleteMachine) {
-    std::vector<machines::Spec> all = machines::All();
+    std::vector<machines::Machine> all = machines::All();
     ASSERT_EQ(all.size(), std::size(kExpected));
     for (size_t i = 0; i < all.size(); ++i) {
-        const machines::Spec& spec = all[i];
-        SCOPED_TRACE(spec.name);
-        ASSERT_EQ(spec.name, kExpected[i].machine);
-        machines::Build(spec);
+        const machines::Machine& machine = all[i];
+        SCOPED_TRACE(machine.name);
+        ASSERT_EQ(machine.name, kExpected[i].machine);
+        machines::Build(machine);
         std::vector<std::string> before = DiskWithoutDocuments();
         {
             AttachedLibrary lib;
@@ -282,11 +282,11 @@ TEST_F(WholeAttach, EverySlotOnEveryCompleteMachine) {
 }
 
 TEST_F(WholeAttach, MyPicturesIsCreatedWhereTheLibraryBuildsIt) {
-    for (const machines::Spec& spec : machines::All()) {
-        if (!spec.shfolder)
+    for (const machines::Machine& machine : machines::All()) {
+        if (!machine.shfolder)
             continue;
-        SCOPED_TRACE(spec.name);
-        machines::Build(spec);
+        SCOPED_TRACE(machine.name);
+        machines::Build(machine);
         AttachedLibrary lib;
         EXPECT_TRUE(M().files.IsDirectory(lib.Folder(kMyPictures)));
     }

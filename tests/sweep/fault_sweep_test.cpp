@@ -23,8 +23,8 @@
 #include <unistd.h>
 
 namespace machines {
-void PrintTo(const Spec& spec, std::ostream* out) {
-    *out << spec.name;
+void PrintTo(const Machine& machine, std::ostream* out) {
+    *out << machine.name;
 }
 } // namespace machines
 
@@ -125,8 +125,8 @@ struct Fault {
 };
 
 // Builds the machine afresh, attaches (with the fault, if any), reads every slot, detaches.
-AttachRun Attach(const machines::Spec& spec, const Fault* fault) {
-    machines::Build(spec);
+AttachRun Attach(const machines::Machine& machine, const Fault* fault) {
+    machines::Build(machine);
     winsim::Machine& m = winsim::machine();
     std::vector<std::string> before = m.files.Snapshot();
     if (fault != nullptr)
@@ -234,26 +234,27 @@ std::string HexText(DWORD value) {
     return text;
 }
 
-std::string Describe(const machines::Spec& spec, const Fault& f) {
+std::string Describe(const machines::Machine& machine, const Fault& f) {
     std::ostringstream out;
-    out << spec.name << ", call " << f.index << " " << f.api << "(" << f.detail << ") failing with "
+    out << machine.name << ", call " << f.index << " " << f.api << "(" << f.detail
+        << ") failing with "
         << (f.error == sweep::kNaturalError ? std::string("its natural error")
             : f.error >= 0x80000000u        ? HexText(f.error)
                                             : std::to_string(static_cast<unsigned long>(f.error)));
     return out.str();
 }
 
-class FaultSweep : public MachineTest, public ::testing::WithParamInterface<machines::Spec> {};
+class FaultSweep : public MachineTest, public ::testing::WithParamInterface<machines::Machine> {};
 
 TEST_P(FaultSweep, EveryCallFailingInTurn) {
-    const machines::Spec& spec = GetParam();
+    const machines::Machine& machine = GetParam();
     const sweep::SlotValues allowed = [&] {
-        machines::Build(spec);
+        machines::Build(machine);
         return sweep::AllowedSlotValues();
     }();
-    const AttachRun recorded = Attach(spec, nullptr);
+    const AttachRun recorded = Attach(machine, nullptr);
     for (const std::string& p : Problems(allowed, nullptr, recorded))
-        ADD_FAILURE() << spec.name << ", the unfaulted attach: " << p;
+        ADD_FAILURE() << machine.name << ", the unfaulted attach: " << p;
     ASSERT_FALSE(recorded.calls.empty());
 
     std::vector<Fault> plan;
@@ -269,15 +270,15 @@ TEST_P(FaultSweep, EveryCallFailingInTurn) {
     // The faulted attaches run in child processes: a crash ends one run, not the sweep.
     const std::vector<std::vector<std::string>> found =
         InChildProcesses(plan.size(), [&](size_t run) {
-            return Problems(allowed, &plan[run], Attach(spec, &plan[run]));
+            return Problems(allowed, &plan[run], Attach(machine, &plan[run]));
         });
     std::vector<std::string> problems;
     for (size_t run = 0; run < plan.size(); ++run)
         for (const std::string& p : found[run])
-            problems.push_back(Describe(spec, plan[run]) + ": " + p);
+            problems.push_back(Describe(machine, plan[run]) + ": " + p);
     const size_t runs = plan.size();
 
-    std::cout << spec.name << ": " << recorded.calls.size() << " calls recorded, " << runs
+    std::cout << machine.name << ": " << recorded.calls.size() << " calls recorded, " << runs
               << " faulted attaches; calls that cannot fail, not faulted:";
     for (const auto& s : skipped)
         std::cout << " " << s.first << " x" << s.second;
@@ -293,7 +294,7 @@ TEST_P(FaultSweep, EveryCallFailingInTurn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CompleteMachines, FaultSweep, ::testing::ValuesIn(machines::All()),
-                         [](const ::testing::TestParamInfo<machines::Spec>& info) {
+                         [](const ::testing::TestParamInfo<machines::Machine>& info) {
                              return info.param.name;
                          });
 
