@@ -4,6 +4,7 @@
 #pragma once
 
 #include "folders/FixedBuffer.h"
+#include "paths/guards.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -73,22 +74,18 @@ class SpecialFolderList {
 // A registry key opened for reading, closed when the guard goes.
 class ReadOnlyKey {
   public:
-    ReadOnlyKey(HKEY root, const char* subKey) {
-        if (RegOpenKeyExA(root, subKey, 0, KEY_READ, &key_) != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    ~ReadOnlyKey() {
-        if (key_ != nullptr)
-            RegCloseKey(key_);
-    }
-    ReadOnlyKey(const ReadOnlyKey&) = delete;
-    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+    ReadOnlyKey(HKEY root, const char* subKey) : key_(OpenForReading(root, subKey)) {}
 
-    bool IsOpen() const { return key_ != nullptr; }
-    HKEY Get() const { return key_; }
+    bool IsOpen() const { return key_.Get() != nullptr; }
+    HKEY Get() const { return key_.Get(); }
 
   private:
-    HKEY key_ = nullptr;
+    static HKEY OpenForReading(HKEY root, const char* subKey) {
+        HKEY key = nullptr;
+        return RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr;
+    }
+
+    RegistryKey key_;
 };
 
 // A registry value's bytes as stored, up to the first zero byte and never beyond the bytes

@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
-// A registry key that was opened, closed on destruction.
+// A registry key that was opened (or null), closed on destruction.
 class RegistryKey {
   public:
     explicit RegistryKey(HKEY key) : key_(key) {}
-    ~RegistryKey() { RegCloseKey(key_); }
+    ~RegistryKey() {
+        if (key_ != nullptr)
+            RegCloseKey(key_);
+    }
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
