@@ -196,6 +196,25 @@ bool Registry::Deleted(const std::string& id) const {
     return Find(id) == nullptr;
 }
 
+LONG Registry::LiveKey(HKEY handle, std::string* id, DWORD* granted) const {
+    if (!Resolve(handle, id, granted))
+        return ERROR_INVALID_HANDLE;
+    if (Deleted(*id))
+        return ERROR_KEY_DELETED;
+    return ERROR_SUCCESS;
+}
+
+LONG Registry::Below(HKEY parent, const std::string& subKey, std::string* parentId, std::string* id,
+                     std::vector<std::string>* names) const {
+    DWORD parentRights = 0;
+    if (LONG error = LiveKey(parent, parentId, &parentRights))
+        return error;
+    if (LONG error = ParseKeyPath(subKey, names))
+        return error;
+    *id = FoldCase(Join(*parentId, *names));
+    return ERROR_SUCCESS;
+}
+
 // The rights a handle to `key` carries when `access` is asked: generic rights map to the
 // key's specific ones; MAXIMUM_ALLOWED grants whatever this user may have. Anything asked for
 // beyond what the user may have is refused.
@@ -241,21 +260,15 @@ LONG Registry::Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* 
     NoteOpen(parent, subKey, access);
     if (result == nullptr)
         return ERROR_INVALID_PARAMETER;
-    std::string parentId;
-    DWORD parentRights = 0;
-    if (!Resolve(parent, &parentId, &parentRights))
-        return ERROR_INVALID_HANDLE;
     // A predefined key with no subkey name is handed back itself.
     if (subKey.empty() && RootName(parent) != nullptr) {
         *result = parent;
         return ERROR_SUCCESS;
     }
-    if (Deleted(parentId))
-        return ERROR_KEY_DELETED;
+    std::string parentId, id;
     std::vector<std::string> names;
-    if (LONG error = ParseKeyPath(subKey, &names))
+    if (LONG error = Below(parent, subKey, &parentId, &id, &names))
         return error;
-    std::string id = FoldCase(Join(parentId, names));
     const Key* key = Find(id);
     if (key == nullptr)
         return ERROR_FILE_NOT_FOUND;
@@ -273,16 +286,10 @@ LONG Registry::Create(HKEY parent, const std::string& subKey, DWORD access, HKEY
     NoteOpen(parent, subKey, access);
     if (result == nullptr)
         return ERROR_INVALID_PARAMETER;
-    std::string parentId;
-    DWORD parentRights = 0;
-    if (!Resolve(parent, &parentId, &parentRights))
-        return ERROR_INVALID_HANDLE;
-    if (Deleted(parentId))
-        return ERROR_KEY_DELETED;
+    std::string parentId, id;
     std::vector<std::string> names;
-    if (LONG error = ParseKeyPath(subKey, &names))
+    if (LONG error = Below(parent, subKey, &parentId, &id, &names))
         return error;
-    std::string id = FoldCase(Join(parentId, names));
     DWORD granted = 0;
     if (const Key* key = Find(id)) {
         if (LONG error = Grant(*key, access, &granted))
@@ -324,10 +331,8 @@ LONG Registry::Set(HKEY handle, const std::string& name, DWORD type, const BYTE*
     const LONG kNoAccess = 998; // ERROR_NOACCESS
     std::string id;
     DWORD granted = 0;
-    if (!Resolve(handle, &id, &granted))
-        return ERROR_INVALID_HANDLE;
-    if (Deleted(id))
-        return ERROR_KEY_DELETED;
+    if (LONG error = LiveKey(handle, &id, &granted))
+        return error;
     if ((granted & KEY_SET_VALUE) == 0)
         return ERROR_ACCESS_DENIED;
     if (data == nullptr && size != 0)
@@ -368,10 +373,8 @@ LONG Registry::Query(HKEY handle, const std::string& name, DWORD* type, BYTE* da
         return ERROR_INVALID_PARAMETER;
     std::string id;
     DWORD granted = 0;
-    if (!Resolve(handle, &id, &granted))
-        return ERROR_INVALID_HANDLE;
-    if (Deleted(id))
-        return ERROR_KEY_DELETED;
+    if (LONG error = LiveKey(handle, &id, &granted))
+        return error;
     if ((granted & KEY_QUERY_VALUE) == 0)
         return ERROR_ACCESS_DENIED;
     const Key* key = Find(id);

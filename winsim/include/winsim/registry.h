@@ -88,6 +88,12 @@ class Registry {
     static LONG Grant(const Key& key, DWORD access, DWORD* granted);
     HKEY NewHandle(const std::string& id, DWORD granted);
     bool Deleted(const std::string& id) const;
+    // The key of a handle that still stands for a key: ERROR_INVALID_HANDLE for an unknown
+    // handle, ERROR_KEY_DELETED for one whose key was deleted, else 0.
+    LONG LiveKey(HKEY handle, std::string* id, DWORD* granted) const;
+    // The key named by `subKey` below a live `parent`: its id and its path's names.
+    LONG Below(HKEY parent, const std::string& subKey, std::string* parentId, std::string* id,
+               std::vector<std::string>* names) const;
     // Records an open or create in `opens` and `openAccess`.
     void NoteOpen(HKEY parent, const std::string& subKey, DWORD access);
 
