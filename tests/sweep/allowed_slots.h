@@ -5,6 +5,8 @@
 // machines. An empty slot is always allowed besides.
 #pragma once
 
+#include "complete_machines.h"
+
 #include <winsim/machine.h>
 
 #include <shlobj.h>
@@ -20,11 +22,9 @@ using SlotValues = std::array<std::set<std::string>, 20>;
 
 namespace detail {
 
-const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
-const char kShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kUserShellFolders[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+using machines::detail::kCurrentVersion;
+using machines::detail::kShellFolders;
+using machines::detail::kUserShellFolders;
 
 // The text of a stored value up to its first zero; empty when there is no such value.
 inline std::string RegistryText(HKEY root, const std::string& key, const std::string& name) {
