@@ -6,7 +6,7 @@
 // destroyed after the table. The platform record comes last.
 #include "Quellin.h"
 #include "folders/SystemFolders.h"
-#include "platform/platform.h"
+#include "platform/Platform.h"
 
 #include <cstring>
 
@@ -15,33 +15,27 @@ CPlatformFlags PlatformFlags;
 
 namespace {
 
+// The slot list as the accessors read it: each slot's table member and name, by number.
 struct SlotEntry {
+    DWORD number;
     std::string CSystemFolders::*member;
     const char* name;
 };
 
-const SlotEntry kSlots[QUELLIN_SLOT_COUNT] = {
-    {&CSystemFolders::BdeFolder, "BdeFolder"},
-    {&CSystemFolders::DaoFolder, "DaoFolder"},
-    {&CSystemFolders::OdbcFolder, "OdbcFolder"},
-    {&CSystemFolders::PersonalFolder, "PersonalFolder"},
-    {&CSystemFolders::DesktopFolder, "DesktopFolder"},
-    {&CSystemFolders::ProgramsFolder, "ProgramsFolder"},
-    {&CSystemFolders::SendToFolder, "SendToFolder"},
-    {&CSystemFolders::TemplatesFolder, "TemplatesFolder"},
-    {&CSystemFolders::StartMenuFolder, "StartMenuFolder"},
-    {&CSystemFolders::StartupFolder, "StartupFolder"},
-    {&CSystemFolders::TempFolder, "TempFolder"},
-    {&CSystemFolders::FontsFolder, "FontsFolder"},
-    {&CSystemFolders::WindowsFolder, "WindowsFolder"},
-    {&CSystemFolders::ProgramFilesFolder, "ProgramFilesFolder"},
-    {&CSystemFolders::SystemFolder, "SystemFolder"},
-    {&CSystemFolders::ModuleFolder, "ModuleFolder"},
-    {&CSystemFolders::RundleFolder, "RundleFolder"},
-    {&CSystemFolders::MyPicturesFolder, "MyPicturesFolder"},
-    {&CSystemFolders::CommonStartupFolder, "CommonStartupFolder"},
-    {&CSystemFolders::SuiteDestinationFolder, "SuiteDestinationFolder"},
+constexpr SlotEntry kSlots[] = {
+#define QUELLIN_SLOT_ENTRY(number, constant, name) {constant, &CSystemFolders::name, #name},
+    QUELLIN_SLOTS(QUELLIN_SLOT_ENTRY)
+#undef QUELLIN_SLOT_ENTRY
 };
+
+constexpr bool SlotsNumberedInOrder() {
+    for (DWORD i = 0; i < QUELLIN_SLOT_COUNT; ++i)
+        if (kSlots[i].number != i)
+            return false;
+    return true;
+}
+static_assert(sizeof kSlots / sizeof kSlots[0] == QUELLIN_SLOT_COUNT && SlotsNumberedInOrder(),
+              "the slot list numbers its slots 0, 1, 2, ... in order");
 
 } // namespace
 
@@ -52,6 +46,7 @@ DWORD WINAPI QuellinGetFolder(DWORD slot, LPSTR buffer, DWORD size) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
+    SetLastError(ERROR_SUCCESS);
     const std::string& text = SystemFolders.*(kSlots[slot].member);
     DWORD needed = static_cast<DWORD>(text.size() + 1);
     if (buffer == nullptr || size < needed)

@@ -1,21 +1,71 @@
-// The folder table as the library offers it to its callers: read-only, by slot number.
-#pragma once
+/* Quellin.dll: the standard folders of this machine, resolved once while the library is
+ * attached, offered read-only by slot number. Plain C and C++; the exports are stdcall
+ * (WINAPI), undecorated, and take and return text in the ANSI code page.
+ *
+ * The library looks for "setup\shfolder.dll" under the process's current directory when it is
+ * attached: load it with the installation source as the current directory.
+ */
+#ifndef QUELLIN_H
+#define QUELLIN_H
 
 #include <windows.h>
 
-#define QUELLIN_SLOT_COUNT 20
+/* The slots of the folder table, in slot order: number, constant, name. The numbers are fixed
+ * forever; a new folder would get the next free number. QUELLIN_SLOTS(SLOT) expands
+ * SLOT(number, constant, name) once per slot. */
+#define QUELLIN_SLOTS(SLOT)                                                                        \
+    SLOT(0, QUELLIN_BDE_FOLDER, BdeFolder)                                                         \
+    SLOT(1, QUELLIN_DAO_FOLDER, DaoFolder)                                                         \
+    SLOT(2, QUELLIN_ODBC_FOLDER, OdbcFolder)                                                       \
+    SLOT(3, QUELLIN_PERSONAL_FOLDER, PersonalFolder)                                               \
+    SLOT(4, QUELLIN_DESKTOP_FOLDER, DesktopFolder)                                                 \
+    SLOT(5, QUELLIN_PROGRAMS_FOLDER, ProgramsFolder)                                               \
+    SLOT(6, QUELLIN_SEND_TO_FOLDER, SendToFolder)                                                  \
+    SLOT(7, QUELLIN_TEMPLATES_FOLDER, TemplatesFolder)                                             \
+    SLOT(8, QUELLIN_START_MENU_FOLDER, StartMenuFolder)                                            \
+    SLOT(9, QUELLIN_STARTUP_FOLDER, StartupFolder)                                                 \
+    SLOT(10, QUELLIN_TEMP_FOLDER, TempFolder)                                                      \
+    SLOT(11, QUELLIN_FONTS_FOLDER, FontsFolder)                                                    \
+    SLOT(12, QUELLIN_WINDOWS_FOLDER, WindowsFolder)                                                \
+    SLOT(13, QUELLIN_PROGRAM_FILES_FOLDER, ProgramFilesFolder)                                     \
+    SLOT(14, QUELLIN_SYSTEM_FOLDER, SystemFolder)                                                  \
+    SLOT(15, QUELLIN_MODULE_FOLDER, ModuleFolder)                                                  \
+    SLOT(16, QUELLIN_RUNDLE_FOLDER, RundleFolder)                                                  \
+    SLOT(17, QUELLIN_MY_PICTURES_FOLDER, MyPicturesFolder)                                         \
+    SLOT(18, QUELLIN_COMMON_STARTUP_FOLDER, CommonStartupFolder)                                   \
+    SLOT(19, QUELLIN_SUITE_DESTINATION_FOLDER, SuiteDestinationFolder)
 
+enum QuellinSlot {
+#define QUELLIN_SLOT_CONSTANT(number, constant, name) constant = number,
+    QUELLIN_SLOTS(QUELLIN_SLOT_CONSTANT)
+#undef QUELLIN_SLOT_CONSTANT
+    /* One more than the highest slot number. */
+    QUELLIN_SLOT_COUNT
+};
+
+#ifdef __cplusplus
 extern "C" {
+#endif
 
-// Copies slot 0 to 19 with its terminating zero and returns its length without the zero. When
-// `size` is too small (or `buffer` is null) copies nothing and returns the size needed, the
-// zero included. Any other slot: returns 0, last error ERROR_INVALID_PARAMETER. An empty slot
-// returns 0 and writes an empty string when `size` is at least 1.
+/* Copies a slot's folder with its terminating zero into `buffer` and returns its length
+ * without the zero. When `size` is too small (or `buffer` is null) copies nothing and returns
+ * the size needed, the zero included. An empty slot returns 0 and, when `size` is at least 1,
+ * writes an empty string.
+ *
+ * For a valid slot the last error is ERROR_SUCCESS. A slot number outside the table returns 0
+ * with the last error ERROR_INVALID_PARAMETER. So 0 with ERROR_SUCCESS is an empty slot, 0
+ * with ERROR_INVALID_PARAMETER a bad slot number. */
 DWORD WINAPI QuellinGetFolder(DWORD slot, LPSTR buffer, DWORD size);
 
-// The slot's member name ("BdeFolder" ... "SuiteDestinationFolder"), or null outside 0 to 19.
+/* The slot's name ("BdeFolder" ... "SuiteDestinationFolder"), or null for a slot number
+ * outside the table. The text lives as long as the library is loaded. */
 LPCSTR WINAPI QuellinFolderName(DWORD slot);
 
 typedef DWORD(WINAPI* PFNQUELLINGETFOLDER)(DWORD, LPSTR, DWORD);
 typedef LPCSTR(WINAPI* PFNQUELLINFOLDERNAME)(DWORD);
+
+#ifdef __cplusplus
 }
+#endif
+
+#endif /* QUELLIN_H */

@@ -3,21 +3,20 @@
 // order of the sources depends on the platform.
 #include "folders/ShellResources.h"
 #include "folders/SystemFolders.h"
-#include "paths/directory.h"
-#include "paths/path.h"
-#include "paths/root.h"
-
-#include <cstring>
+#include "paths/Directory.h"
+#include "paths/Path.h"
+#include "paths/RegValue.h"
+#include "paths/Root.h"
+#include "platform/WindowsVersion.h"
 
 namespace {
 
-// Values of this resolver are read into 260-byte buffers; a longer value counts as absent.
-const DWORD kValueBufferSize = MAX_PATH;
 const DWORD kUserNameSize = 80;
 
-// A value of this resolver as stored; false when the query fails.
+// A value of this resolver as stored, read into a 260-byte buffer: a longer value counts as
+// absent. False when the query fails.
 bool QueryPersonalValue(HKEY key, const char* valueName, std::string& text) {
-    return QueryValueText(key, valueName, kValueBufferSize, text);
+    return RegQueryText(key, valueName, MAX_PATH, RegText::AsStored, text) == ERROR_SUCCESS;
 }
 
 } // namespace
@@ -25,9 +24,7 @@ bool QueryPersonalValue(HKEY key, const char* valueName, std::string& text) {
 void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     // A failing version query leaves the record cleared: platform 0, neither family.
     OSVERSIONINFOA version;
-    std::memset(&version, 0, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
+    QueryWindowsVersion(version);
     const bool windows9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
     // "My Documents" on the root of the Windows directory's drive; empty when that root is
     // unknown, rather than a folder relative to whatever directory is current.
@@ -37,17 +34,15 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     };
 
     if (FolderPathFunction != nullptr) {
-        char buffer[MAX_PATH] = {0};
-        if (FolderPathFunction(nullptr, CSIDL_PERSONAL, nullptr, 0, buffer) == S_OK) {
-            slot = BufferText(buffer);
+        std::string path;
+        if (AskFolderService(CSIDL_PERSONAL, path)) {
+            slot = path;
             return;
         }
         if (windows9x && version.dwMinorVersion > 0) {
             // Windows 98 and Me: ask again with the create flag, then go on with the shell.
-            std::memset(buffer, 0, sizeof buffer);
-            if (FolderPathFunction(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0,
-                                   buffer) == S_OK) {
-                slot = BufferText(buffer);
+            if (AskFolderService(CSIDL_PERSONAL | CSIDL_FLAG_CREATE, path)) {
+                slot = path;
                 return;
             }
         } else {
@@ -64,17 +59,16 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
         return;
     SpecialFolderList list(allocator.Get(), CSIDL_PERSONAL);
     if (list.Found()) {
-        char buffer[MAX_PATH] = {0};
-        if (list.ToPath(buffer))
-            slot = BufferText(buffer);
+        std::string path;
+        if (list.ToPath(path))
+            slot = path;
         return;
     }
 
     // The registry: the user's own shell-folder value, kept as stored (unexpanded).
-    ReadOnlyKey userShellFolders(
-        HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell "
-                           "Folders");
-    if (!userShellFolders.IsOpen())
+    RegistryKey userShellFolders;
+    if (RegOpenForReading(HKEY_CURRENT_USER, kUserShellFoldersKey, userShellFolders) !=
+        ERROR_SUCCESS)
         return;
     std::string value;
     if (QueryPersonalValue(userShellFolders.Get(), "Personal", value)) {
@@ -84,9 +78,10 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
 
     // Outside NT, a profile folder exists only when user profiles are switched on.
     if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) {
-        ReadOnlyKey logon(HKEY_LOCAL_MACHINE, "Network\\Logon");
+        RegistryKey logon;
         std::string profiles;
-        if (!logon.IsOpen() || !QueryPersonalValue(logon.Get(), "UserProfiles", profiles)) {
+        if (RegOpenForReading(HKEY_LOCAL_MACHINE, "Network\\Logon", logon) != ERROR_SUCCESS ||
+            !QueryPersonalValue(logon.Get(), "UserProfiles", profiles)) {
             slot = myDocuments();
             return;
         }
@@ -97,10 +92,11 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     if (!GetUserNameA(user, &userSize))
         return;
     user[kUserNameSize - 1] = '\0';
-    ReadOnlyKey profile(
-        HKEY_LOCAL_MACHINE,
-        PathJoin("Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList", user).c_str());
+    const std::string profileKey =
+        PathJoin("Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList", user);
+    RegistryKey profile;
     std::string profilePath;
-    if (profile.IsOpen() && QueryPersonalValue(profile.Get(), "ProfileImagePath", profilePath))
+    if (RegOpenForReading(HKEY_LOCAL_MACHINE, profileKey.c_str(), profile) == ERROR_SUCCESS &&
+        QueryPersonalValue(profile.Get(), "ProfileImagePath", profilePath))
         slot = PathJoin(profilePath, "Personal");
 }

@@ -1,12 +1,12 @@
 // The program-files, system, maker's and suite folders.
 #include "folders/FixedBuffer.h"
 #include "folders/SystemFolders.h"
-#include "paths/directory.h"
-#include "paths/path.h"
-#include "paths/regvalue.h"
-#include "paths/root.h"
-#include "platform/platform.h"
-#include "strings/strings.h"
+#include "paths/Directory.h"
+#include "paths/Path.h"
+#include "paths/RegValue.h"
+#include "paths/Root.h"
+#include "platform/Platform.h"
+#include "strings/Strings.h"
 
 namespace {
 
@@ -45,14 +45,13 @@ class WriteTests {
 // makes while it keeps the outcomes (see there); every other run tests afresh.
 std::string CSystemFolders::ProgramFilesFolderNow(int common) {
     if (FolderPathFunction != nullptr) {
-        char buffer[MAX_PATH] = {0};
-        int folder = common ? CSIDL_PROGRAM_FILES_COMMON : CSIDL_PROGRAM_FILES;
-        if (FolderPathFunction(nullptr, folder, nullptr, 0, buffer) == S_OK)
-            return BufferText(buffer);
+        std::string path;
+        if (AskFolderService(common ? CSIDL_PROGRAM_FILES_COMMON : CSIDL_PROGRAM_FILES, path))
+            return path;
     }
 
     std::vector<std::pair<std::string, int>> testsOfThisRun;
-    WriteTests tests(KeepProgramFilesWriteTests ? ProgramFilesWriteTests : testsOfThisRun);
+    WriteTests tests(keepProgramFilesWriteTests_ ? programFilesWriteTests_ : testsOfThisRun);
     bool rootKnown = false;
     std::string windowsRoot;
     auto WindowsRoot = [&]() {

@@ -2,10 +2,10 @@
 // folder (the one holding IDAPI32.DLL) and the DAO and ODBC folders under the common-files
 // folder.
 #include "folders/SystemFolders.h"
-#include "paths/directory.h"
-#include "paths/path.h"
-#include "paths/regvalue.h"
-#include "strings/strings.h"
+#include "paths/Directory.h"
+#include "paths/Path.h"
+#include "paths/RegValue.h"
+#include "strings/Strings.h"
 
 namespace {
 

@@ -4,66 +4,43 @@
 // a default built from a slot resolved earlier.
 #include "folders/ShellResources.h"
 #include "folders/SystemFolders.h"
-#include "paths/directory.h"
-#include "paths/path.h"
-
-#include <algorithm>
-#include <cstring>
+#include "paths/Directory.h"
+#include "paths/Path.h"
+#include "paths/RegValue.h"
+#include "platform/WindowsVersion.h"
 
 namespace {
 
-const char kUserShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell "
-                                 "Folders";
-const char kDefaultUserShellFolders[] = ".Default\\Software\\Microsoft\\Windows\\CurrentVersion\\"
-                                        "Explorer\\Shell Folders";
+DWORD PlatformId() {
+    OSVERSIONINFOA version;
+    QueryWindowsVersion(version);
+    return version.dwPlatformId;
+}
 
-// The registry data buffer of the "Shell Folders" values.
-const DWORD kValueBufferSize = 255;
+// Where a "Shell Folders" value was looked for: the key did not open (only then may a default
+// be used), the key opened without a readable value, or the value was read.
+enum class ShellFoldersRead { NoKey, NoValue, Read };
 
-// The platform identifier and version. The record is cleared before the query, so that a
-// failing query reads as platform 0: neither the Windows 95 family nor NT.
-OSVERSIONINFOA QueryVersion() {
-    OSVERSIONINFOA info;
-    std::memset(&info, 0, sizeof info);
-    info.dwOSVersionInfoSize = sizeof info;
-    GetVersionExA(&info);
-    return info;
+// A "Shell Folders" value as stored (neither trimmed nor expanded), through a 255-byte buffer:
+// a longer value is not read. `defaultUser`: the default user's key under HKEY_USERS, else
+// the current user's own.
+ShellFoldersRead ReadShellFoldersValue(bool defaultUser, const char* valueName,
+                                       std::string& value) {
+    RegistryKey key;
+    if (RegOpenForReading(defaultUser ? HKEY_USERS : HKEY_CURRENT_USER,
+                          defaultUser ? kDefaultUserShellFoldersKey : kShellFoldersKey,
+                          key) != ERROR_SUCCESS)
+        return ShellFoldersRead::NoKey;
+    if (RegQueryText(key.Get(), valueName, kRegValueBufferSize, RegText::AsStored, value) !=
+        ERROR_SUCCESS)
+        return ShellFoldersRead::NoValue;
+    return ShellFoldersRead::Read;
 }
 
 // The Windows 95 family keeps the shell folders under the current user; every other platform
 // is read from the default user's key.
-void ShellFoldersKey(DWORD platform, HKEY& root, const char*& subKey) {
-    if (platform == VER_PLATFORM_WIN32_WINDOWS) {
-        root = HKEY_CURRENT_USER;
-        subKey = kUserShellFolders;
-    } else {
-        root = HKEY_USERS;
-        subKey = kDefaultUserShellFolders;
-    }
-}
-
-// A "Shell Folders" value as stored; false when the query fails (no such value, or data of
-// more than 255 bytes).
-bool QueryFolderValue(HKEY key, const char* valueName, std::string& text) {
-    return QueryValueText(key, valueName, kValueBufferSize, text);
-}
-
-// Asks shfolder.dll's SHGetFolderPathA for one folder; true and the path when it answers S_OK.
-bool AskFolderService(PFNSHGETFOLDERPATHA function, int csidl, std::string& path) {
-    char buffer[MAX_PATH] = {0};
-    if (function(nullptr, csidl, nullptr, 0, buffer) != S_OK)
-        return false;
-    path = BufferText(buffer);
-    return true;
-}
-
-// Converts a special folder's list into a path; true and the path when the shell could.
-bool ConvertList(const SpecialFolderList& list, std::string& path) {
-    char buffer[MAX_PATH] = {0};
-    if (!list.ToPath(buffer))
-        return false;
-    path = BufferText(buffer);
-    return true;
+bool ReadsDefaultUser(DWORD platform) {
+    return platform != VER_PLATFORM_WIN32_WINDOWS;
 }
 
 // One folder of the full chain: its personal and all-users identifiers, its value under
@@ -80,7 +57,7 @@ struct ShellFolderChain {
 // shfolder.dll only on NT; the shell gets it on every platform but the Windows 95 family.
 void ResolveChain(CSystemFolders& table, std::string& slot, int allUsers,
                   const ShellFolderChain& chain) {
-    DWORD platform = QueryVersion().dwPlatformId;
+    const DWORD platform = PlatformId();
     bool personal = platform == VER_PLATFORM_WIN32_WINDOWS || allUsers == 0;
 
     if (table.FolderPathFunction != nullptr) {
@@ -90,7 +67,7 @@ void ResolveChain(CSystemFolders& table, std::string& slot, int allUsers,
         else if (platform == VER_PLATFORM_WIN32_NT)
             csidl = chain.commonCsidl;
         std::string path;
-        if (csidl != -1 && AskFolderService(table.FolderPathFunction, csidl, path)) {
+        if (csidl != -1 && table.AskFolderService(csidl, path)) {
             slot = path;
             return;
         }
@@ -103,22 +80,22 @@ void ResolveChain(CSystemFolders& table, std::string& slot, int allUsers,
     if (list.Found()) {
         // A folder the shell knows but cannot convert stays empty.
         std::string path;
-        if (ConvertList(list, path))
+        if (list.ToPath(path))
             slot = path;
         return;
     }
 
-    HKEY root;
-    const char* subKey;
-    ShellFoldersKey(platform, root, subKey);
-    ReadOnlyKey key(root, subKey);
-    if (key.IsOpen()) {
-        // A key without the value leaves the slot empty; the default is not used.
-        std::string value;
-        if (QueryFolderValue(key.Get(), chain.valueName, value))
-            slot = value;
-    } else {
+    // A key without the value leaves the slot empty; the default is used only without the key.
+    std::string value;
+    switch (ReadShellFoldersValue(ReadsDefaultUser(platform), chain.valueName, value)) {
+    case ShellFoldersRead::Read:
+        slot = value;
+        break;
+    case ShellFoldersRead::NoKey:
         slot = PathJoin(chain.defaultBase, chain.defaultLeaf);
+        break;
+    case ShellFoldersRead::NoValue:
+        break;
     }
 }
 
@@ -129,7 +106,7 @@ void ResolveUserFolder(CSystemFolders& table, std::string& slot, int csidl, cons
                        bool takeFailedConversion) {
     if (table.FolderPathFunction != nullptr) {
         std::string path;
-        if (AskFolderService(table.FolderPathFunction, csidl, path)) {
+        if (table.AskFolderService(csidl, path)) {
             slot = path;
             return;
         }
@@ -140,15 +117,14 @@ void ResolveUserFolder(CSystemFolders& table, std::string& slot, int csidl, cons
         return;
     SpecialFolderList list(allocator.Get(), csidl);
     if (list.Found()) {
-        char buffer[MAX_PATH] = {0};
-        if (list.ToPath(buffer) || takeFailedConversion)
-            slot = BufferText(buffer);
+        std::string path;
+        if (list.ToPath(path) || takeFailedConversion)
+            slot = path;
         return;
     }
 
-    ReadOnlyKey key(HKEY_USERS, kDefaultUserShellFolders);
     std::string value;
-    if (key.IsOpen() && QueryFolderValue(key.Get(), valueName, value))
+    if (ReadShellFoldersValue(true, valueName, value) == ShellFoldersRead::Read)
         slot = value;
 }
 
@@ -188,9 +164,9 @@ void CSystemFolders::ResolveFontsFolder(std::string& slot) {
 void CSystemFolders::ResolveStartupFolder(std::string& slot) {
     if (FolderPathFunction != nullptr) {
         std::string path;
-        if (AskFolderService(FolderPathFunction, CSIDL_STARTUP, path)) {
+        if (AskFolderService(CSIDL_STARTUP, path)) {
             slot = path;
-            if (AskFolderService(FolderPathFunction, CSIDL_COMMON_STARTUP, path)) {
+            if (AskFolderService(CSIDL_COMMON_STARTUP, path)) {
                 CommonStartupFolder = path;
                 return;
             }
@@ -200,37 +176,36 @@ void CSystemFolders::ResolveStartupFolder(std::string& slot) {
     ShellAllocatorReference allocator(ShellAllocator);
     if (!allocator.Obtained())
         return;
-    DWORD platform = QueryVersion().dwPlatformId;
+    const DWORD platform = PlatformId();
 
     bool found = false;
     {
         SpecialFolderList list(allocator.Get(), CSIDL_STARTUP);
         found = list.Found();
         std::string path;
-        if (found && ConvertList(list, path))
+        if (found && list.ToPath(path))
             slot = path;
     }
     if (found) {
         SpecialFolderList common(allocator.Get(), CSIDL_COMMON_STARTUP);
         std::string path;
-        if (common.Found() && ConvertList(common, path))
+        if (common.Found() && common.ToPath(path))
             CommonStartupFolder = path;
         return;
     }
 
-    HKEY root;
-    const char* subKey;
-    ShellFoldersKey(platform, root, subKey);
-    ReadOnlyKey key(root, subKey);
-    if (key.IsOpen()) {
-        std::string value;
-        if (QueryFolderValue(key.Get(), "StartUp", value)) {
-            slot = value;
-            CommonStartupFolder = slot;
-        }
-    } else {
+    std::string value;
+    switch (ReadShellFoldersValue(ReadsDefaultUser(platform), "StartUp", value)) {
+    case ShellFoldersRead::Read:
+        slot = value;
+        CommonStartupFolder = slot;
+        break;
+    case ShellFoldersRead::NoKey:
         slot = PathJoin(ProgramsFolder, "Startup");
         CommonStartupFolder = slot;
+        break;
+    case ShellFoldersRead::NoValue:
+        break;
     }
 }
 
@@ -238,12 +213,13 @@ void CSystemFolders::ResolveStartupFolder(std::string& slot) {
 // shfolder.dll at hand, it is "My Pictures" in the documents folder, created here. Without
 // shfolder.dll only the shell is asked.
 void CSystemFolders::ResolveMyPicturesFolder(std::string& slot) {
-    OSVERSIONINFOA version = QueryVersion();
+    OSVERSIONINFOA version;
+    QueryWindowsVersion(version);
 
     if (FolderPathFunction != nullptr) {
         if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && version.dwMinorVersion > 0) {
             std::string path;
-            if (AskFolderService(FolderPathFunction, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, path))
+            if (AskFolderService(CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, path))
                 slot = path;
         } else {
             // With no documents folder the path has no root, and nothing is created for it.
@@ -258,6 +234,6 @@ void CSystemFolders::ResolveMyPicturesFolder(std::string& slot) {
         return;
     SpecialFolderList list(allocator.Get(), CSIDL_MYPICTURES);
     std::string path;
-    if (list.Found() && ConvertList(list, path))
+    if (list.Found() && list.ToPath(path))
         slot = path;
 }

@@ -1,15 +1,13 @@
-// What the shell-folder resolvers hold while they ask the shell and the registry: the shell's
-// task allocator, one item-id list, one open registry key. Each is given back when its guard
-// goes out of scope, on every path out of a resolver.
+// What the shell-folder and documents resolvers hold while they ask the shell: the shell's
+// task allocator and one item-id list, each given back when its owner goes out of scope, on
+// every path out of a resolver. And the Explorer keys they read.
 #pragma once
 
 #include "folders/FixedBuffer.h"
-#include "paths/guards.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <string>
 
 // The shell's task allocator, obtained with SHGetMalloc into the table's member and released
@@ -60,9 +58,13 @@ class SpecialFolderList {
 
     // The shell knows the folder.
     bool Found() const { return result_ == S_OK; }
-    // Converts the list into the caller's 260-byte buffer; true when the shell could.
-    bool ToPath(char (&buffer)[MAX_PATH]) const {
-        return SHGetPathFromIDListA(list_, buffer) != FALSE;
+    // Converts the list through a cleared 260-byte buffer; true when the shell could. `path`
+    // receives what the buffer holds either way (empty when the shell wrote nothing).
+    bool ToPath(std::string& path) const {
+        char buffer[MAX_PATH] = {0};
+        const bool converted = SHGetPathFromIDListA(list_, buffer) != FALSE;
+        path = BufferText(buffer);
+        return converted;
     }
 
   private:
@@ -71,34 +73,12 @@ class SpecialFolderList {
     HRESULT result_ = E_FAIL;
 };
 
-// A registry key opened for reading, closed when the guard goes.
-class ReadOnlyKey {
-  public:
-    ReadOnlyKey(HKEY root, const char* subKey) : key_(OpenForReading(root, subKey)) {}
-
-    bool IsOpen() const { return key_.Get() != nullptr; }
-    HKEY Get() const { return key_.Get(); }
-
-  private:
-    static HKEY OpenForReading(HKEY root, const char* subKey) {
-        HKEY key = nullptr;
-        return RegOpenKeyExA(root, subKey, 0, KEY_READ, &key) == ERROR_SUCCESS ? key : nullptr;
-    }
-
-    RegistryKey key_;
-};
-
-// A registry value's bytes as stored, up to the first zero byte and never beyond the bytes
-// returned, neither trimmed nor expanded, read with a buffer of `bufferSize` bytes (at most
-// MAX_PATH); false when the query fails, for data longer than the buffer among others.
-inline bool QueryValueText(HKEY key, const char* valueName, DWORD bufferSize, std::string& text) {
-    BYTE data[MAX_PATH] = {0};
-    DWORD size = std::min<DWORD>(bufferSize, MAX_PATH);
-    DWORD type = 0;
-    if (RegQueryValueExA(key, valueName, nullptr, &type, data, &size) != ERROR_SUCCESS)
-        return false;
-    size = std::min<DWORD>(size, std::min<DWORD>(bufferSize, MAX_PATH));
-    const BYTE* end = std::find(data, data + size, 0);
-    text.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(end - data));
-    return true;
-}
+// The Explorer keys of the shell folders: the user's "Shell Folders" (read on the Windows 95
+// family), the default user's (read on every other platform), and the user's "User Shell
+// Folders", which keeps the documents folder as the user set it.
+const char kShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kDefaultUserShellFoldersKey[] =
+    ".Default\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kUserShellFoldersKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";

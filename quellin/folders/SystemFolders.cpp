@@ -1,6 +1,8 @@
 // Construction, destruction and the resolving order of the folder table.
 #include "folders/SystemFolders.h"
 
+#include "folders/FixedBuffer.h"
+
 CSystemFolders::CSystemFolders() {
     // shfolder.dll is sought in the "setup" folder under the current directory, whose text is
     // used unchanged: at a drive root the path holds two backslashes in a row. A current
@@ -35,7 +37,7 @@ CSystemFolders::~CSystemFolders() {
 // a write test made in that stretch is kept and not probed again; from the documents folder
 // on, which may create folders, nothing is kept.
 void CSystemFolders::ResolveAll() {
-    KeepProgramFilesWriteTests = true;
+    keepProgramFilesWriteTests_ = true;
     ResolveBdeFolder(BdeFolder);
     ResolveDaoFolder(DaoFolder);
     ResolveOdbcFolder(OdbcFolder);
@@ -52,9 +54,17 @@ void CSystemFolders::ResolveAll() {
     ResolveTempFolder(TempFolder);
     ResolveModuleFolder(ModuleFolder);
     ResolveRundleFolder(RundleFolder);
-    KeepProgramFilesWriteTests = false;
-    ProgramFilesWriteTests.clear();
+    keepProgramFilesWriteTests_ = false;
+    programFilesWriteTests_.clear();
     ResolvePersonalFolder(PersonalFolder);
     ResolveMyPicturesFolder(MyPicturesFolder);
     ResolveSuiteDestinationFolder(SuiteDestinationFolder);
+}
+
+bool CSystemFolders::AskFolderService(int csidl, std::string& path) {
+    char buffer[MAX_PATH] = {0};
+    if (FolderPathFunction(nullptr, csidl, nullptr, 0, buffer) != S_OK)
+        return false;
+    path = BufferText(buffer);
+    return true;
 }

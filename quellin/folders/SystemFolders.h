@@ -1,6 +1,8 @@
 // The process-wide table of twenty standard folders, filled once when the library is attached.
 #pragma once
 
+#include "Quellin.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -19,27 +21,11 @@ class CSystemFolders {
     CSystemFolders(const CSystemFolders&) = delete;
     CSystemFolders& operator=(const CSystemFolders&) = delete;
 
-    // The slots, in this order (the slot number is the position).
-    std::string BdeFolder;              // 0
-    std::string DaoFolder;              // 1
-    std::string OdbcFolder;             // 2
-    std::string PersonalFolder;         // 3
-    std::string DesktopFolder;          // 4
-    std::string ProgramsFolder;         // 5
-    std::string SendToFolder;           // 6
-    std::string TemplatesFolder;        // 7
-    std::string StartMenuFolder;        // 8
-    std::string StartupFolder;          // 9
-    std::string TempFolder;             // 10
-    std::string FontsFolder;            // 11
-    std::string WindowsFolder;          // 12
-    std::string ProgramFilesFolder;     // 13
-    std::string SystemFolder;           // 14
-    std::string ModuleFolder;           // 15
-    std::string RundleFolder;           // 16
-    std::string MyPicturesFolder;       // 17
-    std::string CommonStartupFolder;    // 18
-    std::string SuiteDestinationFolder; // 19
+    // The slots, declared from the slot list in slot order: BdeFolder (0) to
+    // SuiteDestinationFolder (19).
+#define QUELLIN_SLOT_MEMBER(number, constant, name) std::string name;
+    QUELLIN_SLOTS(QUELLIN_SLOT_MEMBER)
+#undef QUELLIN_SLOT_MEMBER
 
     // The shell's task allocator, obtained and released inside each resolver that needs it.
     IMalloc* ShellAllocator = nullptr;
@@ -50,6 +36,11 @@ class CSystemFolders {
 
     // Runs the nineteen resolvers in their fixed order.
     void ResolveAll();
+
+    // Asks the bound SHGetFolderPathA (which must not be null) for one folder: no window, no
+    // access token, flags 0, a cleared 260-byte buffer. True and the path when it answers
+    // S_OK; a buffer left without a terminating zero gives an empty path.
+    bool AskFolderService(int csidl, std::string& path);
 
     // Shared-component folders.
     void ResolveBdeFolder(std::string& slot);
@@ -83,9 +74,10 @@ class CSystemFolders {
     std::string QueryWindowsDirectory();
 
   private:
+    std::string ProgramFilesFolderNow(int common);
+
     // Outcomes of the program-files chain's write tests, by folder, kept while ResolveAll
     // runs the steps that leave the disk as they found it (ProgramFolders.cpp).
-    std::vector<std::pair<std::string, int>> ProgramFilesWriteTests;
-    bool KeepProgramFilesWriteTests = false;
-    std::string ProgramFilesFolderNow(int common);
+    std::vector<std::pair<std::string, int>> programFilesWriteTests_;
+    bool keepProgramFilesWriteTests_ = false;
 };

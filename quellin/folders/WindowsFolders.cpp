@@ -1,7 +1,7 @@
 // The Windows, temporary and module folders, asked of Windows directly.
 #include "folders/FixedBuffer.h"
 #include "folders/SystemFolders.h"
-#include "paths/path.h"
+#include "paths/Path.h"
 
 // The temporary folder keeps the trailing backslash that Windows gives it.
 void CSystemFolders::ResolveTempFolder(std::string& slot) {

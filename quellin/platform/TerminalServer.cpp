@@ -1,7 +1,8 @@
 // Whether the machine runs Terminal Server. Windows 2000 and later answer through the suite
 // bit of VerifyVersionInfoA; Windows NT 4 and earlier list their product suites in the
 // registry; the Windows 95 family never runs it.
-#include "platform/platform.h"
+#include "platform/Handles.h"
+#include "platform/Platform.h"
 
 #include <cstring>
 
@@ -20,37 +21,6 @@ template <typename F> F LoadedModuleFunction(const char* moduleName, const char*
         return nullptr;
     return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, functionName)));
 }
-
-class RegistryKey {
-  public:
-    RegistryKey() = default;
-    ~RegistryKey() {
-        if (key_ != nullptr)
-            RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
-
-class LocalBlock {
-  public:
-    LocalBlock(UINT flags, SIZE_T bytes) : block_(LocalAlloc(flags, bytes)) {}
-    ~LocalBlock() {
-        if (block_ != nullptr)
-            LocalFree(block_);
-    }
-    LocalBlock(const LocalBlock&) = delete;
-    LocalBlock& operator=(const LocalBlock&) = delete;
-    BYTE* Bytes() const { return static_cast<BYTE*>(block_); }
-
-  private:
-    HLOCAL block_;
-};
 
 // Windows 2000 and later: the Terminal Server suite bit, as VerifyVersionInfoA reports it.
 int SuiteBitSaysTerminalServer() {
@@ -84,15 +54,15 @@ int ProductSuiteListsTerminalServer() {
         return 0;
     // Two zero bytes beyond the data: a value stored without the zeros that end its last
     // string and the list still ends inside the block.
-    LocalBlock block(LMEM_ZEROINIT, static_cast<SIZE_T>(size) + 2);
-    if (block.Bytes() == nullptr)
+    LocalMemory block(LocalAlloc(LMEM_ZEROINIT, static_cast<SIZE_T>(size) + 2));
+    if (!block.Valid())
         return 0;
+    BYTE* data = static_cast<BYTE*>(block.Get());
     DWORD type = REG_NONE;
-    if (RegQueryValueExA(key.Get(), "ProductSuite", nullptr, &type, block.Bytes(), &size) !=
-            ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.Get(), "ProductSuite", nullptr, &type, data, &size) != ERROR_SUCCESS ||
         type != REG_MULTI_SZ)
         return 0;
-    const char* list = reinterpret_cast<const char*>(block.Bytes());
+    const char* list = reinterpret_cast<const char*>(data);
     for (DWORD at = 0; at < size && list[at] != '\0';
          at += static_cast<DWORD>(lstrlenA(list + at)) + 1) {
         if (lstrcmpA(list + at, kTerminalServer) == 0)

@@ -31,7 +31,7 @@
 //   lone lead byte.
 #include "fuzz_input.h"
 
-#include "paths/path.h"
+#include "paths/Path.h"
 
 namespace {
 

@@ -24,7 +24,7 @@
 //   itself, case-sensitively, gives the text back: every input.
 #include "fuzz_input.h"
 
-#include "strings/strings.h"
+#include "strings/Strings.h"
 
 namespace {
 

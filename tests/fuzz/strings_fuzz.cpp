@@ -37,7 +37,7 @@
 // - StrEqual: exact equality, or equality of upper-cased copies; symmetric: every input.
 #include "fuzz_input.h"
 
-#include "strings/strings.h"
+#include "strings/Strings.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Existence tests, directory trees and write tests, each leaving the machine as it found it.
 #include "paths_fixture.h"
 
-#include "paths/directory.h"
-#include "paths/root.h"
+#include "paths/Directory.h"
+#include "paths/Root.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // reproducers. Disabled until the product is mended; enable each with its fix.
 #include "machine_fixture.h"
 
-#include "paths/path.h"
+#include "paths/Path.h"
 
 namespace {
 

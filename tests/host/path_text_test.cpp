@@ -1,7 +1,7 @@
 // Path text: cutting at the last backslash, joining and normalising.
 #include "paths_fixture.h"
 
-#include "paths/path.h"
+#include "paths/Path.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The platform record and the Terminal Server test.
 #include "machine_fixture.h"
 
-#include "platform/platform.h"
+#include "platform/Platform.h"
 
 #include <winreg.h>
 

@@ -1,7 +1,7 @@
 // Registry values read as text: sizes at the buffer's edge, trimming, value paths, rights.
 #include "paths_fixture.h"
 
-#include "paths/regvalue.h"
+#include "paths/RegValue.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Roots of paths: drives from the text, shares by trial connection, the cache of shares.
 #include "paths_fixture.h"
 
-#include "paths/root.h"
+#include "paths/Root.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 // byte is the backslash byte; "\x82\x81" is a full-width small a, "\x82\x60" its capital.
 #include "machine_fixture.h"
 
-#include "strings/strings.h"
+#include "strings/Strings.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <windows.h>
 #include <winnetwk.h>
 
-#include "paths/directory.h"
-#include "paths/path.h"
-#include "paths/regvalue.h"
-#include "paths/root.h"
+#include "paths/Directory.h"
+#include "paths/Path.h"
+#include "paths/RegValue.h"
+#include "paths/Root.h"
 
 #include <cstdio>
 #include <string>

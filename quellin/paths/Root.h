@@ -2,7 +2,7 @@
 // connection and remembered for the life of the library).
 #pragma once
 
-#include "strings/strings.h"
+#include "strings/Strings.h"
 
 #include <string>
 

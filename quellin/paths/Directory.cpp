@@ -1,18 +1,19 @@
 // Existence tests, directory creation and write tests. A write test proves by trial that a
 // file can be created in a folder, or that a missing folder's levels can be created, and
 // leaves nothing behind.
-#include "paths/directory.h"
+#include "paths/Directory.h"
 
-#include "paths/guards.h"
-#include "paths/path.h"
-#include "paths/root.h"
-#include "strings/strings.h"
+#include "paths/Path.h"
+#include "paths/Root.h"
+#include "platform/Handles.h"
+#include "strings/Strings.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 namespace {
 
@@ -20,6 +21,44 @@ const int kProbeAttempts = 100;
 // Probe numbers run from 0 to 32767 on every build, whatever range the C library's
 // generator has.
 const int kProbeRange = 32768;
+
+// A probe file that this process has just created: closed and deleted when the owner goes.
+class ProbeFile {
+  public:
+    ProbeFile(const std::string& path, HANDLE handle) : path_(path), handle_(handle) {}
+    ~ProbeFile() {
+        if (handle_.Valid()) {
+            handle_.Close();
+            DeleteFileA(path_.c_str());
+        }
+    }
+    ProbeFile(const ProbeFile&) = delete;
+    ProbeFile& operator=(const ProbeFile&) = delete;
+
+    bool Created() const { return handle_.Valid(); }
+
+  private:
+    std::string path_;
+    FileHandle handle_;
+};
+
+// Directories created for a test, removed when the owner goes, the last created first.
+class CreatedDirectories {
+  public:
+    CreatedDirectories() = default;
+    ~CreatedDirectories() {
+        for (auto it = levels_.rbegin(); it != levels_.rend(); ++it)
+            RemoveDirectoryA(it->c_str());
+    }
+    CreatedDirectories(const CreatedDirectories&) = delete;
+    CreatedDirectories& operator=(const CreatedDirectories&) = delete;
+
+    void Add(const std::string& path) { levels_.push_back(path); }
+    bool Empty() const { return levels_.empty(); }
+
+  private:
+    std::vector<std::string> levels_;
+};
 
 } // namespace
 

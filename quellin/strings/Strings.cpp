@@ -1,6 +1,6 @@
 // String helpers. Character boundaries come from the active ANSI code page (IsDBCSLeadByte);
 // upper-casing from the system (CharUpperBuffA).
-#include "strings/strings.h"
+#include "strings/Strings.h"
 
 #include <windows.h>
 

@@ -1,14 +1,25 @@
 // Roots of paths. A drive path's root is its drive; a network path's share is found by
 // mapping a free drive letter to ever longer prefixes of the path until the network accepts
 // one, and the accepted prefix is remembered for the life of the library.
-#include "paths/root.h"
-
-#include "paths/guards.h"
+#include "paths/Root.h"
 
 #include <windows.h>
 #include <winnetwk.h>
 
 namespace {
+
+// A drive letter mapped for a moment to a network share ('F:'): the mapping is cancelled by
+// force when the owner goes.
+class TrialConnection {
+  public:
+    explicit TrialConnection(const std::string& localName) : localName_(localName) {}
+    ~TrialConnection() { WNetCancelConnectionA(localName_.c_str(), TRUE); }
+    TrialConnection(const TrialConnection&) = delete;
+    TrialConnection& operator=(const TrialConnection&) = delete;
+
+  private:
+    std::string localName_;
+};
 
 bool IsAsciiLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');

@@ -1,7 +1,7 @@
-// The platform record and the Terminal Server test.
-#include "platform/platform.h"
+// The platform record, filled when the library is attached.
+#include "platform/Platform.h"
 
-#include <cstring>
+#include "platform/WindowsVersion.h"
 
 namespace {
 
@@ -32,9 +32,7 @@ DWORD PlatformCode(DWORD platformId, DWORD major, DWORD minor) {
 } // namespace
 
 CPlatformFlags::CPlatformFlags() : platformCode(0x1000), version4OrLater(0) {
-    std::memset(&versionInfo, 0, sizeof versionInfo);
-    versionInfo.dwOSVersionInfoSize = sizeof versionInfo;
-    if (!GetVersionExA(&versionInfo)) {
+    if (!QueryWindowsVersion(versionInfo)) {
         platformCode = 0;
         return;
     }

@@ -1,8 +1,8 @@
 // Path text: cut, join and normalise. Every search for a backslash steps from character to
 // character, so the trail byte of a double-byte character is never taken for a separator.
-#include "paths/path.h"
+#include "paths/Path.h"
 
-#include "strings/strings.h"
+#include "strings/Strings.h"
 
 #include <windows.h>
 
