@@ -36,7 +36,7 @@
     SLOT(19, QUELLIN_SUITE_DESTINATION_FOLDER, SuiteDestinationFolder)
 
 enum QuellinSlot {
-#define QUELLIN_SLOT_CONSTANT(number, constant, name) constant = number,
+#define QUELLIN_SLOT_CONSTANT(number, constant, name) constant = (number),
     QUELLIN_SLOTS(QUELLIN_SLOT_CONSTANT)
 #undef QUELLIN_SLOT_CONSTANT
     /* One more than the highest slot number. */
