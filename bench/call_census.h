@@ -1,9 +1,10 @@
 // The platform calls of one attach, counted by kind, and the write tests read out of them.
 //
 // How a write test is recognised in the machine's record:
-// - a probe: two CreateFileA calls in a row for the same path (the existence test of a fresh
-//   probe name, then its creation); the folder tested is that path's parent, the test passed
-//   when the file was created. A refused creation counts as a test as well.
+// - a probe: a CreateFileA call right after the attribute query of the same path (the test
+//   that a fresh probe name is free, then its creation); the folder tested is that path's
+//   parent, the test passed when the file was created. A refused creation counts as a test as
+//   well.
 // - missing levels: directories created and removed again during the attach. The levels
 //   created since the last removal form one test, counted at its first removal; the folder
 //   tested is the deepest level created, or a level whose creation failed after them.
@@ -123,14 +124,10 @@ inline Census Take(const winsim::Machine& m) {
             ++c.moduleLoads;
         } else if (api == "CreateFileA") {
             ++c.fileOpens;
-            // The existence test just before a probe's creation names the same path and
-            // creates nothing.
-            auto samePath = [&](size_t at) {
-                return at < calls.size() && calls[at].api == "CreateFileA" &&
-                       calls[at].detail == call.detail;
-            };
-            fileCreatedAt[i] = !samePath(i + 1) && took(fs.createdFiles, nextFile, call.detail);
-            if (i > 0 && samePath(i - 1))
+            fileCreatedAt[i] = took(fs.createdFiles, nextFile, call.detail);
+            // A probe's creation follows the query that found its name free.
+            if (i > 0 && calls[i - 1].api == "GetFileAttributesA" &&
+                calls[i - 1].detail == call.detail)
                 c.writeTests.push_back({Parent(call.detail), fileCreatedAt[i], i, 0});
         } else if (api == "CreateDirectoryA") {
             if (took(fs.createdDirectories, nextDir, call.detail)) {

@@ -29,8 +29,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     // "My Documents" on the root of the Windows directory's drive; empty when that root is
     // unknown, rather than a folder relative to whatever directory is current.
     auto myDocuments = [this] {
-        const std::string root = PathRoot(QueryWindowsDirectory());
-        return root.empty() ? std::string() : PathJoin(root, "My Documents");
+        return PathJoinBelow(PathRoot(QueryWindowsDirectory()), "My Documents");
     };
 
     if (FolderPathFunction != nullptr) {
@@ -98,5 +97,5 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     std::string profilePath;
     if (RegOpenForReading(HKEY_LOCAL_MACHINE, profileKey.c_str(), profile) == ERROR_SUCCESS &&
         QueryPersonalValue(profile.Get(), "ProfileImagePath", profilePath))
-        slot = PathJoin(profilePath, "Personal");
+        slot = PathJoinBelow(profilePath, "Personal");
 }

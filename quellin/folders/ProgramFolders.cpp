@@ -97,12 +97,11 @@ void CSystemFolders::ResolveSystemFolder(std::string& slot) {
 // sessions; elsewhere into the maker's folder under the Windows directory. Neither is tested.
 void CSystemFolders::ResolveRundleFolder(std::string& slot) {
     if (IsTerminalServer()) {
-        slot = PathJoin(RefreshProgramFilesFolder(), "Tolva\\Rundle");
+        slot = PathJoinBelow(RefreshProgramFilesFolder(), "Tolva\\Rundle");
     } else {
         // Without the Windows directory there is no maker's folder: a bare "Tolva" would name
         // a folder relative to whatever directory is current.
-        const std::string windows = QueryWindowsDirectory();
-        slot = windows.empty() ? std::string() : PathJoin(windows, "Tolva");
+        slot = PathJoinBelow(QueryWindowsDirectory(), "Tolva");
     }
 }
 

@@ -39,7 +39,7 @@ void CSystemFolders::ResolveBdeFolder(std::string& slot) {
         }
     }
     if (result.empty()) {
-        std::string fallback = PathJoin(programFiles, "\\Borland\\Common Files\\Bde\\");
+        std::string fallback = PathJoinBelow(programFiles, "\\Borland\\Common Files\\Bde\\");
         if (CanWriteToDirectory(fallback))
             result = fallback;
     }
@@ -54,16 +54,16 @@ std::string CommonFilesFolder(CSystemFolders& table) {
     std::string folder = RegReadValue(
         HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CommonFilesDir");
     if (folder.empty())
-        folder = PathJoin(table.RefreshProgramFilesFolder(), "Common Files");
+        folder = PathJoinBelow(table.RefreshProgramFilesFolder(), "Common Files");
     return folder;
 }
 
 } // namespace
 
 void CSystemFolders::ResolveDaoFolder(std::string& slot) {
-    slot = PathJoin(CommonFilesFolder(*this), "\\Microsoft Shared\\DAO");
+    slot = PathJoinBelow(CommonFilesFolder(*this), "\\Microsoft Shared\\DAO");
 }
 
 void CSystemFolders::ResolveOdbcFolder(std::string& slot) {
-    slot = PathJoin(CommonFilesFolder(*this), "\\ODBC");
+    slot = PathJoinBelow(CommonFilesFolder(*this), "\\ODBC");
 }

@@ -92,7 +92,8 @@ void ResolveChain(CSystemFolders& table, std::string& slot, int allUsers,
         slot = value;
         break;
     case ShellFoldersRead::NoKey:
-        slot = PathJoin(chain.defaultBase, chain.defaultLeaf);
+        // Built on an earlier slot; on an empty one there is no default.
+        slot = PathJoinBelow(chain.defaultBase, chain.defaultLeaf);
         break;
     case ShellFoldersRead::NoValue:
         break;
@@ -200,10 +201,15 @@ void CSystemFolders::ResolveStartupFolder(std::string& slot) {
         slot = value;
         CommonStartupFolder = slot;
         break;
-    case ShellFoldersRead::NoKey:
-        slot = PathJoin(ProgramsFolder, "Startup");
-        CommonStartupFolder = slot;
+    case ShellFoldersRead::NoKey: {
+        // Without a Programs folder there is no default, and both slots keep what they hold.
+        const std::string startup = PathJoinBelow(ProgramsFolder, "Startup");
+        if (!startup.empty()) {
+            slot = startup;
+            CommonStartupFolder = slot;
+        }
         break;
+    }
     case ShellFoldersRead::NoValue:
         break;
     }
@@ -222,9 +228,10 @@ void CSystemFolders::ResolveMyPicturesFolder(std::string& slot) {
             if (AskFolderService(CSIDL_MYPICTURES | CSIDL_FLAG_CREATE, path))
                 slot = path;
         } else {
-            // With no documents folder the path has no root, and nothing is created for it.
-            slot = PathJoin(PersonalFolder, "My Pictures");
-            CreateDirectoryTree(slot);
+            // Without a documents folder there is none, and nothing is created.
+            slot = PathJoinBelow(PersonalFolder, "My Pictures");
+            if (!slot.empty())
+                CreateDirectoryTree(slot);
         }
         return;
     }

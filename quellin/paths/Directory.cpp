@@ -97,14 +97,22 @@ int CreateDirectoryTree(const std::string& path) {
 
 // The generator is seeded from the clock in whole seconds, so two calls within one second
 // draw the same names.
+//
+// A name is free only when nothing of that name exists: a directory, or a file that cannot be
+// opened for reading (held without sharing, or not readable by this user), takes it as well
+// as a plain file does. When Windows cannot tell (any answer but "not found"), the name counts
+// as taken and another is drawn.
 std::string UniqueNameInDirectory(const std::string& directory) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
         char name[8];
         std::snprintf(name, sizeof name, "%05d", std::rand() % kProbeRange);
         std::string candidate = PathJoin(directory, name);
-        if (!FileExists(candidate))
-            return candidate;
+        if (GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const DWORD error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                return candidate;
+        }
     }
     return std::string();
 }

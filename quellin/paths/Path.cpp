@@ -44,6 +44,22 @@ std::string PathJoin(const std::string& directory, const std::string& name) {
     return joined;
 }
 
+// PathJoin's one normalising pass leaves two of a run of three backslashes, as where
+// 'C:\Program Files\' meets '\Borland': the seam is made single before the join instead.
+std::string PathJoinBelow(const std::string& folder, const std::string& name) {
+    std::string base = StrTrim(folder);
+    if (base.empty())
+        return std::string();
+    for (std::string shorter = StrStripTrailing(base, "\\"); shorter != base;
+         shorter = StrStripTrailing(base, "\\"))
+        base = shorter;
+    if (base.empty())
+        return PathJoin(folder, name); // nothing but backslashes: no folder to cut at
+    std::string below = StrTrim(name);
+    below.erase(0, below.find_first_not_of('\\'));
+    return PathJoin(base, below);
+}
+
 void PathNormalize(std::string& path) {
     // A network path (or an empty one) begins with two backslashes once trimmed.
     const bool network = StrBefore(StrTrim(path), "\\\\").empty();

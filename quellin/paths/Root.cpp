@@ -93,7 +93,9 @@ std::string PathRoot(const std::string& path) {
             return drive + ":";
         return std::string();
     }
-    if (!StrContains(text, "\\\\", 1))
+    // Only a path that begins with two backslashes is a network path; a doubled backslash
+    // further in ('Apps\\\\Tolva\\sub') names no server.
+    if (text.compare(0, 2, "\\\\") != 0)
         return std::string();
 
     for (const std::string& root : cache)

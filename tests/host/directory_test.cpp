@@ -134,7 +134,7 @@ TEST_F(Directory, AllDrawnNamesTaken) {
     M().files.AllNamesTaken("C:\\Full");
     Baseline();
     EXPECT_EQ(UniqueNameInDirectory("C:\\Full"), "");
-    const std::vector<std::string> drawn = M().calls.Details("CreateFileA");
+    const std::vector<std::string> drawn = M().calls.Details("GetFileAttributesA");
     ASSERT_EQ(drawn.size(), 100u);
     for (const std::string& path : drawn)
         EXPECT_TRUE(IsProbeName(path, "C:\\Full")) << path;

@@ -32,8 +32,7 @@ TEST_F(FaultReproducer, MakersFolderIsNotRelativeWithoutTheWindowsDirectory) {
 }
 
 // shfolder.dll does not answer on NT and Windows does not give its directory: no documents
-// folder rather than a relative "My Documents". My Pictures is then the rootless
-// "My Pictures", for which nothing is created.
+// folder rather than a relative "My Documents", and no My Pictures folder in it either.
 TEST_F(FaultReproducer, DocumentsAreNotRelativeWithoutTheWindowsDirectory) {
     machines::Build(Machine("NT4WithShfolder"));
     M().calls.FailApi("GetWindowsDirectoryA");
@@ -41,7 +40,7 @@ TEST_F(FaultReproducer, DocumentsAreNotRelativeWithoutTheWindowsDirectory) {
     std::vector<std::string> before = M().files.Snapshot();
     AttachedLibrary lib;
     EXPECT_EQ(lib.Folder(kPersonal), "");
-    EXPECT_EQ(lib.Folder(kMyPictures), "My Pictures");
+    EXPECT_EQ(lib.Folder(kMyPictures), "");
     EXPECT_EQ(M().files.Snapshot(), before);
 }
 

@@ -349,8 +349,9 @@ TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
     }
 }
 
-// A key that does not open leads to the default joined to the earlier slot, even an empty one;
-// the three folders without a default stay empty.
+// A key that does not open leads to the default joined to the earlier slot; on an empty slot
+// there is no default (a bare leaf name would be relative to the current directory). The
+// three folders without a default stay empty.
 TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
     for (const Resolver& r : kResolvers) {
         for (const char* base : {"C:\\WINDOWS\\Start Menu\\", ""}) {
@@ -360,7 +361,7 @@ TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
             Run(r);
             std::string expected;
             if (r.base != nullptr)
-                expected = *base ? std::string("C:\\WINDOWS\\Start Menu\\") + r.leaf : r.leaf;
+                expected = *base ? std::string("C:\\WINDOWS\\Start Menu\\") + r.leaf : "";
             EXPECT_EQ(Slot(r), expected);
             ExpectReleased();
         }
@@ -484,14 +485,14 @@ TEST_F(ShellFolderResolvers, MyPictures) {
     }
 }
 
-// An unknown documents folder gives a path without a root; nothing is created for it, in the
-// current directory or anywhere else.
+// An unknown documents folder gives no My Pictures folder; nothing is created, in the current
+// directory or anywhere else.
 TEST_F(ShellFolderResolvers, MyPicturesWithoutDocumentsFolderCreatesNothing) {
     Fresh(kXP, true);
     M().kernel.currentDirectory = "C:\\Install";
     std::vector<std::string> before = M().files.Snapshot();
     T().ResolveMyPicturesFolder(T().MyPicturesFolder);
-    EXPECT_EQ(T().MyPicturesFolder, "My Pictures");
+    EXPECT_EQ(T().MyPicturesFolder, "");
     EXPECT_TRUE(M().files.createdDirectories.empty());
     EXPECT_EQ(M().files.Snapshot(), before);
     EXPECT_FALSE(M().files.Exists("C:\\Install\\My Pictures"));
