@@ -13,32 +13,6 @@
 CSystemFolders SystemFolders;
 CPlatformFlags PlatformFlags;
 
-namespace {
-
-// The slot list as the accessors read it: each slot's table member and name, by number.
-struct SlotEntry {
-    DWORD number;
-    std::string CSystemFolders::*member;
-    const char* name;
-};
-
-constexpr SlotEntry kSlots[] = {
-#define QUELLIN_SLOT_ENTRY(number, constant, name) {constant, &CSystemFolders::name, #name},
-    QUELLIN_SLOTS(QUELLIN_SLOT_ENTRY)
-#undef QUELLIN_SLOT_ENTRY
-};
-
-constexpr bool SlotsNumberedInOrder() {
-    for (DWORD i = 0; i < QUELLIN_SLOT_COUNT; ++i)
-        if (kSlots[i].number != i)
-            return false;
-    return true;
-}
-static_assert(sizeof kSlots / sizeof kSlots[0] == QUELLIN_SLOT_COUNT && SlotsNumberedInOrder(),
-              "the slot list numbers its slots 0, 1, 2, ... in order");
-
-} // namespace
-
 extern "C" {
 
 DWORD WINAPI QuellinGetFolder(DWORD slot, LPSTR buffer, DWORD size) {
@@ -47,7 +21,7 @@ DWORD WINAPI QuellinGetFolder(DWORD slot, LPSTR buffer, DWORD size) {
         return 0;
     }
     SetLastError(ERROR_SUCCESS);
-    const std::string& text = SystemFolders.*(kSlots[slot].member);
+    const std::string& text = SystemFolders.Slot(slot);
     DWORD needed = static_cast<DWORD>(text.size() + 1);
     if (buffer == nullptr || size < needed)
         return needed;
@@ -56,7 +30,11 @@ DWORD WINAPI QuellinGetFolder(DWORD slot, LPSTR buffer, DWORD size) {
 }
 
 LPCSTR WINAPI QuellinFolderName(DWORD slot) {
-    return slot < QUELLIN_SLOT_COUNT ? kSlots[slot].name : nullptr;
+    return slot < QUELLIN_SLOT_COUNT ? CSystemFolders::SlotName(slot) : nullptr;
+}
+
+LPCSTR WINAPI QuellinFolderSource(DWORD slot) {
+    return slot < QUELLIN_SLOT_COUNT ? SystemFolders.SourceRecord(slot).c_str() : nullptr;
 }
 
 } // extern "C"

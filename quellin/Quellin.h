@@ -61,8 +61,25 @@ DWORD WINAPI QuellinGetFolder(DWORD slot, LPSTR buffer, DWORD size);
  * outside the table. The text lives as long as the library is loaded. */
 LPCSTR WINAPI QuellinFolderName(DWORD slot);
 
+/* Why the slot holds what it holds: the sources its resolver tried, in order, one line per
+ * attempt, the source that answered last; or null for a slot number outside the table. The
+ * text lives as long as the library is loaded. Each line holds three fields separated by
+ * tabs:
+ *
+ *   kind <TAB> detail <TAB> outcome <LF>
+ *
+ * kind: "folder service" (SHGetFolderPathA of the source's shfolder.dll), "shell" (the shell's
+ * special-folder service), "registry", "windows" (a call of Windows itself), "default" (built
+ * on another slot), "fallback" (a fixed folder), or "none" (last line of an empty slot).
+ * detail: the folder identifier (CSIDL_...), the registry value (root\key "name"), the call,
+ * or what a default or fallback is built on. outcome: "answered..." for the source that gave
+ * the folder, else what stopped it ("failed: 0x80004005", "failed: error 2
+ * (ERROR_FILE_NOT_FOUND)", "missing", "empty", "too long", "write test failed", ...). */
+LPCSTR WINAPI QuellinFolderSource(DWORD slot);
+
 typedef DWORD(WINAPI* PFNQUELLINGETFOLDER)(DWORD, LPSTR, DWORD);
 typedef LPCSTR(WINAPI* PFNQUELLINFOLDERNAME)(DWORD);
+typedef LPCSTR(WINAPI* PFNQUELLINFOLDERSOURCE)(DWORD);
 
 #ifdef __cplusplus
 }

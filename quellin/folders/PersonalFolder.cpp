@@ -12,24 +12,32 @@
 namespace {
 
 const DWORD kUserNameSize = 80;
+const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
 
 // A value of this resolver as stored, read into a 260-byte buffer: a longer value counts as
-// absent. False when the query fails.
-bool QueryPersonalValue(HKEY key, const char* valueName, std::string& text) {
-    return RegQueryText(key, valueName, MAX_PATH, RegText::AsStored, text) == ERROR_SUCCESS;
+// absent. The result of the query.
+LONG QueryPersonalValue(HKEY key, const char* valueName, std::string& text) {
+    return RegQueryText(key, valueName, MAX_PATH, RegText::AsStored, text);
 }
 
 } // namespace
 
 void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
+    SlotRecording recording(*this, slot);
+    FolderRecord& record = Recording();
     // A failing version query leaves the record cleared: platform 0, neither family.
     OSVERSIONINFOA version;
     QueryWindowsVersion(version);
     const bool windows9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
     // "My Documents" on the root of the Windows directory's drive; empty when that root is
     // unknown, rather than a folder relative to whatever directory is current.
-    auto myDocuments = [this] {
-        return PathJoinBelow(PathRoot(QueryWindowsDirectory()), "My Documents");
+    auto myDocuments = [this, &record](const char* how) {
+        const std::string root = PathRoot(QueryWindowsDirectory());
+        const std::string folder = PathJoinBelow(root, "My Documents");
+        record.Add(kFallbackSource, "\"My Documents\" on the Windows drive",
+                   folder.empty() ? "no folder: the Windows drive is unknown"
+                                  : std::string("answered, ") + how);
+        return folder;
     };
 
     if (FolderPathFunction != nullptr) {
@@ -46,7 +54,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
             }
         } else {
             // NT and Windows 95: the fixed folder on the Windows drive, created.
-            slot = myDocuments();
+            slot = myDocuments("created");
             if (!slot.empty())
                 CreateDirectoryTree(slot);
             return;
@@ -54,48 +62,79 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     }
 
     ShellAllocatorReference allocator(ShellAllocator);
-    if (!allocator.Obtained())
+    if (!ObtainedForShell(allocator, record))
         return;
-    SpecialFolderList list(allocator.Get(), CSIDL_PERSONAL);
-    if (list.Found()) {
-        std::string path;
-        if (list.ToPath(path))
-            slot = path;
+    std::string path;
+    switch (AskShell(allocator.Get(), CSIDL_PERSONAL, path, record)) {
+    case ShellAnswer::Converted:
+        slot = path;
         return;
+    case ShellAnswer::NotConverted:
+        return;
+    case ShellAnswer::Unknown:
+        break;
     }
 
     // The registry: the user's own shell-folder value, kept as stored (unexpanded).
+    const std::string personal =
+        RegistryValueText(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal");
     RegistryKey userShellFolders;
-    if (RegOpenForReading(HKEY_CURRENT_USER, kUserShellFoldersKey, userShellFolders) !=
-        ERROR_SUCCESS)
+    const LONG opened =
+        RegOpenForReading(HKEY_CURRENT_USER, kUserShellFoldersKey, userShellFolders);
+    if (opened != ERROR_SUCCESS) {
+        record.Add(kRegistrySource, personal, RegistryOutcome(opened, ERROR_SUCCESS));
         return;
+    }
     std::string value;
-    if (QueryPersonalValue(userShellFolders.Get(), "Personal", value)) {
+    const LONG queried = QueryPersonalValue(userShellFolders.Get(), "Personal", value);
+    if (queried == ERROR_SUCCESS) {
+        record.Add(kRegistrySource, personal, value.empty() ? "empty" : "answered");
         slot = value;
         return;
     }
+    record.Add(kRegistrySource, personal, RegistryOutcome(opened, queried));
 
     // Outside NT, a profile folder exists only when user profiles are switched on.
     if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) {
+        const std::string profiles =
+            RegistryValueText(HKEY_LOCAL_MACHINE, "Network\\Logon", "UserProfiles");
         RegistryKey logon;
-        std::string profiles;
-        if (RegOpenForReading(HKEY_LOCAL_MACHINE, "Network\\Logon", logon) != ERROR_SUCCESS ||
-            !QueryPersonalValue(logon.Get(), "UserProfiles", profiles)) {
-            slot = myDocuments();
+        std::string ignored;
+        const LONG logonOpened = RegOpenForReading(HKEY_LOCAL_MACHINE, "Network\\Logon", logon);
+        const LONG logonQueried = logonOpened == ERROR_SUCCESS
+                                      ? QueryPersonalValue(logon.Get(), "UserProfiles", ignored)
+                                      : ERROR_SUCCESS;
+        if (logonOpened != ERROR_SUCCESS || logonQueried != ERROR_SUCCESS) {
+            record.Add(kRegistrySource, profiles,
+                       RegistryOutcome(logonOpened, logonQueried) + ": no user profiles");
+            slot = myDocuments("not created");
             return;
         }
+        record.Add(kRegistrySource, profiles, "present: user profiles are on");
     }
 
     char user[kUserNameSize] = {0};
     DWORD userSize = kUserNameSize;
-    if (!GetUserNameA(user, &userSize))
+    if (!GetUserNameA(user, &userSize)) {
+        record.Add(kWindowsSource, "GetUserNameA", FailedError(GetLastError()));
         return;
+    }
     user[kUserNameSize - 1] = '\0';
-    const std::string profileKey =
-        PathJoin("Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList", user);
+    const std::string profileKey = PathJoin(kProfileList, user);
+    const std::string profileImage =
+        RegistryValueText(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath");
     RegistryKey profile;
     std::string profilePath;
-    if (RegOpenForReading(HKEY_LOCAL_MACHINE, profileKey.c_str(), profile) == ERROR_SUCCESS &&
-        QueryPersonalValue(profile.Get(), "ProfileImagePath", profilePath))
-        slot = PathJoinBelow(profilePath, "Personal");
+    const LONG profileOpened = RegOpenForReading(HKEY_LOCAL_MACHINE, profileKey.c_str(), profile);
+    const LONG profileQueried =
+        profileOpened == ERROR_SUCCESS
+            ? QueryPersonalValue(profile.Get(), "ProfileImagePath", profilePath)
+            : ERROR_SUCCESS;
+    if (profileOpened != ERROR_SUCCESS || profileQueried != ERROR_SUCCESS) {
+        record.Add(kRegistrySource, profileImage, RegistryOutcome(profileOpened, profileQueried));
+        return;
+    }
+    slot = PathJoinBelow(profilePath, "Personal");
+    record.Add(kRegistrySource, profileImage + " + \"Personal\"",
+               slot.empty() ? "empty" : "answered");
 }

@@ -34,6 +34,14 @@ class WriteTests {
     std::vector<std::pair<std::string, int>>& outcomes_;
 };
 
+// What a write-tested candidate came to, for the record.
+std::string Rejected(const char* why, const std::string& folder) {
+    std::string outcome = std::string(why) + ": " + folder;
+    if (ShareRootRefused(folder))
+        outcome += " (the network refused the share)";
+    return outcome;
+}
+
 } // namespace
 
 // The folder service of shfolder.dll is believed without a test. Otherwise the registry's
@@ -50,6 +58,7 @@ std::string CSystemFolders::ProgramFilesFolderNow(int common) {
             return path;
     }
 
+    FolderRecord& record = Recording();
     std::vector<std::pair<std::string, int>> testsOfThisRun;
     WriteTests tests(keepProgramFilesWriteTests_ ? programFilesWriteTests_ : testsOfThisRun);
     bool rootKnown = false;
@@ -61,20 +70,49 @@ std::string CSystemFolders::ProgramFilesFolderNow(int common) {
         }
         return windowsRoot;
     };
+    const std::string onWindowsDrive = "\"\\Program Files\" on the Windows drive";
 
-    std::string candidate = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesDir);
-    if (candidate.empty() || !tests.CanWrite(candidate)) {
-        candidate = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesPath);
-        candidate = StrReplace(candidate, kSystemDrive, WindowsRoot(), 0);
-        if (candidate.empty())
+    // The candidate and where it came from, recorded once its fate is known.
+    RegReadResult read;
+    std::string candidate = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesDir, read);
+    const char* kind = kRegistrySource;
+    std::string detail = RegistryValuePathText(HKEY_LOCAL_MACHINE, kProgramFilesDir);
+    const bool dirEmpty = candidate.empty();
+    if (dirEmpty || !tests.CanWrite(candidate)) {
+        record.Add(kind, detail,
+                   dirEmpty ? RegistryOutcome(read.open, read.query)
+                            : Rejected("write test failed", candidate));
+        detail = RegistryValuePathText(HKEY_LOCAL_MACHINE, kProgramFilesPath);
+        const std::string stored = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesPath, read);
+        const bool pathEmpty = stored.empty();
+        candidate = StrReplace(stored, kSystemDrive, WindowsRoot(), 0);
+        if (candidate != stored)
+            detail += ", " + std::string(kSystemDrive) + " = " + WindowsRoot();
+        if (candidate.empty()) {
+            if (pathEmpty)
+                record.Add(kind, detail, RegistryOutcome(read.open, read.query));
+            else
+                record.Add(kind, detail, "empty once %SystemDrive% is replaced");
             candidate = PathJoin(WindowsRoot(), kProgramFiles);
+            kind = kFallbackSource;
+            detail = onWindowsDrive;
+        }
     }
-    if (tests.CanWrite(candidate) && !PathRoot(candidate).empty())
-        return candidate;
+    if (tests.CanWrite(candidate)) {
+        if (!PathRoot(candidate).empty()) {
+            record.Add(kind, detail, "answered, write test passed");
+            return candidate;
+        }
+        record.Add(kind, detail, "no drive or share root: " + candidate);
+    } else {
+        record.Add(kind, detail, Rejected("write test failed", candidate));
+    }
+    record.Add(kFallbackSource, onWindowsDrive, "answered, untested");
     return PathJoin(WindowsRoot(), kProgramFiles);
 }
 
 void CSystemFolders::ResolveProgramFilesFolder(std::string& slot, int common) {
+    SlotRecording recording(*this, slot);
     slot = ProgramFilesFolderNow(common);
 }
 
@@ -85,27 +123,51 @@ std::string CSystemFolders::RefreshProgramFilesFolder() {
 
 // The system directory, or the Windows directory when the user may not write to it.
 void CSystemFolders::ResolveSystemFolder(std::string& slot) {
+    SlotRecording recording(*this, slot);
+    FolderRecord& record = Recording();
     char buffer[MAX_PATH] = {0};
     UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
     std::string folder = FixedBufferText(buffer, length);
-    if (!CanWriteToDirectory(folder))
+    if (folder.empty())
+        record.Add(kWindowsSource, "GetSystemDirectoryA",
+                   length == 0 ? FailedError(GetLastError()) : "too long for 260 bytes");
+    if (!CanWriteToDirectory(folder)) {
+        if (!folder.empty())
+            record.Add(kWindowsSource, "GetSystemDirectoryA",
+                       Rejected("write test failed", folder));
         folder = QueryWindowsDirectory();
+        if (!folder.empty())
+            record.Add(kWindowsSource, "GetWindowsDirectoryA", "answered");
+    } else {
+        record.Add(kWindowsSource, "GetSystemDirectoryA", "answered, write test passed");
+    }
     slot = folder;
 }
 
 // On Terminal Server the maker's components go under the program-files folder, shared by all
 // sessions; elsewhere into the maker's folder under the Windows directory. Neither is tested.
 void CSystemFolders::ResolveRundleFolder(std::string& slot) {
+    SlotRecording recording(*this, slot);
+    FolderRecord& record = Recording();
     if (IsTerminalServer()) {
         slot = PathJoinBelow(RefreshProgramFilesFolder(), "Tolva\\Rundle");
+        record.Add(kDefaultSource,
+                   BelowSlot("ProgramFilesFolder", "Tolva\\Rundle") + " (Terminal Server)",
+                   "answered");
     } else {
         // Without the Windows directory there is no maker's folder: a bare "Tolva" would name
         // a folder relative to whatever directory is current.
         slot = PathJoinBelow(QueryWindowsDirectory(), "Tolva");
+        record.Add(kWindowsSource, "GetWindowsDirectoryA + \"Tolva\" (not Terminal Server)",
+                   slot.empty() ? "no folder: no Windows directory" : "answered");
     }
 }
 
 // Where the suite was installed, as its setup registered it; empty when it was not.
 void CSystemFolders::ResolveSuiteDestinationFolder(std::string& slot) {
-    slot = RegReadValue(HKEY_LOCAL_MACHINE, kSuiteDestination);
+    SlotRecording recording(*this, slot);
+    RegReadResult read;
+    slot = RegReadValue(HKEY_LOCAL_MACHINE, kSuiteDestination, read);
+    Recording().Add(kRegistrySource, RegistryValuePathText(HKEY_LOCAL_MACHINE, kSuiteDestination),
+                    slot.empty() ? RegistryOutcome(read.open, read.query) : "answered");
 }

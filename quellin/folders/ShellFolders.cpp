@@ -23,17 +23,25 @@ enum class ShellFoldersRead { NoKey, NoValue, Read };
 
 // A "Shell Folders" value as stored (neither trimmed nor expanded), through a 255-byte buffer:
 // a longer value is not read. `defaultUser`: the default user's key under HKEY_USERS, else
-// the current user's own.
-ShellFoldersRead ReadShellFoldersValue(bool defaultUser, const char* valueName,
-                                       std::string& value) {
+// the current user's own. The read goes to `record`, as answered only when it gave a folder.
+ShellFoldersRead ReadShellFoldersValue(bool defaultUser, const char* valueName, std::string& value,
+                                       FolderRecord& record) {
+    const HKEY root = defaultUser ? HKEY_USERS : HKEY_CURRENT_USER;
+    const char* subKey = defaultUser ? kDefaultUserShellFoldersKey : kShellFoldersKey;
+    const std::string where = RegistryValueText(root, subKey, valueName);
     RegistryKey key;
-    if (RegOpenForReading(defaultUser ? HKEY_USERS : HKEY_CURRENT_USER,
-                          defaultUser ? kDefaultUserShellFoldersKey : kShellFoldersKey,
-                          key) != ERROR_SUCCESS)
+    const LONG opened = RegOpenForReading(root, subKey, key);
+    if (opened != ERROR_SUCCESS) {
+        record.Add(kRegistrySource, where, RegistryOutcome(opened, ERROR_SUCCESS));
         return ShellFoldersRead::NoKey;
-    if (RegQueryText(key.Get(), valueName, kRegValueBufferSize, RegText::AsStored, value) !=
-        ERROR_SUCCESS)
+    }
+    const LONG queried =
+        RegQueryText(key.Get(), valueName, kRegValueBufferSize, RegText::AsStored, value);
+    if (queried != ERROR_SUCCESS) {
+        record.Add(kRegistrySource, where, RegistryOutcome(opened, queried));
         return ShellFoldersRead::NoValue;
+    }
+    record.Add(kRegistrySource, where, value.empty() ? "empty" : "answered");
     return ShellFoldersRead::Read;
 }
 
@@ -41,6 +49,16 @@ ShellFoldersRead ReadShellFoldersValue(bool defaultUser, const char* valueName,
 // is read from the default user's key.
 bool ReadsDefaultUser(DWORD platform) {
     return platform != VER_PLATFORM_WIN32_WINDOWS;
+}
+
+// A default built on an earlier slot, recorded; empty (no default) when that slot is empty.
+std::string DefaultBelow(CSystemFolders& table, const std::string& base, const char* leaf,
+                         FolderRecord& record) {
+    const std::string folder = PathJoinBelow(base, leaf);
+    record.Add(kDefaultSource, BelowSlot(table.NameOf(base), leaf),
+               folder.empty() ? "no folder: " + std::string(table.NameOf(base)) + " is empty"
+                              : "answered");
+    return folder;
 }
 
 // One folder of the full chain: its personal and all-users identifiers, its value under
@@ -57,6 +75,8 @@ struct ShellFolderChain {
 // shfolder.dll only on NT; the shell gets it on every platform but the Windows 95 family.
 void ResolveChain(CSystemFolders& table, std::string& slot, int allUsers,
                   const ShellFolderChain& chain) {
+    CSystemFolders::SlotRecording recording(table, slot);
+    FolderRecord& record = table.Recording();
     const DWORD platform = PlatformId();
     bool personal = platform == VER_PLATFORM_WIN32_WINDOWS || allUsers == 0;
 
@@ -67,33 +87,39 @@ void ResolveChain(CSystemFolders& table, std::string& slot, int allUsers,
         else if (platform == VER_PLATFORM_WIN32_NT)
             csidl = chain.commonCsidl;
         std::string path;
-        if (csidl != -1 && table.AskFolderService(csidl, path)) {
+        if (csidl == -1)
+            record.Add(kFolderServiceSource, CsidlText(chain.commonCsidl),
+                       "not asked: the platform is neither Windows 95 nor NT");
+        else if (table.AskFolderService(csidl, path)) {
             slot = path;
             return;
         }
     }
 
     ShellAllocatorReference allocator(table.ShellAllocator);
-    if (!allocator.Obtained())
+    if (!ObtainedForShell(allocator, record))
         return;
-    SpecialFolderList list(allocator.Get(), personal ? chain.personalCsidl : chain.commonCsidl);
-    if (list.Found()) {
-        // A folder the shell knows but cannot convert stays empty.
-        std::string path;
-        if (list.ToPath(path))
-            slot = path;
+    std::string path;
+    switch (AskShell(allocator.Get(), personal ? chain.personalCsidl : chain.commonCsidl, path,
+                     record)) {
+    case ShellAnswer::Converted:
+        slot = path;
         return;
+    case ShellAnswer::NotConverted: // a folder the shell knows but cannot convert stays empty
+        return;
+    case ShellAnswer::Unknown:
+        break;
     }
 
     // A key without the value leaves the slot empty; the default is used only without the key.
     std::string value;
-    switch (ReadShellFoldersValue(ReadsDefaultUser(platform), chain.valueName, value)) {
+    switch (ReadShellFoldersValue(ReadsDefaultUser(platform), chain.valueName, value, record)) {
     case ShellFoldersRead::Read:
         slot = value;
         break;
     case ShellFoldersRead::NoKey:
         // Built on an earlier slot; on an empty one there is no default.
-        slot = PathJoinBelow(chain.defaultBase, chain.defaultLeaf);
+        slot = DefaultBelow(table, chain.defaultBase, chain.defaultLeaf, record);
         break;
     case ShellFoldersRead::NoValue:
         break;
@@ -105,6 +131,8 @@ void ResolveChain(CSystemFolders& table, std::string& slot, int allUsers,
 // the list, which leaves the slot empty since the buffer was cleared before.
 void ResolveUserFolder(CSystemFolders& table, std::string& slot, int csidl, const char* valueName,
                        bool takeFailedConversion) {
+    CSystemFolders::SlotRecording recording(table, slot);
+    FolderRecord& record = table.Recording();
     if (table.FolderPathFunction != nullptr) {
         std::string path;
         if (table.AskFolderService(csidl, path)) {
@@ -114,18 +142,23 @@ void ResolveUserFolder(CSystemFolders& table, std::string& slot, int csidl, cons
     }
 
     ShellAllocatorReference allocator(table.ShellAllocator);
-    if (!allocator.Obtained())
+    if (!ObtainedForShell(allocator, record))
         return;
-    SpecialFolderList list(allocator.Get(), csidl);
-    if (list.Found()) {
-        std::string path;
-        if (list.ToPath(path) || takeFailedConversion)
-            slot = path;
+    std::string path;
+    const ShellAnswer answer = AskShell(allocator.Get(), csidl, path, record);
+    if (answer == ShellAnswer::Converted ||
+        (answer == ShellAnswer::NotConverted && takeFailedConversion)) {
+        slot = path;
+        if (answer == ShellAnswer::NotConverted && !path.empty())
+            record.Add(kShellSource, CsidlText(csidl),
+                       "answered: the text of the failed conversion");
         return;
     }
+    if (answer == ShellAnswer::NotConverted)
+        return;
 
     std::string value;
-    if (ReadShellFoldersValue(true, valueName, value) == ShellFoldersRead::Read)
+    if (ReadShellFoldersValue(true, valueName, value, record) == ShellFoldersRead::Read)
         slot = value;
 }
 
@@ -163,11 +196,15 @@ void CSystemFolders::ResolveFontsFolder(std::string& slot) {
 // The user's Startup folder, and beside it the all-users one. Found in the registry or by
 // default, both slots hold the same folder.
 void CSystemFolders::ResolveStartupFolder(std::string& slot) {
+    SlotRecording recording(*this, slot);
+    FolderRecord& record = Recording();
+    FolderRecord& commonRecord = RecordOf(CommonStartupFolder);
+    commonRecord.Clear();
     if (FolderPathFunction != nullptr) {
         std::string path;
         if (AskFolderService(CSIDL_STARTUP, path)) {
             slot = path;
-            if (AskFolderService(CSIDL_COMMON_STARTUP, path)) {
+            if (AskFolderService(CSIDL_COMMON_STARTUP, path, commonRecord)) {
                 CommonStartupFolder = path;
                 return;
             }
@@ -175,37 +212,34 @@ void CSystemFolders::ResolveStartupFolder(std::string& slot) {
     }
 
     ShellAllocatorReference allocator(ShellAllocator);
-    if (!allocator.Obtained())
+    if (!ObtainedForShell(allocator, record))
         return;
     const DWORD platform = PlatformId();
 
-    bool found = false;
-    {
-        SpecialFolderList list(allocator.Get(), CSIDL_STARTUP);
-        found = list.Found();
-        std::string path;
-        if (found && list.ToPath(path))
-            slot = path;
-    }
-    if (found) {
-        SpecialFolderList common(allocator.Get(), CSIDL_COMMON_STARTUP);
-        std::string path;
-        if (common.Found() && common.ToPath(path))
-            CommonStartupFolder = path;
+    std::string path;
+    const ShellAnswer startup = AskShell(allocator.Get(), CSIDL_STARTUP, path, record);
+    if (startup == ShellAnswer::Converted)
+        slot = path;
+    if (startup != ShellAnswer::Unknown) {
+        std::string common;
+        if (AskShell(allocator.Get(), CSIDL_COMMON_STARTUP, common, commonRecord) ==
+            ShellAnswer::Converted)
+            CommonStartupFolder = common;
         return;
     }
 
+    // Found in the registry or by default, the all-users slot holds the same folder.
     std::string value;
-    switch (ReadShellFoldersValue(ReadsDefaultUser(platform), "StartUp", value)) {
+    switch (ReadShellFoldersValue(ReadsDefaultUser(platform), "StartUp", value, record)) {
     case ShellFoldersRead::Read:
         slot = value;
         CommonStartupFolder = slot;
         break;
     case ShellFoldersRead::NoKey: {
         // Without a Programs folder there is no default, and both slots keep what they hold.
-        const std::string startup = PathJoinBelow(ProgramsFolder, "Startup");
-        if (!startup.empty()) {
-            slot = startup;
+        const std::string folder = DefaultBelow(*this, ProgramsFolder, "Startup", record);
+        if (!folder.empty()) {
+            slot = folder;
             CommonStartupFolder = slot;
         }
         break;
@@ -213,12 +247,17 @@ void CSystemFolders::ResolveStartupFolder(std::string& slot) {
     case ShellFoldersRead::NoValue:
         break;
     }
+    commonRecord.Add(kDefaultSource, "StartupFolder (the same folder)",
+                     CommonStartupFolder.empty() ? "no folder: StartupFolder is empty"
+                                                 : "answered");
 }
 
 // On Windows 98 and Me shfolder.dll makes the folder itself (create flag); elsewhere, with
 // shfolder.dll at hand, it is "My Pictures" in the documents folder, created here. Without
 // shfolder.dll only the shell is asked.
 void CSystemFolders::ResolveMyPicturesFolder(std::string& slot) {
+    SlotRecording recording(*this, slot);
+    FolderRecord& record = Recording();
     OSVERSIONINFOA version;
     QueryWindowsVersion(version);
 
@@ -229,7 +268,7 @@ void CSystemFolders::ResolveMyPicturesFolder(std::string& slot) {
                 slot = path;
         } else {
             // Without a documents folder there is none, and nothing is created.
-            slot = PathJoinBelow(PersonalFolder, "My Pictures");
+            slot = DefaultBelow(*this, PersonalFolder, "My Pictures", record);
             if (!slot.empty())
                 CreateDirectoryTree(slot);
         }
@@ -237,10 +276,9 @@ void CSystemFolders::ResolveMyPicturesFolder(std::string& slot) {
     }
 
     ShellAllocatorReference allocator(ShellAllocator);
-    if (!allocator.Obtained())
+    if (!ObtainedForShell(allocator, record))
         return;
-    SpecialFolderList list(allocator.Get(), CSIDL_MYPICTURES);
     std::string path;
-    if (list.Found() && list.ToPath(path))
+    if (AskShell(allocator.Get(), CSIDL_MYPICTURES, path, record) == ShellAnswer::Converted)
         slot = path;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "folders/FixedBuffer.h"
+#include "folders/FolderRecord.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -17,10 +18,10 @@ class ShellAllocatorReference {
   public:
     explicit ShellAllocatorReference(IMalloc*& member) : member_(member) {
         member_ = nullptr;
-        HRESULT result = SHGetMalloc(&member_);
-        if (result != S_OK && member_ != nullptr) {
+        result_ = SHGetMalloc(&member_);
+        if (result_ != S_OK && member_ != nullptr) {
             // Only S_OK counts; a reference handed out with another success code is returned.
-            if (SUCCEEDED(result))
+            if (SUCCEEDED(result_))
                 member_->Release();
             member_ = nullptr;
         }
@@ -36,9 +37,11 @@ class ShellAllocatorReference {
 
     bool Obtained() const { return member_ != nullptr; }
     IMalloc* Get() const { return member_; }
+    HRESULT Result() const { return result_; }
 
   private:
     IMalloc*& member_;
+    HRESULT result_ = E_FAIL;
 };
 
 // The item-id list of one special folder, from SHGetSpecialFolderLocation, freed through the
@@ -58,6 +61,7 @@ class SpecialFolderList {
 
     // The shell knows the folder.
     bool Found() const { return result_ == S_OK; }
+    HRESULT Result() const { return result_; }
     // Converts the list through a cleared 260-byte buffer; true when the shell could. `path`
     // receives what the buffer holds either way (empty when the shell wrote nothing).
     bool ToPath(std::string& path) const {
@@ -72,6 +76,35 @@ class SpecialFolderList {
     LPITEMIDLIST list_ = nullptr;
     HRESULT result_ = E_FAIL;
 };
+
+// What the shell made of one folder identifier.
+enum class ShellAnswer { Unknown, NotConverted, Converted };
+
+// Asks the shell for one folder through the allocator held, converts its item-id list into
+// `path` (what a failed conversion left in the cleared buffer, else the folder) and frees the
+// list; the answer goes to `record`.
+inline ShellAnswer AskShell(IMalloc* allocator, int csidl, std::string& path,
+                            FolderRecord& record) {
+    SpecialFolderList list(allocator, csidl);
+    if (!list.Found()) {
+        record.Add(kShellSource, CsidlText(csidl), FailedHResult(list.Result()));
+        return ShellAnswer::Unknown;
+    }
+    if (list.ToPath(path)) {
+        record.Add(kShellSource, CsidlText(csidl), "answered");
+        return ShellAnswer::Converted;
+    }
+    record.Add(kShellSource, CsidlText(csidl), "known, but not converted to a path");
+    return ShellAnswer::NotConverted;
+}
+
+// The allocator obtained for the shell's step, or false with the failure recorded.
+inline bool ObtainedForShell(const ShellAllocatorReference& allocator, FolderRecord& record) {
+    if (allocator.Obtained())
+        return true;
+    record.Add(kShellSource, "SHGetMalloc", FailedHResult(allocator.Result()));
+    return false;
+}
 
 // The Explorer keys of the shell folders: the user's "Shell Folders" (read on the Windows 95
 // family), the default user's (read on every other platform), and the user's "User Shell

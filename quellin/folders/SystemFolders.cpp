@@ -3,6 +3,32 @@
 
 #include "folders/FixedBuffer.h"
 
+namespace {
+
+// The slot list as the table reads it by number: each slot's member and name.
+struct SlotEntry {
+    DWORD number;
+    std::string CSystemFolders::*member;
+    const char* name;
+};
+
+constexpr SlotEntry kSlots[] = {
+#define QUELLIN_SLOT_ENTRY(number, constant, name) {constant, &CSystemFolders::name, #name},
+    QUELLIN_SLOTS(QUELLIN_SLOT_ENTRY)
+#undef QUELLIN_SLOT_ENTRY
+};
+
+constexpr bool SlotsNumberedInOrder() {
+    for (DWORD i = 0; i < QUELLIN_SLOT_COUNT; ++i)
+        if (kSlots[i].number != i)
+            return false;
+    return true;
+}
+static_assert(sizeof kSlots / sizeof kSlots[0] == QUELLIN_SLOT_COUNT && SlotsNumberedInOrder(),
+              "the slot list numbers its slots 0, 1, 2, ... in order");
+
+} // namespace
+
 CSystemFolders::CSystemFolders() {
     // shfolder.dll is sought in the "setup" folder under the current directory, whose text is
     // used unchanged: at a drive root the path holds two backslashes in a row. A current
@@ -59,12 +85,64 @@ void CSystemFolders::ResolveAll() {
     ResolvePersonalFolder(PersonalFolder);
     ResolveMyPicturesFolder(MyPicturesFolder);
     ResolveSuiteDestinationFolder(SuiteDestinationFolder);
+
+    for (DWORD number = 0; number < QUELLIN_SLOT_COUNT; ++number)
+        sourceRecords_[number] = records_[number].Text(!Slot(number).empty());
+}
+
+const std::string& CSystemFolders::Slot(DWORD number) const {
+    return this->*(kSlots[number].member);
+}
+
+const char* CSystemFolders::SlotName(DWORD number) {
+    return kSlots[number].name;
+}
+
+const std::string& CSystemFolders::SourceRecord(DWORD number) const {
+    return sourceRecords_[number];
+}
+
+FolderRecord& CSystemFolders::RecordOf(const std::string& slot) {
+    for (DWORD number = 0; number < QUELLIN_SLOT_COUNT; ++number)
+        if (&slot == &Slot(number))
+            return records_[number];
+    return elsewhere_;
+}
+
+const char* CSystemFolders::NameOf(const std::string& slot) const {
+    for (DWORD number = 0; number < QUELLIN_SLOT_COUNT; ++number)
+        if (&slot == &Slot(number))
+            return SlotName(number);
+    return "a folder";
+}
+
+FolderRecord& CSystemFolders::Recording() {
+    return recording_ != nullptr ? *recording_ : elsewhere_;
+}
+
+CSystemFolders::SlotRecording::SlotRecording(CSystemFolders& table, const std::string& slot)
+    : table_(table), previous_(table.recording_) {
+    table_.recording_ = &table_.RecordOf(slot);
+    table_.recording_->Clear();
+}
+
+CSystemFolders::SlotRecording::~SlotRecording() {
+    table_.recording_ = previous_;
 }
 
 bool CSystemFolders::AskFolderService(int csidl, std::string& path) {
+    return AskFolderService(csidl, path, Recording());
+}
+
+bool CSystemFolders::AskFolderService(int csidl, std::string& path, FolderRecord& record) {
     char buffer[MAX_PATH] = {0};
-    if (FolderPathFunction(nullptr, csidl, nullptr, 0, buffer) != S_OK)
+    const HRESULT result = FolderPathFunction(nullptr, csidl, nullptr, 0, buffer);
+    if (result != S_OK) {
+        record.Add(kFolderServiceSource, CsidlText(csidl), FailedHResult(result));
         return false;
+    }
     path = BufferText(buffer);
+    record.Add(kFolderServiceSource, CsidlText(csidl),
+               path.empty() ? "answered without a terminated path" : "answered");
     return true;
 }

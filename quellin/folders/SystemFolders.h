@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Quellin.h"
+#include "folders/FolderRecord.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -37,10 +38,38 @@ class CSystemFolders {
     // Runs the nineteen resolvers in their fixed order.
     void ResolveAll();
 
+    // A slot by number (below QUELLIN_SLOT_COUNT), its name, and why it holds what it holds
+    // (the record's text, FolderRecord.h; complete once the table is built).
+    const std::string& Slot(DWORD number) const;
+    static const char* SlotName(DWORD number);
+    const std::string& SourceRecord(DWORD number) const;
+
     // Asks the bound SHGetFolderPathA (which must not be null) for one folder: no window, no
     // access token, flags 0, a cleared 260-byte buffer. True and the path when it answers
-    // S_OK; a buffer left without a terminating zero gives an empty path.
+    // S_OK; a buffer left without a terminating zero gives an empty path. The answer goes to
+    // the record being written, or to the one given.
     bool AskFolderService(int csidl, std::string& path);
+    bool AskFolderService(int csidl, std::string& path, FolderRecord& record);
+
+    // While it lives, what the resolvers record goes to the record of `slot`, cleared first;
+    // resolvers nest (the shared-component folders refresh the program-files folder), so the
+    // record written before is taken up again when it goes.
+    class SlotRecording {
+      public:
+        SlotRecording(CSystemFolders& table, const std::string& slot);
+        ~SlotRecording();
+        SlotRecording(const SlotRecording&) = delete;
+        SlotRecording& operator=(const SlotRecording&) = delete;
+
+      private:
+        CSystemFolders& table_;
+        FolderRecord* previous_;
+    };
+    // The record being written, and the record of a slot of this table.
+    FolderRecord& Recording();
+    FolderRecord& RecordOf(const std::string& slot);
+    // The name of a slot of this table ("a folder" for any other string).
+    const char* NameOf(const std::string& slot) const;
 
     // Shared-component folders.
     void ResolveBdeFolder(std::string& slot);
@@ -75,6 +104,12 @@ class CSystemFolders {
 
   private:
     std::string ProgramFilesFolderNow(int common);
+
+    FolderRecord records_[QUELLIN_SLOT_COUNT];
+    FolderRecord* recording_ = nullptr;
+    // Where a resolver records when it fills no slot of this table.
+    FolderRecord elsewhere_;
+    std::string sourceRecords_[QUELLIN_SLOT_COUNT];
 
     // Outcomes of the program-files chain's write tests, by folder, kept while ResolveAll
     // runs the steps that leave the disk as they found it (ProgramFolders.cpp).

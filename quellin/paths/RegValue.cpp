@@ -35,13 +35,21 @@ std::string RegQueryString(HKEY key, const std::string& valueName) {
     return text;
 }
 
-// The key is opened for reading and writing: a key that this user may only read is not read.
 std::string RegReadValue(HKEY root, const std::string& valuePath) {
+    RegReadResult result;
+    return RegReadValue(root, valuePath, result);
+}
+
+// The key is opened for reading and writing: a key that this user may only read is not read.
+std::string RegReadValue(HKEY root, const std::string& valuePath, RegReadResult& result) {
     // Both rights sets name READ_CONTROL; together they are 0x2001F.
     const REGSAM readWrite = KEY_READ | KEY_WRITE; // NOLINT(misc-redundant-expression)
     RegistryKey key;
-    if (RegOpenKeyExA(root, PathParent(valuePath).c_str(), 0, readWrite, key.Receive()) !=
-        ERROR_SUCCESS)
+    result.open = RegOpenKeyExA(root, PathParent(valuePath).c_str(), 0, readWrite, key.Receive());
+    if (result.open != ERROR_SUCCESS)
         return std::string();
-    return RegQueryString(key.Get(), PathLeaf(valuePath));
+    std::string text;
+    result.query = RegQueryText(key.Get(), PathLeaf(valuePath).c_str(), kRegValueBufferSize,
+                                RegText::Trimmed, text);
+    return text;
 }

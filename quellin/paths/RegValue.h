@@ -32,3 +32,11 @@ std::string RegQueryString(HKEY key, const std::string& valueName);
 // The value named by 'Key\...\ValueName' under `root`, read with read and write access to the
 // key; empty on any failure.
 std::string RegReadValue(HKEY root, const std::string& valuePath);
+
+// What a read came to: the result of opening the key and, once it opened, of the query.
+struct RegReadResult {
+    LONG open = ERROR_SUCCESS;
+    LONG query = ERROR_SUCCESS;
+};
+// RegReadValue, telling what the read came to.
+std::string RegReadValue(HKEY root, const std::string& valuePath, RegReadResult& result);

@@ -81,6 +81,18 @@ std::string FindFreeDriveLetter() {
     return std::string();
 }
 
+int ShareRootRefused(const std::string& path) {
+    const std::string text = StrStripTrailing(StrTrim(path), "\\");
+    if (text.compare(0, 2, "\\\\") != 0)
+        return 0;
+    for (const std::string& root : Cache())
+        if (RootCovers(root, text))
+            return 0;
+    CStringArray items;
+    StrSplit(text, items, '\\');
+    return items.size() >= 4 && WasRefused("\\\\" + items[2] + "\\" + items[3]) ? 1 : 0;
+}
+
 std::string PathRoot(const std::string& path) {
     CStringArray& cache = Cache();
     const std::string text = StrStripTrailing(StrTrim(path), "\\");

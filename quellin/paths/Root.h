@@ -12,5 +12,8 @@ std::string PathRoot(const std::string& path);
 std::string FindFreeDriveLetter();
 // The drive of that letter ('A' to 'Z', either case) is present.
 int DriveExists(char letter);
+// The path is a network path whose share ('\\server\share') the network refused at a trial
+// connection, and no proven root covers it. Makes no call.
+int ShareRootRefused(const std::string& path);
 // The share roots proven so far, in the order proven. Created by the first PathRoot call.
 const CStringArray& ShareRootCache();

@@ -1,0 +1,149 @@
+// Why a slot holds what it holds: the record and the texts it is written in.
+#include "folders/FolderRecord.h"
+
+#include "paths/Path.h"
+
+#include <shlobj.h>
+
+#include <cstdio>
+
+const char kFolderServiceSource[] = "folder service";
+const char kShellSource[] = "shell";
+const char kRegistrySource[] = "registry";
+const char kWindowsSource[] = "windows";
+const char kDefaultSource[] = "default";
+const char kFallbackSource[] = "fallback";
+const char kNoSource[] = "none";
+
+namespace {
+
+// Fields are separated by tabs and records by line ends: neither may appear inside a field.
+std::string Field(const std::string& text) {
+    std::string field = text;
+    for (char& c : field)
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+    return field;
+}
+
+struct Named {
+    DWORD value;
+    const char* name;
+};
+
+const Named kCsidls[] = {
+    {CSIDL_PROGRAMS, "CSIDL_PROGRAMS"},
+    {CSIDL_PERSONAL, "CSIDL_PERSONAL"},
+    {CSIDL_STARTUP, "CSIDL_STARTUP"},
+    {CSIDL_SENDTO, "CSIDL_SENDTO"},
+    {CSIDL_STARTMENU, "CSIDL_STARTMENU"},
+    {CSIDL_DESKTOPDIRECTORY, "CSIDL_DESKTOPDIRECTORY"},
+    {CSIDL_FONTS, "CSIDL_FONTS"},
+    {CSIDL_TEMPLATES, "CSIDL_TEMPLATES"},
+    {CSIDL_COMMON_STARTMENU, "CSIDL_COMMON_STARTMENU"},
+    {CSIDL_COMMON_PROGRAMS, "CSIDL_COMMON_PROGRAMS"},
+    {CSIDL_COMMON_STARTUP, "CSIDL_COMMON_STARTUP"},
+    {CSIDL_COMMON_DESKTOPDIRECTORY, "CSIDL_COMMON_DESKTOPDIRECTORY"},
+    {CSIDL_PROGRAM_FILES, "CSIDL_PROGRAM_FILES"},
+    {CSIDL_MYPICTURES, "CSIDL_MYPICTURES"},
+    {CSIDL_PROGRAM_FILES_COMMON, "CSIDL_PROGRAM_FILES_COMMON"},
+};
+
+const Named kErrors[] = {
+    {ERROR_FILE_NOT_FOUND, "ERROR_FILE_NOT_FOUND"},
+    {ERROR_PATH_NOT_FOUND, "ERROR_PATH_NOT_FOUND"},
+    {ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED"},
+    {ERROR_INVALID_HANDLE, "ERROR_INVALID_HANDLE"},
+    {ERROR_NOT_ENOUGH_MEMORY, "ERROR_NOT_ENOUGH_MEMORY"},
+    {ERROR_INVALID_PARAMETER, "ERROR_INVALID_PARAMETER"},
+    {ERROR_INSUFFICIENT_BUFFER, "ERROR_INSUFFICIENT_BUFFER"},
+    {ERROR_MORE_DATA, "ERROR_MORE_DATA"},
+    {ERROR_KEY_DELETED, "ERROR_KEY_DELETED"},
+};
+
+const char* NameOf(const Named* table, size_t count, DWORD value) {
+    for (size_t i = 0; i < count; ++i)
+        if (table[i].value == value)
+            return table[i].name;
+    return nullptr;
+}
+
+const char* RootName(HKEY root) {
+    if (root == HKEY_LOCAL_MACHINE)
+        return "HKEY_LOCAL_MACHINE";
+    if (root == HKEY_CURRENT_USER)
+        return "HKEY_CURRENT_USER";
+    if (root == HKEY_USERS)
+        return "HKEY_USERS";
+    if (root == HKEY_CLASSES_ROOT)
+        return "HKEY_CLASSES_ROOT";
+    return "(key)";
+}
+
+} // namespace
+
+void FolderRecord::Add(const char* kind, const std::string& detail, const std::string& outcome) {
+    lines_.push_back({kind, Field(detail), Field(outcome)});
+}
+
+std::string FolderRecord::Text(bool filled) const {
+    std::string text;
+    for (const Attempt& a : lines_)
+        text += a.kind + "\t" + a.detail + "\t" + a.outcome + "\n";
+    if (!filled)
+        text += std::string(kNoSource) + "\t\tno source: the slot is empty\n";
+    return text;
+}
+
+std::string CsidlText(int csidl) {
+    const char* name = NameOf(kCsidls, sizeof kCsidls / sizeof kCsidls[0],
+                              static_cast<DWORD>(csidl & ~CSIDL_FLAG_CREATE));
+    char number[16];
+    std::snprintf(number, sizeof number, "0x%04X", static_cast<unsigned>(csidl));
+    std::string text = name ? name : number;
+    if (name && (csidl & CSIDL_FLAG_CREATE))
+        text += " | CSIDL_FLAG_CREATE";
+    return text;
+}
+
+std::string RegistryValueText(HKEY root, const std::string& subKey, const std::string& name) {
+    return std::string(RootName(root)) + "\\" + subKey + " \"" + name + "\"";
+}
+
+std::string RegistryValuePathText(HKEY root, const std::string& valuePath) {
+    return RegistryValueText(root, PathParent(valuePath), PathLeaf(valuePath));
+}
+
+std::string FailedHResult(HRESULT result) {
+    char text[32];
+    std::snprintf(text, sizeof text, "failed: 0x%08lX",
+                  static_cast<unsigned long>(static_cast<DWORD>(result)));
+    return text;
+}
+
+std::string FailedError(DWORD error) {
+    char text[64];
+    const char* name = NameOf(kErrors, sizeof kErrors / sizeof kErrors[0], error);
+    if (name)
+        std::snprintf(text, sizeof text, "failed: error %lu (%s)",
+                      static_cast<unsigned long>(error), name);
+    else
+        std::snprintf(text, sizeof text, "failed: error %lu", static_cast<unsigned long>(error));
+    return text;
+}
+
+std::string RegistryOutcome(LONG openResult, LONG queryResult) {
+    if (openResult != ERROR_SUCCESS)
+        return "key not opened, " + FailedError(static_cast<DWORD>(openResult));
+    if (queryResult == ERROR_FILE_NOT_FOUND)
+        return "missing";
+    if (queryResult == ERROR_MORE_DATA)
+        return "too long";
+    if (queryResult != ERROR_SUCCESS)
+        return FailedError(static_cast<DWORD>(queryResult));
+    return "empty";
+}
+
+std::string BelowSlot(const char* slotName, const std::string& leaf) {
+    return std::string(slotName) + " + \"" + leaf + "\"";
+}

@@ -1,0 +1,64 @@
+// Why a slot holds what it holds: the sources its resolver tried, in order, each with what
+// came of it, the source that answered last. Built while the slot resolves, from the results
+// of the calls the resolver makes anyway: recording makes no call of its own.
+//
+// As text, one line per attempt, three fields separated by tabs:
+//
+//   kind <TAB> detail <TAB> outcome
+//
+// kind is one of "folder service" (SHGetFolderPathA of shfolder.dll), "shell" (the shell's
+// special-folder service), "registry", "windows" (a call of Windows itself), "default" (built
+// on another slot), "fallback" (a fixed folder) and "none", which ends the record of a slot
+// that no source filled. The outcome of the answering source begins with "answered".
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Kinds of source.
+extern const char kFolderServiceSource[];
+extern const char kShellSource[];
+extern const char kRegistrySource[];
+extern const char kWindowsSource[];
+extern const char kDefaultSource[];
+extern const char kFallbackSource[];
+extern const char kNoSource[];
+
+class FolderRecord {
+  public:
+    void Add(const char* kind, const std::string& detail, const std::string& outcome);
+    void Clear() { lines_.clear(); }
+    bool Empty() const { return lines_.empty(); }
+    // The record as text; a slot whose last line does not answer gets the closing "none" line
+    // here (`filled` tells whether the slot holds a folder).
+    std::string Text(bool filled) const;
+
+  private:
+    struct Attempt {
+        std::string kind;
+        std::string detail;
+        std::string outcome;
+    };
+    std::vector<Attempt> lines_;
+};
+
+// Texts for the details and outcomes.
+
+// "CSIDL_PERSONAL", "CSIDL_MYPICTURES | CSIDL_FLAG_CREATE", or the number for one the library
+// does not ask for.
+std::string CsidlText(int csidl);
+// 'HKEY_LOCAL_MACHINE\Software\...\CurrentVersion "ProgramFilesDir"': root, key, value name.
+std::string RegistryValueText(HKEY root, const std::string& subKey, const std::string& name);
+// As above, from a value path 'Key\...\ValueName' (the form RegReadValue takes).
+std::string RegistryValuePathText(HKEY root, const std::string& valuePath);
+// "failed: 0x80004005" for an HRESULT.
+std::string FailedHResult(HRESULT result);
+// "failed: error 5 (ERROR_ACCESS_DENIED)" for a Windows error code.
+std::string FailedError(DWORD error);
+// The outcome of a registry read that did not give a value: "key not opened: error 2
+// (ERROR_FILE_NOT_FOUND)", "missing", "too long", or the error.
+std::string RegistryOutcome(LONG openResult, LONG queryResult);
+// A slot name and a leaf joined below it, for defaults: 'StartMenuFolder + "Programs"'.
+std::string BelowSlot(const char* slotName, const std::string& leaf);
