@@ -33,7 +33,7 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     // unknown, rather than a folder relative to whatever directory is current.
     auto myDocuments = [this, &record](const char* how) {
         const std::string root = PathRoot(QueryWindowsDirectory());
-        const std::string folder = PathJoinBelow(root, "My Documents");
+        std::string folder = PathJoinBelow(root, "My Documents");
         record.Add(kFallbackSource, "\"My Documents\" on the Windows drive",
                    folder.empty() ? "no folder: the Windows drive is unknown"
                                   : std::string("answered, ") + how);
@@ -101,9 +101,9 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
         RegistryKey logon;
         std::string ignored;
         const LONG logonOpened = RegOpenForReading(HKEY_LOCAL_MACHINE, "Network\\Logon", logon);
-        const LONG logonQueried = logonOpened == ERROR_SUCCESS
-                                      ? QueryPersonalValue(logon.Get(), "UserProfiles", ignored)
-                                      : ERROR_SUCCESS;
+        LONG logonQueried = ERROR_SUCCESS;
+        if (logonOpened == ERROR_SUCCESS)
+            logonQueried = QueryPersonalValue(logon.Get(), "UserProfiles", ignored);
         if (logonOpened != ERROR_SUCCESS || logonQueried != ERROR_SUCCESS) {
             record.Add(kRegistrySource, profiles,
                        RegistryOutcome(logonOpened, logonQueried) + ": no user profiles");
@@ -126,10 +126,9 @@ void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
     RegistryKey profile;
     std::string profilePath;
     const LONG profileOpened = RegOpenForReading(HKEY_LOCAL_MACHINE, profileKey.c_str(), profile);
-    const LONG profileQueried =
-        profileOpened == ERROR_SUCCESS
-            ? QueryPersonalValue(profile.Get(), "ProfileImagePath", profilePath)
-            : ERROR_SUCCESS;
+    LONG profileQueried = ERROR_SUCCESS;
+    if (profileOpened == ERROR_SUCCESS)
+        profileQueried = QueryPersonalValue(profile.Get(), "ProfileImagePath", profilePath);
     if (profileOpened != ERROR_SUCCESS || profileQueried != ERROR_SUCCESS) {
         record.Add(kRegistrySource, profileImage, RegistryOutcome(profileOpened, profileQueried));
         return;

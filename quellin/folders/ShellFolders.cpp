@@ -54,7 +54,7 @@ bool ReadsDefaultUser(DWORD platform) {
 // A default built on an earlier slot, recorded; empty (no default) when that slot is empty.
 std::string DefaultBelow(CSystemFolders& table, const std::string& base, const char* leaf,
                          FolderRecord& record) {
-    const std::string folder = PathJoinBelow(base, leaf);
+    std::string folder = PathJoinBelow(base, leaf);
     record.Add(kDefaultSource, BelowSlot(table.NameOf(base), leaf),
                folder.empty() ? "no folder: " + std::string(table.NameOf(base)) + " is empty"
                               : "answered");
