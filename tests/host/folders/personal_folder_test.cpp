@@ -1,6 +1,7 @@
 // The documents folder through the whole attach: shfolder.dll first, the shell, the user's
 // shell-folder value, the profile, and "My Documents" on the Windows drive, in the order each
 // platform gives them.
+#include "complete_machines.h"
 #include "machine_fixture.h"
 
 #include <shlobj.h>
@@ -215,6 +216,20 @@ TEST_F(PersonalFolder, OverlongWindowsDirectoryCreatesNothing) {
                                }),
                 after.end());
     EXPECT_EQ(after, before);
+}
+
+// shfolder.dll does not answer on NT and Windows does not give its directory: no documents
+// folder rather than a relative "My Documents". My Pictures is then the rootless
+// "My Pictures", for which nothing is created (a fault the sweep found).
+TEST_F(PersonalFolder, DocumentsAreNotRelativeWithoutTheWindowsDirectory) {
+    machines::Build(machines::Named("NT4WithShfolder"));
+    M().calls.FailApi("GetWindowsDirectoryA");
+    M().calls.FailApi("SHGetFolderPathA");
+    std::vector<std::string> before = M().files.Snapshot();
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kPersonal), "");
+    EXPECT_EQ(lib.Folder(kMyPictures), "My Pictures");
+    EXPECT_EQ(M().files.Snapshot(), before);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // The program-files, system, maker's and suite folders.
+#include "complete_machines.h"
 #include "machine_fixture.h"
 
 #include "folders/SystemFolders.h"
@@ -13,6 +14,14 @@ namespace {
 const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char kSuiteKey[] = "Software\\Tolva\\Inkvale Suite\\9";
 const char kShfolder[] = "C:\\Install\\setup\\shfolder.dll";
+
+// A folder of the table is empty or rooted at a drive: never relative to whatever the current
+// directory or drive happens to be.
+::testing::AssertionResult EmptyOrRooted(const std::string& folder) {
+    if (folder.empty() || (folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\'))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "'" << folder << "' has no drive";
+}
 
 class ProgramFolders : public MachineTest {
   protected:
@@ -113,6 +122,17 @@ TEST_F(ProgramFolders, NeitherValueGivesProgramFilesOnTheWindowsDrive) {
     EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Program Files");
 }
 
+// No program-files value can be read and Windows does not give its directory: the
+// program-files folder, which is never empty, is "\Program Files" on the current drive (a
+// fault the sweep found).
+TEST_F(ProgramFolders, ProgramFilesFallBackToTheCurrentDriveWithoutTheWindowsDirectory) {
+    machines::Build(machines::Named("XPWithoutShfolder"));
+    M().calls.FailApi("GetWindowsDirectoryA");
+    M().registry.DeleteValue(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(kProgramFiles), "\\Program Files");
+}
+
 TEST_F(ProgramFolders, UnwritableCandidateFallsBackUntested) {
     M().files.DenyNewDirectories("C:\\");
     ProgramFilesPath("%SystemDrive%\\Apps");
@@ -199,6 +219,15 @@ TEST_F(ProgramFolders, MakersFolderOnNT4TerminalServer) {
                                 "ProductSuite", {"Terminal Server"});
     AttachedLibrary lib;
     EXPECT_EQ(lib.Folder(kRundle), "C:\\Program Files\\Tolva\\Rundle");
+}
+
+// Windows does not give its directory: the maker's folder is not the relative "Tolva" (a
+// fault the sweep found).
+TEST_F(ProgramFolders, MakersFolderIsNotRelativeWithoutTheWindowsDirectory) {
+    machines::Build(machines::Named("XPWithoutShfolder"));
+    M().calls.FailApi("GetWindowsDirectoryA");
+    AttachedLibrary lib;
+    EXPECT_TRUE(EmptyOrRooted(lib.Folder(kRundle)));
 }
 
 TEST_F(ProgramFolders, SuiteDestinationAsRegistered) {

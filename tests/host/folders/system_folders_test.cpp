@@ -1,13 +1,80 @@
-// The whole attach on complete machines: every slot written out, so that a change in any
-// resolver or in the resolving order shows at once. After detach nothing is left open and
-// the disk holds only what the attach creates on purpose (documents and My Pictures folders).
+// The folder table's construction and destruction: shfolder.dll sought in "setup" under the
+// current directory and freed once at detach; and the whole attach on complete machines, every
+// slot written out, so that a change in any resolver or in the resolving order shows at once.
+// After detach nothing is left open and the disk holds only what the attach creates on purpose
+// (documents and My Pictures folders).
 #include "complete_machines.h"
 #include "machine_fixture.h"
+
+#include <shlobj.h>
 
 #include <algorithm>
 #include <array>
 
 namespace {
+
+class SystemFolders : public MachineTest {};
+
+TEST_F(SystemFolders, LoadsShfolderFromSetupUnderCurrentDirectory) {
+    M().kernel.currentDirectory = "D:\\Install";
+    M().modules.shfolderPath = "D:\\Install\\setup\\shfolder.dll";
+    {
+        AttachedLibrary lib;
+        ASSERT_TRUE(lib.Loaded());
+        EXPECT_EQ(M().modules.loadAttempts,
+                  std::vector<std::string>{"D:\\Install\\setup\\shfolder.dll"});
+        EXPECT_EQ(M().modules.LoadedCount(), 1);
+        EXPECT_EQ(M().calls.Count("GetProcAddress", "SHGetFolderPathA"), 1u);
+    }
+    EXPECT_EQ(M().modules.loads, 1);
+    EXPECT_EQ(M().modules.frees, 1);
+    EXPECT_EQ(M().calls.Count("FreeLibrary"), 1u);
+}
+
+TEST_F(SystemFolders, DriveRootKeepsTheDoubledBackslash) {
+    M().kernel.currentDirectory = "E:\\";
+    M().modules.shfolderPath = "E:\\setup\\shfolder.dll";
+    AttachedLibrary lib;
+    EXPECT_EQ(M().modules.loadAttempts, std::vector<std::string>{"E:\\\\setup\\shfolder.dll"});
+    EXPECT_EQ(M().modules.LoadedCount(), 1); // Windows folds the doubled backslash
+}
+
+TEST_F(SystemFolders, MissingShfolderLeavesNothingToFree) {
+    M().kernel.currentDirectory = "C:\\Elsewhere";
+    M().modules.shfolderPath = "C:\\Install\\setup\\shfolder.dll";
+    {
+        AttachedLibrary lib;
+        EXPECT_EQ(M().modules.loads, 0);
+        EXPECT_EQ(M().calls.Count("GetProcAddress", "SHGetFolderPathA"), 0u);
+        EXPECT_EQ(lib.Folder(kWindows), "C:\\WINDOWS"); // the table is still built
+    }
+    EXPECT_EQ(M().calls.Count("FreeLibrary"), 0u);
+}
+
+TEST_F(SystemFolders, ShfolderWithoutTheExportStaysLoadedUntilDetach) {
+    M().modules.shfolderPath = "C:\\Install\\setup\\shfolder.dll";
+    M().modules.shfolderExportsFunction = false;
+    M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {S_OK, "C:\\Programs"};
+    AttachedLibrary lib;
+    EXPECT_EQ(M().modules.LoadedCount(), 1);
+    EXPECT_TRUE(M().modules.folderPathCalls.empty());
+    lib.Detach();
+    EXPECT_EQ(M().modules.frees, 1);
+    ExpectNothingOpen();
+}
+
+TEST_F(SystemFolders, UnreadableCurrentDirectoryLoadsNothing) {
+    M().calls.FailApi("GetCurrentDirectoryA");
+    AttachedLibrary lib;
+    EXPECT_TRUE(M().modules.loadAttempts.empty());
+
+    winsim::machine().Reset();
+    M().kernel.currentDirectory = "C:\\" + std::string(300, 'x');
+    AttachedLibrary longer;
+    EXPECT_TRUE(M().modules.loadAttempts.empty());
+}
+
+// --- the whole attach ---------------------------------------------------------------------
 
 struct Expected {
     const char* machine;
