@@ -45,7 +45,7 @@ class PersonalFolder : public MachineTest {
     }
     std::string Resolve() {
         AttachedLibrary lib;
-        std::string folder = lib.Folder(kPersonal);
+        std::string folder = lib.Folder(QUELLIN_PERSONAL_FOLDER);
         lib.Detach();
         ExpectNothingOpen();
         return folder;
@@ -227,8 +227,8 @@ TEST_F(PersonalFolder, DocumentsAreNotRelativeWithoutTheWindowsDirectory) {
     M().calls.FailApi("SHGetFolderPathA");
     std::vector<std::string> before = M().files.Snapshot();
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kPersonal), "");
-    EXPECT_EQ(lib.Folder(kMyPictures), "My Pictures");
+    EXPECT_EQ(lib.Folder(QUELLIN_PERSONAL_FOLDER), "");
+    EXPECT_EQ(lib.Folder(QUELLIN_MY_PICTURES_FOLDER), "My Pictures");
     EXPECT_EQ(M().files.Snapshot(), before);
 }
 

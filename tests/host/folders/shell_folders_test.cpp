@@ -102,17 +102,10 @@ class ShellFolderResolvers : public MachineTest {
         M().version.Set(p.id, p.major, p.minor, 1000);
         if (p.versionFails)
             M().calls.FailApi("GetVersionExA");
-        for (std::string* s : {&T().BdeFolder,           &T().DaoFolder,
-                               &T().OdbcFolder,          &T().PersonalFolder,
-                               &T().DesktopFolder,       &T().ProgramsFolder,
-                               &T().SendToFolder,        &T().TemplatesFolder,
-                               &T().StartMenuFolder,     &T().StartupFolder,
-                               &T().TempFolder,          &T().FontsFolder,
-                               &T().WindowsFolder,       &T().ProgramFilesFolder,
-                               &T().SystemFolder,        &T().ModuleFolder,
-                               &T().RundleFolder,        &T().MyPicturesFolder,
-                               &T().CommonStartupFolder, &T().SuiteDestinationFolder})
-            s->clear();
+            // Every slot of the table emptied.
+#define QUELLIN_CLEAR_SLOT(number, constant, name) T().name.clear();
+        QUELLIN_SLOTS(QUELLIN_CLEAR_SLOT)
+#undef QUELLIN_CLEAR_SLOT
         if (bound) {
             M().modules.shfolderPath = kShfolder;
             module_ = LoadLibraryA(kShfolder);
@@ -128,8 +121,12 @@ class ShellFolderResolvers : public MachineTest {
         T().FolderPathFunction = nullptr;
     }
 
-    CSystemFolders& T() { return *table_; }
-    std::string& Slot(const Resolver& r) { return T().*r.slot; }
+    CSystemFolders& T() {
+        return *table_;
+    }
+    std::string& Slot(const Resolver& r) {
+        return T().*r.slot;
+    }
     void Run(const Resolver& r, int allUsers = 1) {
         if (r.withFlag != nullptr)
             (T().*r.withFlag)(Slot(r), allUsers);
@@ -367,8 +364,8 @@ TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
     }
 }
 
-// Slot 18 beside slot 9: the all-users Startup folder from shfolder.dll or the shell, a copy
-// of slot 9 from the registry or the default.
+// The all-users Startup slot beside the user's: the all-users folder from shfolder.dll or the
+// shell, a copy of the user's from the registry or the default.
 TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
     const Resolver& startup = kResolvers[6];
     struct {
@@ -499,19 +496,20 @@ TEST_F(ShellFolderResolvers, MyPicturesWithoutDocumentsFolderCreatesNothing) {
 }
 
 // The whole table: without shfolder.dll, shell folders or Explorer keys the defaults build on
-// each other in the resolving order, and slot 18 follows slot 9.
+// each other in the resolving order, and the all-users Startup slot follows the user's.
 TEST_F(ShellFolderResolvers, DefaultsChainThroughTheAttachedTable) {
     Fresh(kNT4, false);
     M().kernel.windowsDirectory = "C:\\WINNT";
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kStartMenu), "C:\\WINNT\\Start Menu");
-    EXPECT_EQ(lib.Folder(kPrograms), "C:\\WINNT\\Start Menu\\Programs");
-    EXPECT_EQ(lib.Folder(kDesktop), "C:\\WINNT\\Start Menu\\Desktop");
-    EXPECT_EQ(lib.Folder(kStartup), "C:\\WINNT\\Start Menu\\Programs\\Startup");
-    EXPECT_EQ(lib.Folder(kCommonStartup), "C:\\WINNT\\Start Menu\\Programs\\Startup");
-    EXPECT_EQ(lib.Folder(kSendTo), "");
-    EXPECT_EQ(lib.Folder(kTemplates), "");
-    EXPECT_EQ(lib.Folder(kFonts), "");
+    EXPECT_EQ(lib.Folder(QUELLIN_START_MENU_FOLDER), "C:\\WINNT\\Start Menu");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAMS_FOLDER), "C:\\WINNT\\Start Menu\\Programs");
+    EXPECT_EQ(lib.Folder(QUELLIN_DESKTOP_FOLDER), "C:\\WINNT\\Start Menu\\Desktop");
+    EXPECT_EQ(lib.Folder(QUELLIN_STARTUP_FOLDER), "C:\\WINNT\\Start Menu\\Programs\\Startup");
+    EXPECT_EQ(lib.Folder(QUELLIN_COMMON_STARTUP_FOLDER),
+              "C:\\WINNT\\Start Menu\\Programs\\Startup");
+    EXPECT_EQ(lib.Folder(QUELLIN_SEND_TO_FOLDER), "");
+    EXPECT_EQ(lib.Folder(QUELLIN_TEMPLATES_FOLDER), "");
+    EXPECT_EQ(lib.Folder(QUELLIN_FONTS_FOLDER), "");
     lib.Detach();
     ExpectReleased();
 }

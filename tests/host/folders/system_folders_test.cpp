@@ -46,7 +46,7 @@ TEST_F(SystemFolders, MissingShfolderLeavesNothingToFree) {
         AttachedLibrary lib;
         EXPECT_EQ(M().modules.loads, 0);
         EXPECT_EQ(M().calls.Count("GetProcAddress", "SHGetFolderPathA"), 0u);
-        EXPECT_EQ(lib.Folder(kWindows), "C:\\WINDOWS"); // the table is still built
+        EXPECT_EQ(lib.Folder(QUELLIN_WINDOWS_FOLDER), "C:\\WINDOWS"); // the table is still built
     }
     EXPECT_EQ(M().calls.Count("FreeLibrary"), 0u);
 }
@@ -78,7 +78,7 @@ TEST_F(SystemFolders, UnreadableCurrentDirectoryLoadsNothing) {
 
 struct Expected {
     const char* machine;
-    std::array<const char*, 20> slots;
+    std::array<const char*, QUELLIN_SLOT_COUNT> slots;
 };
 
 const Expected kExpected[] = {
@@ -339,7 +339,7 @@ TEST_F(WholeAttach, EverySlotOnEveryCompleteMachine) {
         std::vector<std::string> before = DiskWithoutDocuments();
         {
             AttachedLibrary lib;
-            for (unsigned slot = 0; slot < 20; ++slot)
+            for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
                 EXPECT_EQ(lib.Folder(slot), kExpected[i].slots[slot]) << "slot " << slot;
         }
         ExpectNothingOpen();
@@ -355,7 +355,7 @@ TEST_F(WholeAttach, MyPicturesIsCreatedWhereTheLibraryBuildsIt) {
         SCOPED_TRACE(machine.name);
         machines::Build(machine);
         AttachedLibrary lib;
-        EXPECT_TRUE(M().files.IsDirectory(lib.Folder(kMyPictures)));
+        EXPECT_TRUE(M().files.IsDirectory(lib.Folder(QUELLIN_MY_PICTURES_FOLDER)));
     }
 }
 
