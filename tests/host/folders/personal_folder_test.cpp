@@ -35,7 +35,7 @@ class PersonalFolder : public MachineTest {
     void EnableUserProfiles() {
         M().registry.SetDword(HKEY_LOCAL_MACHINE, "Network\\Logon", "UserProfiles", 1);
     }
-    // The identifiers 5 and 0x8005 asked of shfolder.dll, in order.
+    // CSIDL_PERSONAL, with or without CSIDL_FLAG_CREATE, as asked of shfolder.dll, in order.
     std::vector<int> PersonalAsked() {
         std::vector<int> asked;
         for (int csidl : M().modules.folderPathCalls)
@@ -62,7 +62,8 @@ TEST_F(PersonalFolder, ShfolderAnswerIsTakenOnEveryPlatform) {
         M().shell.folders[CSIDL_PERSONAL] = {"C:\\Shell Docs"};
         EXPECT_EQ(Resolve(), "D:\\Docs");
         EXPECT_EQ(PersonalAsked(), std::vector<int>{CSIDL_PERSONAL});
-        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", "5"), 0u);
+        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", std::to_string(CSIDL_PERSONAL)),
+                  0u);
     }
 }
 
@@ -80,7 +81,8 @@ TEST_F(PersonalFolder, ShfolderFailingOnNtOr95GivesMyDocumentsCreated) {
         EXPECT_EQ(Resolve(), "D:\\My Documents");
         EXPECT_TRUE(M().files.IsDirectory("D:\\My Documents"));
         EXPECT_EQ(PersonalAsked(), std::vector<int>{CSIDL_PERSONAL});
-        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", "5"), 0u);
+        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", std::to_string(CSIDL_PERSONAL)),
+                  0u);
     }
 }
 
@@ -90,7 +92,8 @@ TEST_F(PersonalFolder, Windows98AsksAgainWithCreateThenTheShell) {
     Answer(CSIDL_PERSONAL, E_FAIL);
     Answer(CSIDL_PERSONAL | CSIDL_FLAG_CREATE, S_OK, "C:\\Created Docs");
     EXPECT_EQ(Resolve(), "C:\\Created Docs");
-    EXPECT_EQ(PersonalAsked(), (std::vector<int>{CSIDL_PERSONAL, 0x8005}));
+    EXPECT_EQ(PersonalAsked(),
+              (std::vector<int>{CSIDL_PERSONAL, CSIDL_PERSONAL | CSIDL_FLAG_CREATE}));
 
     winsim::machine().Reset();
     M().version.WindowsMe();
@@ -99,7 +102,8 @@ TEST_F(PersonalFolder, Windows98AsksAgainWithCreateThenTheShell) {
     Answer(CSIDL_PERSONAL | CSIDL_FLAG_CREATE, E_FAIL);
     M().shell.folders[CSIDL_PERSONAL] = {"C:\\WINDOWS\\Personal"};
     EXPECT_EQ(Resolve(), "C:\\WINDOWS\\Personal");
-    EXPECT_EQ(PersonalAsked(), (std::vector<int>{CSIDL_PERSONAL, 0x8005}));
+    EXPECT_EQ(PersonalAsked(),
+              (std::vector<int>{CSIDL_PERSONAL, CSIDL_PERSONAL | CSIDL_FLAG_CREATE}));
     EXPECT_FALSE(M().files.Exists("C:\\My Documents"));
 }
 

@@ -135,7 +135,10 @@ class ShellFolderResolvers : public MachineTest {
     }
 
     void AnswerEverything() {
-        for (int csidl : {2, 7, 9, 11, 16, 20, 21, 22, 23, 24, 25, 39})
+        for (int csidl :
+             {CSIDL_PROGRAMS, CSIDL_STARTUP, CSIDL_SENDTO, CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY,
+              CSIDL_FONTS, CSIDL_TEMPLATES, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS,
+              CSIDL_COMMON_STARTUP, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_MYPICTURES})
             M().modules.shfolderAnswers[csidl] = {S_OK, Answer(csidl)};
     }
     void ShellKnows(int csidl, bool convertFails = false) {
@@ -194,9 +197,10 @@ TEST_F(ShellFolderResolvers, IdentifierAskedOfShfolderByPlatformAndFlag) {
                 DWORD platform = SeenPlatform(p);
                 bool personal = platform == 1 || allUsers == 0 || r.withFlag == nullptr;
                 if (r.isStartup) {
-                    EXPECT_EQ(M().modules.folderPathCalls, Ids({7, 24}));
-                    EXPECT_EQ(T().StartupFolder, Answer(7));
-                    EXPECT_EQ(T().CommonStartupFolder, Answer(24));
+                    EXPECT_EQ(M().modules.folderPathCalls,
+                              Ids({CSIDL_STARTUP, CSIDL_COMMON_STARTUP}));
+                    EXPECT_EQ(T().StartupFolder, Answer(CSIDL_STARTUP));
+                    EXPECT_EQ(T().CommonStartupFolder, Answer(CSIDL_COMMON_STARTUP));
                 } else if (personal || platform == 2) {
                     int id = personal ? r.personal : r.common;
                     EXPECT_EQ(M().modules.folderPathCalls, Ids({id}));
@@ -370,24 +374,26 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
     const Resolver& startup = kResolvers[6];
     struct {
         const char* what;
-        HRESULT service7, service24;
-        bool shell7, convert7, shell24, key, value;
-        std::string slot9, slot18;
+        HRESULT serviceUser, serviceAllUsers;
+        bool shellUser, convertUser, shellAllUsers, key, value;
+        std::string userSlot, allUsersSlot;
     } paths[] = {
-        {"both from shfolder.dll", S_OK, S_OK, true, true, true, true, true, Answer(7), Answer(24)},
-        {"second from the shell", S_OK, E_FAIL, true, true, true, true, true, ShellPath(7),
-         ShellPath(24)},
+        {"both from shfolder.dll", S_OK, S_OK, true, true, true, true, true, Answer(CSIDL_STARTUP),
+         Answer(CSIDL_COMMON_STARTUP)},
+        {"second from the shell", S_OK, E_FAIL, true, true, true, true, true,
+         ShellPath(CSIDL_STARTUP), ShellPath(CSIDL_COMMON_STARTUP)},
         {"first kept, second from the shell", S_OK, E_FAIL, true, false, true, true, true,
-         Answer(7), ShellPath(24)},
-        {"both from the shell", E_FAIL, E_FAIL, true, true, true, true, true, ShellPath(7),
-         ShellPath(24)},
-        {"shell knows only the user's", E_FAIL, E_FAIL, true, true, false, true, true, ShellPath(7),
-         ""},
+         Answer(CSIDL_STARTUP), ShellPath(CSIDL_COMMON_STARTUP)},
+        {"both from the shell", E_FAIL, E_FAIL, true, true, true, true, true,
+         ShellPath(CSIDL_STARTUP), ShellPath(CSIDL_COMMON_STARTUP)},
+        {"shell knows only the user's", E_FAIL, E_FAIL, true, true, false, true, true,
+         ShellPath(CSIDL_STARTUP), ""},
         {"shell cannot convert the user's", E_FAIL, E_FAIL, true, false, true, true, true, "",
-         ShellPath(24)},
+         ShellPath(CSIDL_COMMON_STARTUP)},
         {"registry", E_FAIL, E_FAIL, false, true, true, true, true, "C:\\Reg Startup",
          "C:\\Reg Startup"},
-        {"first kept, value missing", S_OK, E_FAIL, false, true, false, true, false, Answer(7), ""},
+        {"first kept, value missing", S_OK, E_FAIL, false, true, false, true, false,
+         Answer(CSIDL_STARTUP), ""},
         {"default", E_FAIL, E_FAIL, false, true, false, false, false, "C:\\Menu\\Programs\\Startup",
          "C:\\Menu\\Programs\\Startup"},
     };
@@ -395,29 +401,30 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
         SCOPED_TRACE(c.what);
         Fresh(kWin98, true);
         T().ProgramsFolder = "C:\\Menu\\Programs";
-        M().modules.shfolderAnswers[7] = {c.service7, Answer(7)};
-        M().modules.shfolderAnswers[24] = {c.service24, Answer(24)};
-        if (c.shell7)
-            ShellKnows(7, !c.convert7);
-        if (c.shell24)
-            ShellKnows(24);
+        M().modules.shfolderAnswers[CSIDL_STARTUP] = {c.serviceUser, Answer(CSIDL_STARTUP)};
+        M().modules.shfolderAnswers[CSIDL_COMMON_STARTUP] = {c.serviceAllUsers,
+                                                             Answer(CSIDL_COMMON_STARTUP)};
+        if (c.shellUser)
+            ShellKnows(CSIDL_STARTUP, !c.convertUser);
+        if (c.shellAllUsers)
+            ShellKnows(CSIDL_COMMON_STARTUP);
         if (c.key)
             M().registry.CreateKey(HKEY_CURRENT_USER, kUserKey);
         if (c.value)
             SetValue(HKEY_CURRENT_USER, "StartUp", "C:\\Reg Startup");
         Run(startup);
-        EXPECT_EQ(T().StartupFolder, c.slot9);
-        EXPECT_EQ(T().CommonStartupFolder, c.slot18);
+        EXPECT_EQ(T().StartupFolder, c.userSlot);
+        EXPECT_EQ(T().CommonStartupFolder, c.allUsersSlot);
         ExpectReleased();
     }
 
     // Without an allocator the first answer of shfolder.dll stays alone.
     Fresh(kXP, true);
-    M().modules.shfolderAnswers[7] = {S_OK, Answer(7)};
-    ShellKnows(24);
+    M().modules.shfolderAnswers[CSIDL_STARTUP] = {S_OK, Answer(CSIDL_STARTUP)};
+    ShellKnows(CSIDL_COMMON_STARTUP);
     M().calls.FailApi("SHGetMalloc");
     Run(startup);
-    EXPECT_EQ(T().StartupFolder, Answer(7));
+    EXPECT_EQ(T().StartupFolder, Answer(CSIDL_STARTUP));
     EXPECT_EQ(T().CommonStartupFolder, "");
     ExpectReleased();
 }
@@ -427,6 +434,7 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
 // shfolder.dll at hand; only the shell without it.
 TEST_F(ShellFolderResolvers, MyPictures) {
     const std::string joined = "C:\\Docs\\My Pictures";
+    const int kCreateMyPictures = CSIDL_MYPICTURES | CSIDL_FLAG_CREATE;
     struct {
         const Platform& platform;
         bool bound;
@@ -436,15 +444,15 @@ TEST_F(ShellFolderResolvers, MyPictures) {
         bool created;
     } cases[] = {
         {kWin95, true, S_OK, {}, joined, true},
-        {kWin98, true, S_OK, {0x8027}, Answer(0x8027), false},
-        {kWinMe, true, S_OK, {0x8027}, Answer(0x8027), false},
-        {kWin98, true, E_FAIL, {0x8027}, "", false},
+        {kWin98, true, S_OK, {kCreateMyPictures}, Answer(kCreateMyPictures), false},
+        {kWinMe, true, S_OK, {kCreateMyPictures}, Answer(kCreateMyPictures), false},
+        {kWin98, true, E_FAIL, {kCreateMyPictures}, "", false},
         {kNT4, true, S_OK, {}, joined, true},
         {kXP, true, S_OK, {}, joined, true},
         {kWin32s, true, S_OK, {}, joined, true},
         {kNoVersion, true, S_OK, {}, joined, true},
-        {kWin98, false, S_OK, {}, ShellPath(39), false},
-        {kXP, false, S_OK, {}, ShellPath(39), false},
+        {kWin98, false, S_OK, {}, ShellPath(CSIDL_MYPICTURES), false},
+        {kXP, false, S_OK, {}, ShellPath(CSIDL_MYPICTURES), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.platform.name) + (c.bound ? " with" : " without") +
@@ -452,8 +460,8 @@ TEST_F(ShellFolderResolvers, MyPictures) {
         Fresh(c.platform, c.bound);
         T().PersonalFolder = "C:\\Docs";
         M().files.AddDirectory("C:\\Docs");
-        M().modules.shfolderAnswers[0x8027] = {c.service, Answer(0x8027)};
-        ShellKnows(39);
+        M().modules.shfolderAnswers[kCreateMyPictures] = {c.service, Answer(kCreateMyPictures)};
+        ShellKnows(CSIDL_MYPICTURES);
         M().registry.CreateKey(HKEY_USERS, kDefaultUserKey);
         SetValue(HKEY_USERS, "My Pictures", "C:\\Registry");
         T().MyPicturesFolder.clear();
@@ -471,7 +479,7 @@ TEST_F(ShellFolderResolvers, MyPictures) {
     for (bool allocatorFails : {false, true}) {
         Fresh(kXP, false);
         if (allocatorFails) {
-            ShellKnows(39);
+            ShellKnows(CSIDL_MYPICTURES);
             M().calls.FailApi("SHGetMalloc");
         }
         T().ResolveMyPicturesFolder(T().MyPicturesFolder);
