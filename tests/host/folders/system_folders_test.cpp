@@ -1,8 +1,8 @@
 // The folder table's construction and destruction: shfolder.dll sought in "setup" under the
-// current directory and freed once at detach; and the whole attach on complete machines, every
-// slot written out, so that a change in any resolver or in the resolving order shows at once.
-// After detach nothing is left open and the disk holds only what the attach creates on purpose
-// (documents and My Pictures folders).
+// current directory and freed once at detach. And the whole attach on complete machines, every
+// slot's text written out, so that a change in any resolver or in the resolving order shows at
+// once; after detach nothing is left open and the disk holds only what the attach creates on
+// purpose (documents and My Pictures folders).
 #include "complete_machines.h"
 #include "machine_fixture.h"
 
@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -76,243 +78,139 @@ TEST_F(SystemFolders, UnreadableCurrentDirectoryLoadsNothing) {
 
 // --- the whole attach ---------------------------------------------------------------------
 
-struct Expected {
-    const char* machine;
-    std::array<const char*, QUELLIN_SLOT_COUNT> slots;
+// One slot's expected text.
+struct SlotText {
+    QuellinSlot slot;
+    const char* text;
+};
+using SlotTexts = std::vector<SlotText>;
+
+// Every slot of the three layouts of the complete machines, as a machine with shfolder.dll
+// resolves it; each machine names only where it differs from its layout's base.
+//
+// The Windows 95 family: everything under the Windows folder, documents on the Windows drive.
+const SlotTexts k95Family = {
+    {QUELLIN_BDE_FOLDER, "C:\\Program Files\\Common Files\\Borland Shared\\BDE"},
+    {QUELLIN_DAO_FOLDER, "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO"},
+    {QUELLIN_ODBC_FOLDER, "C:\\Program Files\\Common Files\\ODBC"},
+    {QUELLIN_PERSONAL_FOLDER, "C:\\My Documents"},
+    {QUELLIN_DESKTOP_FOLDER, "C:\\WINDOWS\\Desktop"},
+    {QUELLIN_PROGRAMS_FOLDER, "C:\\WINDOWS\\Start Menu\\Programs"},
+    {QUELLIN_SEND_TO_FOLDER, "C:\\WINDOWS\\SendTo"},
+    {QUELLIN_TEMPLATES_FOLDER, "C:\\WINDOWS\\ShellNew"},
+    {QUELLIN_START_MENU_FOLDER, "C:\\WINDOWS\\Start Menu"},
+    {QUELLIN_STARTUP_FOLDER, "C:\\WINDOWS\\Start Menu\\Programs\\StartUp"},
+    {QUELLIN_TEMP_FOLDER, "C:\\WINDOWS\\TEMP\\"},
+    {QUELLIN_FONTS_FOLDER, "C:\\WINDOWS\\Fonts"},
+    {QUELLIN_WINDOWS_FOLDER, "C:\\WINDOWS"},
+    {QUELLIN_PROGRAM_FILES_FOLDER, "C:\\Program Files"},
+    {QUELLIN_SYSTEM_FOLDER, "C:\\WINDOWS\\SYSTEM"},
+    {QUELLIN_MODULE_FOLDER, "C:\\Install"},
+    {QUELLIN_RUNDLE_FOLDER, "C:\\WINDOWS\\Tolva"},
+    {QUELLIN_MY_PICTURES_FOLDER, "C:\\My Documents\\My Pictures"},
+    {QUELLIN_COMMON_STARTUP_FOLDER, ""},
+    {QUELLIN_SUITE_DESTINATION_FOLDER, "C:\\Program Files\\Tolva\\Inkvale Suite"},
 };
 
-const Expected kExpected[] = {
-    {"Win95WithShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",   // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO", // 1
-         "C:\\Program Files\\Common Files\\ODBC",                  // 2
-         "C:\\My Documents",                                       // 3
-         "C:\\WINDOWS\\Desktop",                                   // 4
-         "C:\\WINDOWS\\Start Menu\\Programs",                      // 5
-         "C:\\WINDOWS\\SendTo",                                    // 6
-         "C:\\WINDOWS\\ShellNew",                                  // 7
-         "C:\\WINDOWS\\Start Menu",                                // 8
-         "C:\\WINDOWS\\Start Menu\\Programs\\StartUp",             // 9
-         "C:\\WINDOWS\\TEMP\\",                                    // 10
-         "C:\\WINDOWS\\Fonts",                                     // 11
-         "C:\\WINDOWS",                                            // 12
-         "C:\\Program Files",                                      // 13
-         "C:\\WINDOWS\\SYSTEM",                                    // 14
-         "C:\\Install",                                            // 15
-         "C:\\WINDOWS\\Tolva",                                     // 16
-         "C:\\My Documents\\My Pictures",                          // 17
-         "",                                                       // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                // 19
-     }},
-    {"Win95WithoutShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",   // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO", // 1
-         "C:\\Program Files\\Common Files\\ODBC",                  // 2
-         "C:\\My Documents",                                       // 3
-         "C:\\WINDOWS\\Desktop",                                   // 4
-         "C:\\WINDOWS\\Start Menu\\Programs",                      // 5
-         "C:\\WINDOWS\\SendTo",                                    // 6
-         "C:\\WINDOWS\\ShellNew",                                  // 7
-         "C:\\WINDOWS\\Start Menu",                                // 8
-         "C:\\WINDOWS\\Start Menu\\Programs\\StartUp",             // 9
-         "C:\\WINDOWS\\TEMP\\",                                    // 10
-         "C:\\WINDOWS\\Fonts",                                     // 11
-         "C:\\WINDOWS",                                            // 12
-         "C:\\Program Files",                                      // 13
-         "C:\\WINDOWS\\SYSTEM",                                    // 14
-         "C:\\Install",                                            // 15
-         "C:\\WINDOWS\\Tolva",                                     // 16
-         "",                                                       // 17
-         "",                                                       // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                // 19
-     }},
-    {"Win98WithShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",   // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO", // 1
-         "C:\\Program Files\\Common Files\\ODBC",                  // 2
-         "C:\\My Documents",                                       // 3
-         "C:\\WINDOWS\\Desktop",                                   // 4
-         "C:\\WINDOWS\\Start Menu\\Programs",                      // 5
-         "C:\\WINDOWS\\SendTo",                                    // 6
-         "C:\\WINDOWS\\ShellNew",                                  // 7
-         "C:\\WINDOWS\\Start Menu",                                // 8
-         "C:\\WINDOWS\\Start Menu\\Programs\\StartUp",             // 9
-         "C:\\WINDOWS\\TEMP\\",                                    // 10
-         "C:\\WINDOWS\\Fonts",                                     // 11
-         "C:\\WINDOWS",                                            // 12
-         "C:\\Program Files",                                      // 13
-         "C:\\WINDOWS\\SYSTEM",                                    // 14
-         "C:\\Install",                                            // 15
-         "C:\\WINDOWS\\Tolva",                                     // 16
-         "C:\\My Documents\\My Pictures",                          // 17
-         "",                                                       // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                // 19
-     }},
-    {"Win98WithoutShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",   // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO", // 1
-         "C:\\Program Files\\Common Files\\ODBC",                  // 2
-         "C:\\My Documents",                                       // 3
-         "C:\\WINDOWS\\Desktop",                                   // 4
-         "C:\\WINDOWS\\Start Menu\\Programs",                      // 5
-         "C:\\WINDOWS\\SendTo",                                    // 6
-         "C:\\WINDOWS\\ShellNew",                                  // 7
-         "C:\\WINDOWS\\Start Menu",                                // 8
-         "C:\\WINDOWS\\Start Menu\\Programs\\StartUp",             // 9
-         "C:\\WINDOWS\\TEMP\\",                                    // 10
-         "C:\\WINDOWS\\Fonts",                                     // 11
-         "C:\\WINDOWS",                                            // 12
-         "C:\\Program Files",                                      // 13
-         "C:\\WINDOWS\\SYSTEM",                                    // 14
-         "C:\\Install",                                            // 15
-         "C:\\WINDOWS\\Tolva",                                     // 16
-         "C:\\My Documents\\My Pictures",                          // 17
-         "",                                                       // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                // 19
-     }},
-    {"NT4WithShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",          // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",        // 1
-         "C:\\Program Files\\Common Files\\ODBC",                         // 2
-         "C:\\WINNT\\Profiles\\anna\\Personal",                           // 3
-         "C:\\WINNT\\Profiles\\All Users\\Desktop",                       // 4
-         "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs",          // 5
-         "C:\\WINNT\\Profiles\\anna\\SendTo",                             // 6
-         "C:\\WINNT\\Profiles\\anna\\Templates",                          // 7
-         "C:\\WINNT\\Profiles\\All Users\\Start Menu",                    // 8
-         "C:\\WINNT\\Profiles\\anna\\Start Menu\\Programs\\Startup",      // 9
-         "C:\\TEMP\\",                                                    // 10
-         "C:\\WINNT\\Fonts",                                              // 11
-         "C:\\WINNT",                                                     // 12
-         "C:\\Program Files",                                             // 13
-         "C:\\WINNT",                                                     // 14
-         "C:\\Install",                                                   // 15
-         "C:\\WINNT\\Tolva",                                              // 16
-         "C:\\WINNT\\Profiles\\anna\\Personal\\My Pictures",              // 17
-         "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs\\Startup", // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                       // 19
-     }},
-    {"NT4WithoutShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",          // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",        // 1
-         "C:\\Program Files\\Common Files\\ODBC",                         // 2
-         "C:\\WINNT\\Profiles\\anna\\Personal",                           // 3
-         "C:\\WINNT\\Profiles\\All Users\\Desktop",                       // 4
-         "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs",          // 5
-         "C:\\WINNT\\Profiles\\anna\\SendTo",                             // 6
-         "C:\\WINNT\\Profiles\\anna\\Templates",                          // 7
-         "C:\\WINNT\\Profiles\\All Users\\Start Menu",                    // 8
-         "C:\\WINNT\\Profiles\\anna\\Start Menu\\Programs\\Startup",      // 9
-         "C:\\TEMP\\",                                                    // 10
-         "C:\\WINNT\\Fonts",                                              // 11
-         "C:\\WINNT",                                                     // 12
-         "C:\\Program Files",                                             // 13
-         "C:\\WINNT",                                                     // 14
-         "C:\\Install",                                                   // 15
-         "C:\\WINNT\\Tolva",                                              // 16
-         "",                                                              // 17
-         "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs\\Startup", // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                       // 19
-     }},
-    {"Win2000WithShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",                 // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",               // 1
-         "C:\\Program Files\\Common Files\\ODBC",                                // 2
-         "C:\\Documents and Settings\\anna\\My Documents",                       // 3
-         "C:\\Documents and Settings\\All Users\\Desktop",                       // 4
-         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs",          // 5
-         "C:\\Documents and Settings\\anna\\SendTo",                             // 6
-         "C:\\Documents and Settings\\anna\\Templates",                          // 7
-         "C:\\Documents and Settings\\All Users\\Start Menu",                    // 8
-         "C:\\Documents and Settings\\anna\\Start Menu\\Programs\\Startup",      // 9
-         "C:\\TEMP\\",                                                           // 10
-         "C:\\WINNT\\Fonts",                                                     // 11
-         "C:\\WINNT",                                                            // 12
-         "C:\\Program Files",                                                    // 13
-         "C:\\WINNT",                                                            // 14
-         "C:\\Install",                                                          // 15
-         "C:\\WINNT\\Tolva",                                                     // 16
-         "C:\\Documents and Settings\\anna\\My Documents\\My Pictures",          // 17
-         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup", // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                              // 19
-     }},
-    {"Win2000WithoutShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",                 // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",               // 1
-         "C:\\Program Files\\Common Files\\ODBC",                                // 2
-         "C:\\Documents and Settings\\anna\\My Documents",                       // 3
-         "C:\\Documents and Settings\\All Users\\Desktop",                       // 4
-         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs",          // 5
-         "C:\\Documents and Settings\\anna\\SendTo",                             // 6
-         "C:\\Documents and Settings\\anna\\Templates",                          // 7
-         "C:\\Documents and Settings\\All Users\\Start Menu",                    // 8
-         "C:\\Documents and Settings\\anna\\Start Menu\\Programs\\Startup",      // 9
-         "C:\\TEMP\\",                                                           // 10
-         "C:\\WINNT\\Fonts",                                                     // 11
-         "C:\\WINNT",                                                            // 12
-         "C:\\Program Files",                                                    // 13
-         "C:\\WINNT",                                                            // 14
-         "C:\\Install",                                                          // 15
-         "C:\\WINNT\\Tolva",                                                     // 16
-         "C:\\Documents and Settings\\anna\\My Documents\\My Pictures",          // 17
-         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup", // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                              // 19
-     }},
-    {"XPWithShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",                 // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",               // 1
-         "C:\\Program Files\\Common Files\\ODBC",                                // 2
-         "C:\\Documents and Settings\\anna\\My Documents",                       // 3
-         "C:\\Documents and Settings\\All Users\\Desktop",                       // 4
-         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs",          // 5
-         "C:\\Documents and Settings\\anna\\SendTo",                             // 6
-         "C:\\Documents and Settings\\anna\\Templates",                          // 7
-         "C:\\Documents and Settings\\All Users\\Start Menu",                    // 8
-         "C:\\Documents and Settings\\anna\\Start Menu\\Programs\\Startup",      // 9
-         "C:\\TEMP\\",                                                           // 10
-         "C:\\WINDOWS\\Fonts",                                                   // 11
-         "C:\\WINDOWS",                                                          // 12
-         "C:\\Program Files",                                                    // 13
-         "C:\\WINDOWS",                                                          // 14
-         "C:\\Install",                                                          // 15
-         "C:\\WINDOWS\\Tolva",                                                   // 16
-         "C:\\Documents and Settings\\anna\\My Documents\\My Pictures",          // 17
-         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup", // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                              // 19
-     }},
-    {"XPWithoutShfolder",
-     {
-         "C:\\Program Files\\Common Files\\Borland Shared\\BDE",                 // 0
-         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",               // 1
-         "C:\\Program Files\\Common Files\\ODBC",                                // 2
-         "C:\\Documents and Settings\\anna\\My Documents",                       // 3
-         "C:\\Documents and Settings\\All Users\\Desktop",                       // 4
-         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs",          // 5
-         "C:\\Documents and Settings\\anna\\SendTo",                             // 6
-         "C:\\Documents and Settings\\anna\\Templates",                          // 7
-         "C:\\Documents and Settings\\All Users\\Start Menu",                    // 8
-         "C:\\Documents and Settings\\anna\\Start Menu\\Programs\\Startup",      // 9
-         "C:\\TEMP\\",                                                           // 10
-         "C:\\WINDOWS\\Fonts",                                                   // 11
-         "C:\\WINDOWS",                                                          // 12
-         "C:\\Program Files",                                                    // 13
-         "C:\\WINDOWS",                                                          // 14
-         "C:\\Install",                                                          // 15
-         "C:\\WINDOWS\\Tolva",                                                   // 16
-         "C:\\Documents and Settings\\anna\\My Documents\\My Pictures",          // 17
-         "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup", // 18
-         "C:\\Program Files\\Tolva\\Inkvale Suite",                              // 19
-     }},
+// NT 4: profiles under the Windows folder, the all-users folders where Windows has them.
+const SlotTexts kNT4 = {
+    {QUELLIN_BDE_FOLDER, "C:\\Program Files\\Common Files\\Borland Shared\\BDE"},
+    {QUELLIN_DAO_FOLDER, "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO"},
+    {QUELLIN_ODBC_FOLDER, "C:\\Program Files\\Common Files\\ODBC"},
+    {QUELLIN_PERSONAL_FOLDER, "C:\\WINNT\\Profiles\\anna\\Personal"},
+    {QUELLIN_DESKTOP_FOLDER, "C:\\WINNT\\Profiles\\All Users\\Desktop"},
+    {QUELLIN_PROGRAMS_FOLDER, "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs"},
+    {QUELLIN_SEND_TO_FOLDER, "C:\\WINNT\\Profiles\\anna\\SendTo"},
+    {QUELLIN_TEMPLATES_FOLDER, "C:\\WINNT\\Profiles\\anna\\Templates"},
+    {QUELLIN_START_MENU_FOLDER, "C:\\WINNT\\Profiles\\All Users\\Start Menu"},
+    {QUELLIN_STARTUP_FOLDER, "C:\\WINNT\\Profiles\\anna\\Start Menu\\Programs\\Startup"},
+    {QUELLIN_TEMP_FOLDER, "C:\\TEMP\\"},
+    {QUELLIN_FONTS_FOLDER, "C:\\WINNT\\Fonts"},
+    {QUELLIN_WINDOWS_FOLDER, "C:\\WINNT"},
+    {QUELLIN_PROGRAM_FILES_FOLDER, "C:\\Program Files"},
+    {QUELLIN_SYSTEM_FOLDER, "C:\\WINNT"},
+    {QUELLIN_MODULE_FOLDER, "C:\\Install"},
+    {QUELLIN_RUNDLE_FOLDER, "C:\\WINNT\\Tolva"},
+    {QUELLIN_MY_PICTURES_FOLDER, "C:\\WINNT\\Profiles\\anna\\Personal\\My Pictures"},
+    {QUELLIN_COMMON_STARTUP_FOLDER,
+     "C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs\\Startup"},
+    {QUELLIN_SUITE_DESTINATION_FOLDER, "C:\\Program Files\\Tolva\\Inkvale Suite"},
 };
+
+// Windows 2000 (and XP, but for its Windows folder): profiles under Documents and Settings.
+const SlotTexts kWin2000 = {
+    {QUELLIN_BDE_FOLDER, "C:\\Program Files\\Common Files\\Borland Shared\\BDE"},
+    {QUELLIN_DAO_FOLDER, "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO"},
+    {QUELLIN_ODBC_FOLDER, "C:\\Program Files\\Common Files\\ODBC"},
+    {QUELLIN_PERSONAL_FOLDER, "C:\\Documents and Settings\\anna\\My Documents"},
+    {QUELLIN_DESKTOP_FOLDER, "C:\\Documents and Settings\\All Users\\Desktop"},
+    {QUELLIN_PROGRAMS_FOLDER, "C:\\Documents and Settings\\All Users\\Start Menu\\Programs"},
+    {QUELLIN_SEND_TO_FOLDER, "C:\\Documents and Settings\\anna\\SendTo"},
+    {QUELLIN_TEMPLATES_FOLDER, "C:\\Documents and Settings\\anna\\Templates"},
+    {QUELLIN_START_MENU_FOLDER, "C:\\Documents and Settings\\All Users\\Start Menu"},
+    {QUELLIN_STARTUP_FOLDER, "C:\\Documents and Settings\\anna\\Start Menu\\Programs\\Startup"},
+    {QUELLIN_TEMP_FOLDER, "C:\\TEMP\\"},
+    {QUELLIN_FONTS_FOLDER, "C:\\WINNT\\Fonts"},
+    {QUELLIN_WINDOWS_FOLDER, "C:\\WINNT"},
+    {QUELLIN_PROGRAM_FILES_FOLDER, "C:\\Program Files"},
+    {QUELLIN_SYSTEM_FOLDER, "C:\\WINNT"},
+    {QUELLIN_MODULE_FOLDER, "C:\\Install"},
+    {QUELLIN_RUNDLE_FOLDER, "C:\\WINNT\\Tolva"},
+    {QUELLIN_MY_PICTURES_FOLDER, "C:\\Documents and Settings\\anna\\My Documents\\My Pictures"},
+    {QUELLIN_COMMON_STARTUP_FOLDER,
+     "C:\\Documents and Settings\\All Users\\Start Menu\\Programs\\Startup"},
+    {QUELLIN_SUITE_DESTINATION_FOLDER, "C:\\Program Files\\Tolva\\Inkvale Suite"},
+};
+
+// Without shfolder.dll the Windows 95 and NT 4 shells know no My Pictures folder.
+const SlotTexts kNoMyPictures = {{QUELLIN_MY_PICTURES_FOLDER, ""}};
+// XP keeps Windows in C:\WINDOWS.
+const SlotTexts kXPWindowsFolder = {
+    {QUELLIN_FONTS_FOLDER, "C:\\WINDOWS\\Fonts"},
+    {QUELLIN_WINDOWS_FOLDER, "C:\\WINDOWS"},
+    {QUELLIN_SYSTEM_FOLDER, "C:\\WINDOWS"},
+    {QUELLIN_RUNDLE_FOLDER, "C:\\WINDOWS\\Tolva"},
+};
+
+// Each complete machine: its base, and the slots where it differs from it.
+struct Expected {
+    const char* machine;
+    const SlotTexts& base;
+    const SlotTexts& differences;
+};
+
+const SlotTexts kNone;
+
+const Expected kExpected[] = {
+    {"Win95WithShfolder", k95Family, kNone},
+    {"Win95WithoutShfolder", k95Family, kNoMyPictures},
+    {"Win98WithShfolder", k95Family, kNone},
+    {"Win98WithoutShfolder", k95Family, kNone},
+    {"NT4WithShfolder", kNT4, kNone},
+    {"NT4WithoutShfolder", kNT4, kNoMyPictures},
+    {"Win2000WithShfolder", kWin2000, kNone},
+    {"Win2000WithoutShfolder", kWin2000, kNone},
+    {"XPWithShfolder", kWin2000, kXPWindowsFolder},
+    {"XPWithoutShfolder", kWin2000, kXPWindowsFolder},
+};
+
+// The text of every slot: the base's, with the machine's differences put in. A base that
+// names a slot twice or not at all is a fault of the test's own table.
+std::array<std::string, QUELLIN_SLOT_COUNT> SlotsOf(const Expected& expected) {
+    std::array<std::string, QUELLIN_SLOT_COUNT> slots;
+    std::array<int, QUELLIN_SLOT_COUNT> named = {};
+    for (const SlotText& s : expected.base) {
+        slots[s.slot] = s.text;
+        ++named[s.slot];
+    }
+    for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
+        if (named[slot] != 1)
+            ADD_FAILURE() << expected.machine << ": its base names slot " << slot << " "
+                          << named[slot] << " times";
+    for (const SlotText& d : expected.differences)
+        slots[d.slot] = d.text;
+    return slots;
+}
 
 // The disk without the folders the attach creates on purpose.
 std::vector<std::string> DiskWithoutDocuments() {
@@ -335,12 +233,13 @@ TEST_F(WholeAttach, EverySlotOnEveryCompleteMachine) {
         const machines::Machine& machine = all[i];
         SCOPED_TRACE(machine.name);
         ASSERT_EQ(machine.name, kExpected[i].machine);
+        const std::array<std::string, QUELLIN_SLOT_COUNT> expected = SlotsOf(kExpected[i]);
         machines::Build(machine);
         std::vector<std::string> before = DiskWithoutDocuments();
         {
             AttachedLibrary lib;
             for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
-                EXPECT_EQ(lib.Folder(slot), kExpected[i].slots[slot]) << "slot " << slot;
+                EXPECT_EQ(lib.Folder(slot), expected[slot]) << "slot " << slot;
         }
         ExpectNothingOpen();
         EXPECT_EQ(DiskWithoutDocuments(), before);
