@@ -7,6 +7,7 @@
 
 #include <shlobj.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,14 @@ inline std::vector<Machine> All() {
                 {p.first, shfolder,
                  std::string(p.second) + (shfolder ? "WithShfolder" : "WithoutShfolder")});
     return all;
+}
+
+// The complete machine of that name ("XPWithoutShfolder"); throws when there is none.
+inline Machine Named(const std::string& name) {
+    for (const Machine& machine : All())
+        if (machine.name == name)
+            return machine;
+    throw std::invalid_argument("no complete machine " + name);
 }
 
 namespace detail {

@@ -1,6 +1,8 @@
 // Test ground: a fresh simulated machine per test, and the library loaded and unloaded as
-// Windows attaches and detaches it.
+// Windows attaches and detaches it. Slots are named and counted by Quellin.h.
 #pragma once
+
+#include "Quellin.h"
 
 #include <winsim/machine.h>
 
@@ -67,28 +69,4 @@ class AttachedLibrary {
 
   private:
     void* handle_ = nullptr;
-};
-
-// Slot numbers of the folder table.
-enum Slot : unsigned {
-    kBde = 0,
-    kDao,
-    kOdbc,
-    kPersonal,
-    kDesktop,
-    kPrograms,
-    kSendTo,
-    kTemplates,
-    kStartMenu,
-    kStartup,
-    kTemp,
-    kFonts,
-    kWindows,
-    kProgramFiles,
-    kSystem,
-    kModule,
-    kRundle,
-    kMyPictures,
-    kCommonStartup,
-    kSuiteDestination,
 };

@@ -7,6 +7,8 @@
 
 #include "complete_machines.h"
 
+#include "Quellin.h"
+
 #include <winsim/machine.h>
 
 #include <shlobj.h>
@@ -18,7 +20,7 @@
 
 namespace sweep {
 
-using SlotValues = std::array<std::set<std::string>, 20>;
+using SlotValues = std::array<std::set<std::string>, QUELLIN_SLOT_COUNT>;
 
 namespace detail {
 
@@ -97,92 +99,103 @@ inline SlotValues AllowedSlotValues() {
     const std::string windows = m.kernel.windowsDirectory;
     const std::string drive = DriveOf(windows);
 
-    // 12, 10, 14, 15: asked of Windows directly; the system folder gives way to the Windows
-    // folder when it is not writable.
-    s[12] = {windows};
-    s[10] = {m.kernel.tempPath};
-    s[14] = {m.kernel.systemDirectory, windows};
-    s[15] = {m.kernel.moduleFileName.substr(0, m.kernel.moduleFileName.rfind('\\'))};
+    // Windows, temporary, system and module folders: asked of Windows directly; the system
+    // folder gives way to the Windows folder when it is not writable.
+    s[QUELLIN_WINDOWS_FOLDER] = {windows};
+    s[QUELLIN_TEMP_FOLDER] = {m.kernel.tempPath};
+    s[QUELLIN_SYSTEM_FOLDER] = {m.kernel.systemDirectory, windows};
+    s[QUELLIN_MODULE_FOLDER] = {
+        m.kernel.moduleFileName.substr(0, m.kernel.moduleFileName.rfind('\\'))};
 
-    // 13: shfolder.dll, "ProgramFilesDir", "ProgramFilesPath" on the Windows drive, and
-    // "\Program Files" on the Windows drive.
-    Add(s[13], {ShfolderAnswer(CSIDL_PROGRAM_FILES),
-                RegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir")});
+    // Program files: shfolder.dll, "ProgramFilesDir", "ProgramFilesPath" on the Windows drive,
+    // and "\Program Files" on the Windows drive.
+    std::set<std::string>& programFiles = s[QUELLIN_PROGRAM_FILES_FOLDER];
+    Add(programFiles, {ShfolderAnswer(CSIDL_PROGRAM_FILES),
+                       RegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir")});
     if (!drive.empty()) {
-        Add(s[13],
+        Add(programFiles,
             {ReplaceNoCase(RegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesPath"),
                            "%SystemDrive%", drive)});
-        s[13].insert(drive + "\\Program Files");
+        programFiles.insert(drive + "\\Program Files");
     }
 
-    // 0: the database engine's registered folder, or its folder under program files.
-    Add(s[0], {RegistryText(HKEY_LOCAL_MACHINE, "Software\\Borland\\Database Engine", "DLLPATH")});
-    AddBelow(s[0], s[13], "Borland\\Common Files\\Bde");
+    // The database engine's registered folder, or its folder under program files.
+    Add(s[QUELLIN_BDE_FOLDER],
+        {RegistryText(HKEY_LOCAL_MACHINE, "Software\\Borland\\Database Engine", "DLLPATH")});
+    AddBelow(s[QUELLIN_BDE_FOLDER], programFiles, "Borland\\Common Files\\Bde");
 
-    // 1, 2: under the registered common-files folder, or under program files.
+    // DAO and ODBC: under the registered common-files folder, or under program files.
     std::set<std::string> common = {
         RegistryText(HKEY_LOCAL_MACHINE, kCurrentVersion, "CommonFilesDir")};
-    AddBelow(common, s[13], "Common Files");
+    AddBelow(common, programFiles, "Common Files");
     common.erase("");
-    AddBelow(s[1], common, "Microsoft Shared\\DAO");
-    AddBelow(s[2], common, "ODBC");
+    AddBelow(s[QUELLIN_DAO_FOLDER], common, "Microsoft Shared\\DAO");
+    AddBelow(s[QUELLIN_ODBC_FOLDER], common, "ODBC");
 
-    // 6, 7, 11: shfolder.dll, the shell, the default user's "Shell Folders".
+    // SendTo, Templates, Fonts: shfolder.dll, the shell, the default user's "Shell Folders".
     const struct {
-        int slot, csidl;
+        QuellinSlot slot;
+        int csidl;
         const char* value;
-    } user[] = {
-        {6, CSIDL_SENDTO, "SendTo"}, {7, CSIDL_TEMPLATES, "Templates"}, {11, CSIDL_FONTS, "Fonts"}};
+    } user[] = {{QUELLIN_SEND_TO_FOLDER, CSIDL_SENDTO, "SendTo"},
+                {QUELLIN_TEMPLATES_FOLDER, CSIDL_TEMPLATES, "Templates"},
+                {QUELLIN_FONTS_FOLDER, CSIDL_FONTS, "Fonts"}};
     for (const auto& u : user) {
         Add(s[u.slot], {ShfolderAnswer(u.csidl), ShellAnswer(u.csidl)});
         Add(s[u.slot], ShellFolderValues(u.value));
     }
 
-    // 8, 5, 4: personal or all-users folder from shfolder.dll or the shell, "Shell Folders",
-    // and the default under the Windows folder (Start Menu) or the Start Menu (the others).
-    auto chain = [&](int slot, int personal, int allUsers, const char* value) {
+    // Start Menu, Programs, Desktop: personal or all-users folder from shfolder.dll or the
+    // shell, "Shell Folders", and the default under the Windows folder (Start Menu) or the
+    // Start Menu (the others).
+    auto chain = [&](QuellinSlot slot, int personal, int allUsers, const char* value) {
         Add(s[slot], {ShfolderAnswer(personal), ShfolderAnswer(allUsers), ShellAnswer(personal),
                       ShellAnswer(allUsers)});
         Add(s[slot], ShellFolderValues(value));
     };
-    chain(8, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, "Start Menu");
-    AddBelow(s[8], s[12], "Start Menu");
-    chain(5, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, "Programs");
-    AddBelow(s[5], s[8], "Programs");
-    chain(4, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, "Desktop");
-    AddBelow(s[4], s[8], "Desktop");
+    chain(QUELLIN_START_MENU_FOLDER, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, "Start Menu");
+    AddBelow(s[QUELLIN_START_MENU_FOLDER], s[QUELLIN_WINDOWS_FOLDER], "Start Menu");
+    chain(QUELLIN_PROGRAMS_FOLDER, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, "Programs");
+    AddBelow(s[QUELLIN_PROGRAMS_FOLDER], s[QUELLIN_START_MENU_FOLDER], "Programs");
+    chain(QUELLIN_DESKTOP_FOLDER, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, "Desktop");
+    AddBelow(s[QUELLIN_DESKTOP_FOLDER], s[QUELLIN_START_MENU_FOLDER], "Desktop");
 
-    // 9 and 18: the user's and all users' Startup folders; from the registry or by default
-    // both slots hold the user's.
-    Add(s[9], {ShfolderAnswer(CSIDL_STARTUP), ShellAnswer(CSIDL_STARTUP)});
-    Add(s[9], ShellFolderValues("StartUp"));
-    AddBelow(s[9], s[5], "Startup");
-    s[18] = s[9];
-    Add(s[18], {ShfolderAnswer(CSIDL_COMMON_STARTUP), ShellAnswer(CSIDL_COMMON_STARTUP)});
+    // The user's and all users' Startup folders; from the registry or by default both slots
+    // hold the user's.
+    std::set<std::string>& startup = s[QUELLIN_STARTUP_FOLDER];
+    Add(startup, {ShfolderAnswer(CSIDL_STARTUP), ShellAnswer(CSIDL_STARTUP)});
+    Add(startup, ShellFolderValues("StartUp"));
+    AddBelow(startup, s[QUELLIN_PROGRAMS_FOLDER], "Startup");
+    s[QUELLIN_COMMON_STARTUP_FOLDER] = startup;
+    Add(s[QUELLIN_COMMON_STARTUP_FOLDER],
+        {ShfolderAnswer(CSIDL_COMMON_STARTUP), ShellAnswer(CSIDL_COMMON_STARTUP)});
 
-    // 3: shfolder.dll, the shell, "My Documents" on the Windows drive, the user's
+    // Documents: shfolder.dll, the shell, "My Documents" on the Windows drive, the user's
     // "Personal" value as stored, the profile's "Personal" folder.
-    Add(s[3], {ShfolderAnswer(CSIDL_PERSONAL), ShellAnswer(CSIDL_PERSONAL),
-               RegistryText(HKEY_CURRENT_USER, kUserShellFolders, "Personal")});
+    std::set<std::string>& personal = s[QUELLIN_PERSONAL_FOLDER];
+    Add(personal, {ShfolderAnswer(CSIDL_PERSONAL), ShellAnswer(CSIDL_PERSONAL),
+                   RegistryText(HKEY_CURRENT_USER, kUserShellFolders, "Personal")});
     if (!drive.empty())
-        s[3].insert(drive + "\\My Documents");
-    AddBelow(s[3],
+        personal.insert(drive + "\\My Documents");
+    AddBelow(personal,
              {RegistryText(HKEY_LOCAL_MACHINE,
                            std::string(kCurrentVersion) + "\\ProfileList\\" + m.kernel.userName,
                            "ProfileImagePath")},
              "Personal");
 
-    // 17: shfolder.dll (Windows 98 and Me), "My Pictures" in the documents folder, the shell.
-    Add(s[17], {ShfolderAnswer(CSIDL_MYPICTURES), ShellAnswer(CSIDL_MYPICTURES)});
-    AddBelow(s[17], s[3], "My Pictures");
+    // My Pictures: shfolder.dll (Windows 98 and Me), "My Pictures" in the documents folder,
+    // the shell.
+    Add(s[QUELLIN_MY_PICTURES_FOLDER],
+        {ShfolderAnswer(CSIDL_MYPICTURES), ShellAnswer(CSIDL_MYPICTURES)});
+    AddBelow(s[QUELLIN_MY_PICTURES_FOLDER], personal, "My Pictures");
 
-    // 16: the maker's folder under Windows, or under program files on Terminal Server.
-    AddBelow(s[16], s[12], "Tolva");
+    // The maker's folder under Windows, or under program files on Terminal Server.
+    AddBelow(s[QUELLIN_RUNDLE_FOLDER], s[QUELLIN_WINDOWS_FOLDER], "Tolva");
     if (m.version.terminalServer)
-        AddBelow(s[16], s[13], "Tolva\\Rundle");
+        AddBelow(s[QUELLIN_RUNDLE_FOLDER], programFiles, "Tolva\\Rundle");
 
-    // 19: as the suite registered it.
-    Add(s[19],
+    // The suite's destination, as the suite registered it.
+    Add(s[QUELLIN_SUITE_DESTINATION_FOLDER],
         {RegistryText(HKEY_LOCAL_MACHINE, "Software\\Tolva\\Inkvale Suite\\9", "Destination")});
     return s;
 }

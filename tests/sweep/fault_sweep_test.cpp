@@ -111,7 +111,7 @@ bool IsAtOrAbove(const std::string& entry, const std::string& kind, const std::s
 }
 
 struct AttachRun {
-    std::array<std::string, 20> slots;
+    std::array<std::string, QUELLIN_SLOT_COUNT> slots;
     std::vector<winsim::Call> calls;
     std::vector<std::string> open;
     std::vector<std::string> added, removed; // disk entries, against the disk before attach
@@ -134,7 +134,7 @@ AttachRun Attach(const machines::Machine& machine, const Fault* fault) {
     AttachRun run;
     {
         AttachedLibrary lib;
-        for (unsigned slot = 0; slot < 20; ++slot)
+        for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
             run.slots[slot] = lib.Folder(slot);
     }
     run.calls = m.calls.calls;
@@ -204,19 +204,20 @@ std::vector<std::string> Problems(const sweep::SlotValues& allowed, const Fault*
             DropRefusedRelease(refused, run);
         }
     }
-    for (unsigned slot = 0; slot < 20; ++slot) {
+    for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
         const std::string& value = run.slots[slot];
         if (!value.empty() && allowed[slot].count(value) == 0)
             problems.push_back("slot " + std::to_string(slot) + " holds '" + value +
                                "', which none of its sources gives");
     }
     // The documents and My Pictures folders are made on purpose, with their missing parents.
-    run.added.erase(std::remove_if(run.added.begin(), run.added.end(),
-                                   [&](const std::string& e) {
-                                       return IsAtOrAbove(e, "dir", run.slots[kPersonal]) ||
-                                              IsAtOrAbove(e, "dir", run.slots[kMyPictures]);
-                                   }),
-                    run.added.end());
+    run.added.erase(
+        std::remove_if(run.added.begin(), run.added.end(),
+                       [&](const std::string& e) {
+                           return IsAtOrAbove(e, "dir", run.slots[QUELLIN_PERSONAL_FOLDER]) ||
+                                  IsAtOrAbove(e, "dir", run.slots[QUELLIN_MY_PICTURES_FOLDER]);
+                       }),
+        run.added.end());
     for (const std::string& e : run.added)
         problems.push_back("left on disk: " + e);
     for (const std::string& e : run.removed)

@@ -32,9 +32,9 @@ class SharedFolders : public PathsTest {
         Baseline();
         {
             AttachedLibrary lib;
-            bde_ = lib.Folder(kBde);
-            dao_ = lib.Folder(kDao);
-            odbc_ = lib.Folder(kOdbc);
+            bde_ = lib.Folder(QUELLIN_BDE_FOLDER);
+            dao_ = lib.Folder(QUELLIN_DAO_FOLDER);
+            odbc_ = lib.Folder(QUELLIN_ODBC_FOLDER);
         }
         ExpectLeftAsFound();
     }

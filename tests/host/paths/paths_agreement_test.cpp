@@ -2,7 +2,7 @@
 // the simulation must give Windows's answers.
 #include "paths_fixture.h"
 
-#include "../wine/paths_probe.h"
+#include "../../wine/paths_probe.h"
 
 #include <winreg.h>
 

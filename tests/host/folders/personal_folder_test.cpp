@@ -1,6 +1,7 @@
 // The documents folder through the whole attach: shfolder.dll first, the shell, the user's
 // shell-folder value, the profile, and "My Documents" on the Windows drive, in the order each
 // platform gives them.
+#include "complete_machines.h"
 #include "machine_fixture.h"
 
 #include <shlobj.h>
@@ -34,7 +35,7 @@ class PersonalFolder : public MachineTest {
     void EnableUserProfiles() {
         M().registry.SetDword(HKEY_LOCAL_MACHINE, "Network\\Logon", "UserProfiles", 1);
     }
-    // The identifiers 5 and 0x8005 asked of shfolder.dll, in order.
+    // CSIDL_PERSONAL, with or without CSIDL_FLAG_CREATE, as asked of shfolder.dll, in order.
     std::vector<int> PersonalAsked() {
         std::vector<int> asked;
         for (int csidl : M().modules.folderPathCalls)
@@ -44,7 +45,7 @@ class PersonalFolder : public MachineTest {
     }
     std::string Resolve() {
         AttachedLibrary lib;
-        std::string folder = lib.Folder(kPersonal);
+        std::string folder = lib.Folder(QUELLIN_PERSONAL_FOLDER);
         lib.Detach();
         ExpectNothingOpen();
         return folder;
@@ -61,7 +62,8 @@ TEST_F(PersonalFolder, ShfolderAnswerIsTakenOnEveryPlatform) {
         M().shell.folders[CSIDL_PERSONAL] = {"C:\\Shell Docs"};
         EXPECT_EQ(Resolve(), "D:\\Docs");
         EXPECT_EQ(PersonalAsked(), std::vector<int>{CSIDL_PERSONAL});
-        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", "5"), 0u);
+        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", std::to_string(CSIDL_PERSONAL)),
+                  0u);
     }
 }
 
@@ -79,7 +81,8 @@ TEST_F(PersonalFolder, ShfolderFailingOnNtOr95GivesMyDocumentsCreated) {
         EXPECT_EQ(Resolve(), "D:\\My Documents");
         EXPECT_TRUE(M().files.IsDirectory("D:\\My Documents"));
         EXPECT_EQ(PersonalAsked(), std::vector<int>{CSIDL_PERSONAL});
-        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", "5"), 0u);
+        EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", std::to_string(CSIDL_PERSONAL)),
+                  0u);
     }
 }
 
@@ -89,7 +92,8 @@ TEST_F(PersonalFolder, Windows98AsksAgainWithCreateThenTheShell) {
     Answer(CSIDL_PERSONAL, E_FAIL);
     Answer(CSIDL_PERSONAL | CSIDL_FLAG_CREATE, S_OK, "C:\\Created Docs");
     EXPECT_EQ(Resolve(), "C:\\Created Docs");
-    EXPECT_EQ(PersonalAsked(), (std::vector<int>{CSIDL_PERSONAL, 0x8005}));
+    EXPECT_EQ(PersonalAsked(),
+              (std::vector<int>{CSIDL_PERSONAL, CSIDL_PERSONAL | CSIDL_FLAG_CREATE}));
 
     winsim::machine().Reset();
     M().version.WindowsMe();
@@ -98,7 +102,8 @@ TEST_F(PersonalFolder, Windows98AsksAgainWithCreateThenTheShell) {
     Answer(CSIDL_PERSONAL | CSIDL_FLAG_CREATE, E_FAIL);
     M().shell.folders[CSIDL_PERSONAL] = {"C:\\WINDOWS\\Personal"};
     EXPECT_EQ(Resolve(), "C:\\WINDOWS\\Personal");
-    EXPECT_EQ(PersonalAsked(), (std::vector<int>{CSIDL_PERSONAL, 0x8005}));
+    EXPECT_EQ(PersonalAsked(),
+              (std::vector<int>{CSIDL_PERSONAL, CSIDL_PERSONAL | CSIDL_FLAG_CREATE}));
     EXPECT_FALSE(M().files.Exists("C:\\My Documents"));
 }
 
@@ -215,6 +220,20 @@ TEST_F(PersonalFolder, OverlongWindowsDirectoryCreatesNothing) {
                                }),
                 after.end());
     EXPECT_EQ(after, before);
+}
+
+// shfolder.dll does not answer on NT and Windows does not give its directory: no documents
+// folder rather than a relative "My Documents", and no My Pictures folder in it either (a
+// fault the sweep found).
+TEST_F(PersonalFolder, DocumentsAreNotRelativeWithoutTheWindowsDirectory) {
+    machines::Build(machines::Named("NT4WithShfolder"));
+    M().calls.FailApi("GetWindowsDirectoryA");
+    M().calls.FailApi("SHGetFolderPathA");
+    std::vector<std::string> before = M().files.Snapshot();
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(QUELLIN_PERSONAL_FOLDER), "");
+    EXPECT_EQ(lib.Folder(QUELLIN_MY_PICTURES_FOLDER), "");
+    EXPECT_EQ(M().files.Snapshot(), before);
 }
 
 } // namespace

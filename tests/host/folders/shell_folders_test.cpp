@@ -102,17 +102,10 @@ class ShellFolderResolvers : public MachineTest {
         M().version.Set(p.id, p.major, p.minor, 1000);
         if (p.versionFails)
             M().calls.FailApi("GetVersionExA");
-        for (std::string* s : {&T().BdeFolder,           &T().DaoFolder,
-                               &T().OdbcFolder,          &T().PersonalFolder,
-                               &T().DesktopFolder,       &T().ProgramsFolder,
-                               &T().SendToFolder,        &T().TemplatesFolder,
-                               &T().StartMenuFolder,     &T().StartupFolder,
-                               &T().TempFolder,          &T().FontsFolder,
-                               &T().WindowsFolder,       &T().ProgramFilesFolder,
-                               &T().SystemFolder,        &T().ModuleFolder,
-                               &T().RundleFolder,        &T().MyPicturesFolder,
-                               &T().CommonStartupFolder, &T().SuiteDestinationFolder})
-            s->clear();
+            // Every slot of the table emptied.
+#define QUELLIN_CLEAR_SLOT(number, constant, name) T().name.clear();
+        QUELLIN_SLOTS(QUELLIN_CLEAR_SLOT)
+#undef QUELLIN_CLEAR_SLOT
         if (bound) {
             M().modules.shfolderPath = kShfolder;
             module_ = LoadLibraryA(kShfolder);
@@ -128,8 +121,12 @@ class ShellFolderResolvers : public MachineTest {
         T().FolderPathFunction = nullptr;
     }
 
-    CSystemFolders& T() { return *table_; }
-    std::string& Slot(const Resolver& r) { return T().*r.slot; }
+    CSystemFolders& T() {
+        return *table_;
+    }
+    std::string& Slot(const Resolver& r) {
+        return T().*r.slot;
+    }
     void Run(const Resolver& r, int allUsers = 1) {
         if (r.withFlag != nullptr)
             (T().*r.withFlag)(Slot(r), allUsers);
@@ -138,7 +135,10 @@ class ShellFolderResolvers : public MachineTest {
     }
 
     void AnswerEverything() {
-        for (int csidl : {2, 7, 9, 11, 16, 20, 21, 22, 23, 24, 25, 39})
+        for (int csidl :
+             {CSIDL_PROGRAMS, CSIDL_STARTUP, CSIDL_SENDTO, CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY,
+              CSIDL_FONTS, CSIDL_TEMPLATES, CSIDL_COMMON_STARTMENU, CSIDL_COMMON_PROGRAMS,
+              CSIDL_COMMON_STARTUP, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_MYPICTURES})
             M().modules.shfolderAnswers[csidl] = {S_OK, Answer(csidl)};
     }
     void ShellKnows(int csidl, bool convertFails = false) {
@@ -197,9 +197,10 @@ TEST_F(ShellFolderResolvers, IdentifierAskedOfShfolderByPlatformAndFlag) {
                 DWORD platform = SeenPlatform(p);
                 bool personal = platform == 1 || allUsers == 0 || r.withFlag == nullptr;
                 if (r.isStartup) {
-                    EXPECT_EQ(M().modules.folderPathCalls, Ids({7, 24}));
-                    EXPECT_EQ(T().StartupFolder, Answer(7));
-                    EXPECT_EQ(T().CommonStartupFolder, Answer(24));
+                    EXPECT_EQ(M().modules.folderPathCalls,
+                              Ids({CSIDL_STARTUP, CSIDL_COMMON_STARTUP}));
+                    EXPECT_EQ(T().StartupFolder, Answer(CSIDL_STARTUP));
+                    EXPECT_EQ(T().CommonStartupFolder, Answer(CSIDL_COMMON_STARTUP));
                 } else if (personal || platform == 2) {
                     int id = personal ? r.personal : r.common;
                     EXPECT_EQ(M().modules.folderPathCalls, Ids({id}));
@@ -368,30 +369,32 @@ TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
     }
 }
 
-// Slot 18 beside slot 9: the all-users Startup folder from shfolder.dll or the shell, a copy
-// of slot 9 from the registry or the default.
+// The all-users Startup slot beside the user's: the all-users folder from shfolder.dll or the
+// shell, a copy of the user's from the registry or the default.
 TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
     const Resolver& startup = kResolvers[6];
     struct {
         const char* what;
-        HRESULT service7, service24;
-        bool shell7, convert7, shell24, key, value;
-        std::string slot9, slot18;
+        HRESULT serviceUser, serviceAllUsers;
+        bool shellUser, convertUser, shellAllUsers, key, value;
+        std::string userSlot, allUsersSlot;
     } paths[] = {
-        {"both from shfolder.dll", S_OK, S_OK, true, true, true, true, true, Answer(7), Answer(24)},
-        {"second from the shell", S_OK, E_FAIL, true, true, true, true, true, ShellPath(7),
-         ShellPath(24)},
+        {"both from shfolder.dll", S_OK, S_OK, true, true, true, true, true, Answer(CSIDL_STARTUP),
+         Answer(CSIDL_COMMON_STARTUP)},
+        {"second from the shell", S_OK, E_FAIL, true, true, true, true, true,
+         ShellPath(CSIDL_STARTUP), ShellPath(CSIDL_COMMON_STARTUP)},
         {"first kept, second from the shell", S_OK, E_FAIL, true, false, true, true, true,
-         Answer(7), ShellPath(24)},
-        {"both from the shell", E_FAIL, E_FAIL, true, true, true, true, true, ShellPath(7),
-         ShellPath(24)},
-        {"shell knows only the user's", E_FAIL, E_FAIL, true, true, false, true, true, ShellPath(7),
-         ""},
+         Answer(CSIDL_STARTUP), ShellPath(CSIDL_COMMON_STARTUP)},
+        {"both from the shell", E_FAIL, E_FAIL, true, true, true, true, true,
+         ShellPath(CSIDL_STARTUP), ShellPath(CSIDL_COMMON_STARTUP)},
+        {"shell knows only the user's", E_FAIL, E_FAIL, true, true, false, true, true,
+         ShellPath(CSIDL_STARTUP), ""},
         {"shell cannot convert the user's", E_FAIL, E_FAIL, true, false, true, true, true, "",
-         ShellPath(24)},
+         ShellPath(CSIDL_COMMON_STARTUP)},
         {"registry", E_FAIL, E_FAIL, false, true, true, true, true, "C:\\Reg Startup",
          "C:\\Reg Startup"},
-        {"first kept, value missing", S_OK, E_FAIL, false, true, false, true, false, Answer(7), ""},
+        {"first kept, value missing", S_OK, E_FAIL, false, true, false, true, false,
+         Answer(CSIDL_STARTUP), ""},
         {"default", E_FAIL, E_FAIL, false, true, false, false, false, "C:\\Menu\\Programs\\Startup",
          "C:\\Menu\\Programs\\Startup"},
     };
@@ -399,29 +402,30 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
         SCOPED_TRACE(c.what);
         Fresh(kWin98, true);
         T().ProgramsFolder = "C:\\Menu\\Programs";
-        M().modules.shfolderAnswers[7] = {c.service7, Answer(7)};
-        M().modules.shfolderAnswers[24] = {c.service24, Answer(24)};
-        if (c.shell7)
-            ShellKnows(7, !c.convert7);
-        if (c.shell24)
-            ShellKnows(24);
+        M().modules.shfolderAnswers[CSIDL_STARTUP] = {c.serviceUser, Answer(CSIDL_STARTUP)};
+        M().modules.shfolderAnswers[CSIDL_COMMON_STARTUP] = {c.serviceAllUsers,
+                                                             Answer(CSIDL_COMMON_STARTUP)};
+        if (c.shellUser)
+            ShellKnows(CSIDL_STARTUP, !c.convertUser);
+        if (c.shellAllUsers)
+            ShellKnows(CSIDL_COMMON_STARTUP);
         if (c.key)
             M().registry.CreateKey(HKEY_CURRENT_USER, kUserKey);
         if (c.value)
             SetValue(HKEY_CURRENT_USER, "StartUp", "C:\\Reg Startup");
         Run(startup);
-        EXPECT_EQ(T().StartupFolder, c.slot9);
-        EXPECT_EQ(T().CommonStartupFolder, c.slot18);
+        EXPECT_EQ(T().StartupFolder, c.userSlot);
+        EXPECT_EQ(T().CommonStartupFolder, c.allUsersSlot);
         ExpectReleased();
     }
 
     // Without an allocator the first answer of shfolder.dll stays alone.
     Fresh(kXP, true);
-    M().modules.shfolderAnswers[7] = {S_OK, Answer(7)};
-    ShellKnows(24);
+    M().modules.shfolderAnswers[CSIDL_STARTUP] = {S_OK, Answer(CSIDL_STARTUP)};
+    ShellKnows(CSIDL_COMMON_STARTUP);
     M().calls.FailApi("SHGetMalloc");
     Run(startup);
-    EXPECT_EQ(T().StartupFolder, Answer(7));
+    EXPECT_EQ(T().StartupFolder, Answer(CSIDL_STARTUP));
     EXPECT_EQ(T().CommonStartupFolder, "");
     ExpectReleased();
 }
@@ -431,6 +435,7 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
 // shfolder.dll at hand; only the shell without it.
 TEST_F(ShellFolderResolvers, MyPictures) {
     const std::string joined = "C:\\Docs\\My Pictures";
+    const int kCreateMyPictures = CSIDL_MYPICTURES | CSIDL_FLAG_CREATE;
     struct {
         const Platform& platform;
         bool bound;
@@ -440,15 +445,15 @@ TEST_F(ShellFolderResolvers, MyPictures) {
         bool created;
     } cases[] = {
         {kWin95, true, S_OK, {}, joined, true},
-        {kWin98, true, S_OK, {0x8027}, Answer(0x8027), false},
-        {kWinMe, true, S_OK, {0x8027}, Answer(0x8027), false},
-        {kWin98, true, E_FAIL, {0x8027}, "", false},
+        {kWin98, true, S_OK, {kCreateMyPictures}, Answer(kCreateMyPictures), false},
+        {kWinMe, true, S_OK, {kCreateMyPictures}, Answer(kCreateMyPictures), false},
+        {kWin98, true, E_FAIL, {kCreateMyPictures}, "", false},
         {kNT4, true, S_OK, {}, joined, true},
         {kXP, true, S_OK, {}, joined, true},
         {kWin32s, true, S_OK, {}, joined, true},
         {kNoVersion, true, S_OK, {}, joined, true},
-        {kWin98, false, S_OK, {}, ShellPath(39), false},
-        {kXP, false, S_OK, {}, ShellPath(39), false},
+        {kWin98, false, S_OK, {}, ShellPath(CSIDL_MYPICTURES), false},
+        {kXP, false, S_OK, {}, ShellPath(CSIDL_MYPICTURES), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.platform.name) + (c.bound ? " with" : " without") +
@@ -456,8 +461,8 @@ TEST_F(ShellFolderResolvers, MyPictures) {
         Fresh(c.platform, c.bound);
         T().PersonalFolder = "C:\\Docs";
         M().files.AddDirectory("C:\\Docs");
-        M().modules.shfolderAnswers[0x8027] = {c.service, Answer(0x8027)};
-        ShellKnows(39);
+        M().modules.shfolderAnswers[kCreateMyPictures] = {c.service, Answer(kCreateMyPictures)};
+        ShellKnows(CSIDL_MYPICTURES);
         M().registry.CreateKey(HKEY_USERS, kDefaultUserKey);
         SetValue(HKEY_USERS, "My Pictures", "C:\\Registry");
         T().MyPicturesFolder.clear();
@@ -475,7 +480,7 @@ TEST_F(ShellFolderResolvers, MyPictures) {
     for (bool allocatorFails : {false, true}) {
         Fresh(kXP, false);
         if (allocatorFails) {
-            ShellKnows(39);
+            ShellKnows(CSIDL_MYPICTURES);
             M().calls.FailApi("SHGetMalloc");
         }
         T().ResolveMyPicturesFolder(T().MyPicturesFolder);
@@ -500,19 +505,20 @@ TEST_F(ShellFolderResolvers, MyPicturesWithoutDocumentsFolderCreatesNothing) {
 }
 
 // The whole table: without shfolder.dll, shell folders or Explorer keys the defaults build on
-// each other in the resolving order, and slot 18 follows slot 9.
+// each other in the resolving order, and the all-users Startup slot follows the user's.
 TEST_F(ShellFolderResolvers, DefaultsChainThroughTheAttachedTable) {
     Fresh(kNT4, false);
     M().kernel.windowsDirectory = "C:\\WINNT";
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kStartMenu), "C:\\WINNT\\Start Menu");
-    EXPECT_EQ(lib.Folder(kPrograms), "C:\\WINNT\\Start Menu\\Programs");
-    EXPECT_EQ(lib.Folder(kDesktop), "C:\\WINNT\\Start Menu\\Desktop");
-    EXPECT_EQ(lib.Folder(kStartup), "C:\\WINNT\\Start Menu\\Programs\\Startup");
-    EXPECT_EQ(lib.Folder(kCommonStartup), "C:\\WINNT\\Start Menu\\Programs\\Startup");
-    EXPECT_EQ(lib.Folder(kSendTo), "");
-    EXPECT_EQ(lib.Folder(kTemplates), "");
-    EXPECT_EQ(lib.Folder(kFonts), "");
+    EXPECT_EQ(lib.Folder(QUELLIN_START_MENU_FOLDER), "C:\\WINNT\\Start Menu");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAMS_FOLDER), "C:\\WINNT\\Start Menu\\Programs");
+    EXPECT_EQ(lib.Folder(QUELLIN_DESKTOP_FOLDER), "C:\\WINNT\\Start Menu\\Desktop");
+    EXPECT_EQ(lib.Folder(QUELLIN_STARTUP_FOLDER), "C:\\WINNT\\Start Menu\\Programs\\Startup");
+    EXPECT_EQ(lib.Folder(QUELLIN_COMMON_STARTUP_FOLDER),
+              "C:\\WINNT\\Start Menu\\Programs\\Startup");
+    EXPECT_EQ(lib.Folder(QUELLIN_SEND_TO_FOLDER), "");
+    EXPECT_EQ(lib.Folder(QUELLIN_TEMPLATES_FOLDER), "");
+    EXPECT_EQ(lib.Folder(QUELLIN_FONTS_FOLDER), "");
     lib.Detach();
     ExpectReleased();
 }

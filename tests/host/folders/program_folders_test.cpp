@@ -1,4 +1,5 @@
 // The program-files, system, maker's and suite folders.
+#include "complete_machines.h"
 #include "machine_fixture.h"
 
 #include "folders/SystemFolders.h"
@@ -13,6 +14,14 @@ namespace {
 const char kCurrentVersion[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 const char kSuiteKey[] = "Software\\Tolva\\Inkvale Suite\\9";
 const char kShfolder[] = "C:\\Install\\setup\\shfolder.dll";
+
+// A folder of the table is empty or rooted at a drive: never relative to whatever the current
+// directory or drive happens to be.
+::testing::AssertionResult EmptyOrRooted(const std::string& folder) {
+    if (folder.empty() || (folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\'))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "'" << folder << "' has no drive";
+}
 
 class ProgramFolders : public MachineTest {
   protected:
@@ -48,7 +57,7 @@ TEST_F(ProgramFolders, FolderServiceAnswerIsTakenUntested) {
     M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {S_OK, "C:\\Locked"};
     ProgramFilesDir("C:\\Install");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kProgramFiles), "C:\\Locked");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Locked");
     EXPECT_EQ(ProbesIn("C:\\Locked"), 0u);
     EXPECT_EQ(ProbesIn("C:\\Install"), 0u);
     EXPECT_EQ(M().calls.Count("CreateFileA", "C:\\Locked"), 0u);
@@ -72,7 +81,7 @@ TEST_F(ProgramFolders, FailingFolderServiceFallsToTheRegistry) {
     M().files.AddDirectory("C:\\Apps");
     ProgramFilesDir("C:\\Apps");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kProgramFiles), "C:\\Apps");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Apps");
 }
 
 TEST_F(ProgramFolders, WritableProgramFilesDirIsTestedOnce) {
@@ -81,7 +90,7 @@ TEST_F(ProgramFolders, WritableProgramFilesDirIsTestedOnce) {
     ProgramFilesPath("%SystemDrive%\\Other");
     auto before = M().files.Snapshot();
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kProgramFiles), "C:\\Apps");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Apps");
     // Its own turn and every refresh before it share one write test.
     EXPECT_EQ(ProbesIn("C:\\Apps"), 1u);
     EXPECT_EQ(M().files.Snapshot(), before);
@@ -96,28 +105,39 @@ TEST_F(ProgramFolders, UnwritableProgramFilesDirGivesWayToProgramFilesPath) {
     ProgramFilesDir("C:\\Apps");
     ProgramFilesPath("%systemdrive%\\Programme");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Programme");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "D:\\Programme");
 }
 
 TEST_F(ProgramFolders, ProgramFilesPathOnTheWindowsDrive) {
     WindowsOnD();
     ProgramFilesPath("%SystemDrive%\\Programme");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Programme");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "D:\\Programme");
     EXPECT_FALSE(M().files.Exists("D:\\Programme")); // the test removed what it created
 }
 
 TEST_F(ProgramFolders, NeitherValueGivesProgramFilesOnTheWindowsDrive) {
     WindowsOnD();
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Program Files");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "D:\\Program Files");
+}
+
+// No program-files value can be read and Windows does not give its directory: the
+// program-files folder, which is never empty, is "\Program Files" on the current drive (a
+// fault the sweep found).
+TEST_F(ProgramFolders, ProgramFilesFallBackToTheCurrentDriveWithoutTheWindowsDirectory) {
+    machines::Build(machines::Named("XPWithoutShfolder"));
+    M().calls.FailApi("GetWindowsDirectoryA");
+    M().registry.DeleteValue(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
+    AttachedLibrary lib;
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "\\Program Files");
 }
 
 TEST_F(ProgramFolders, UnwritableCandidateFallsBackUntested) {
     M().files.DenyNewDirectories("C:\\");
     ProgramFilesPath("%SystemDrive%\\Apps");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kProgramFiles), "C:\\Program Files");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Program Files");
 }
 
 TEST_F(ProgramFolders, CandidateWithoutRootIsRejected) {
@@ -126,7 +146,7 @@ TEST_F(ProgramFolders, CandidateWithoutRootIsRejected) {
     ProgramFilesDir("Programs"); // relative to the current directory C:\Install
     ProgramFilesPath("Programs");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Program Files");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "D:\\Program Files");
 }
 
 TEST_F(ProgramFolders, UserWhoMayNotWriteTheMachineKeys) {
@@ -137,14 +157,14 @@ TEST_F(ProgramFolders, UserWhoMayNotWriteTheMachineKeys) {
     M().registry.DenyWrite(HKEY_LOCAL_MACHINE, kCurrentVersion);
     M().registry.DenyWrite(HKEY_LOCAL_MACHINE, kSuiteKey);
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kProgramFiles), "D:\\Program Files");
-    EXPECT_EQ(lib.Folder(kSuiteDestination), "");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "D:\\Program Files");
+    EXPECT_EQ(lib.Folder(QUELLIN_SUITE_DESTINATION_FOLDER), "");
 }
 
 TEST_F(ProgramFolders, RefreshAfterItsOwnTurnTestsAfresh) {
     M().files.AddDirectory("C:\\Apps");
     ProgramFilesDir("C:\\Apps");
-    CSystemFolders table; // built: slot 13's own turn has run
+    CSystemFolders table; // built: the program-files folder's own turn has run
     EXPECT_EQ(table.ProgramFilesFolder, "C:\\Apps");
     M().files.DenyNewFiles("C:\\Apps");
     EXPECT_EQ(table.RefreshProgramFilesFolder(), "C:\\Program Files");
@@ -156,17 +176,17 @@ TEST_F(ProgramFolders, RefreshAfterItsOwnTurnTestsAfresh) {
 TEST_F(ProgramFolders, SystemFolderOrWindowsFolderWhenNotWritable) {
     {
         AttachedLibrary lib;
-        EXPECT_EQ(lib.Folder(kSystem), "C:\\WINDOWS\\SYSTEM32");
+        EXPECT_EQ(lib.Folder(QUELLIN_SYSTEM_FOLDER), "C:\\WINDOWS\\SYSTEM32");
     }
     M().files.DenyNewFiles("C:\\WINDOWS\\SYSTEM32");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kSystem), "C:\\WINDOWS");
+    EXPECT_EQ(lib.Folder(QUELLIN_SYSTEM_FOLDER), "C:\\WINDOWS");
 }
 
 TEST_F(ProgramFolders, OverlongSystemDirectoryGivesTheWindowsFolder) {
     M().kernel.systemDirectory = "C:\\" + std::string(300, 's');
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kSystem), "C:\\WINDOWS");
+    EXPECT_EQ(lib.Folder(QUELLIN_SYSTEM_FOLDER), "C:\\WINDOWS");
 }
 
 TEST_F(ProgramFolders, MakersFolderFollowsTerminalServer) {
@@ -175,21 +195,21 @@ TEST_F(ProgramFolders, MakersFolderFollowsTerminalServer) {
     {
         M().version.WindowsXP();
         AttachedLibrary lib;
-        EXPECT_EQ(lib.Folder(kRundle), "C:\\WINDOWS\\Tolva");
+        EXPECT_EQ(lib.Folder(QUELLIN_RUNDLE_FOLDER), "C:\\WINDOWS\\Tolva");
         EXPECT_EQ(ProbesIn("C:\\Apps"), 1u);
     }
     M().files.createdFiles.clear();
     M().version.terminalServer = true;
     {
         AttachedLibrary lib;
-        EXPECT_EQ(lib.Folder(kRundle), "C:\\Apps\\Tolva\\Rundle");
+        EXPECT_EQ(lib.Folder(QUELLIN_RUNDLE_FOLDER), "C:\\Apps\\Tolva\\Rundle");
         // Up to the maker's folder nothing changed the disk for good: the outcome of the
         // program-files write test is not probed again.
         EXPECT_EQ(ProbesIn("C:\\Apps"), 1u);
     }
     M().version.Windows98();
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kRundle), "C:\\WINDOWS\\Tolva");
+    EXPECT_EQ(lib.Folder(QUELLIN_RUNDLE_FOLDER), "C:\\WINDOWS\\Tolva");
 }
 
 TEST_F(ProgramFolders, MakersFolderOnNT4TerminalServer) {
@@ -198,17 +218,26 @@ TEST_F(ProgramFolders, MakersFolderOnNT4TerminalServer) {
                                 "System\\CurrentControlSet\\Control\\ProductOptions",
                                 "ProductSuite", {"Terminal Server"});
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kRundle), "C:\\Program Files\\Tolva\\Rundle");
+    EXPECT_EQ(lib.Folder(QUELLIN_RUNDLE_FOLDER), "C:\\Program Files\\Tolva\\Rundle");
+}
+
+// Windows does not give its directory: the maker's folder is not the relative "Tolva" (a
+// fault the sweep found).
+TEST_F(ProgramFolders, MakersFolderIsNotRelativeWithoutTheWindowsDirectory) {
+    machines::Build(machines::Named("XPWithoutShfolder"));
+    M().calls.FailApi("GetWindowsDirectoryA");
+    AttachedLibrary lib;
+    EXPECT_TRUE(EmptyOrRooted(lib.Folder(QUELLIN_RUNDLE_FOLDER)));
 }
 
 TEST_F(ProgramFolders, SuiteDestinationAsRegistered) {
     {
         AttachedLibrary lib;
-        EXPECT_EQ(lib.Folder(kSuiteDestination), "");
+        EXPECT_EQ(lib.Folder(QUELLIN_SUITE_DESTINATION_FOLDER), "");
     }
     M().registry.SetString(HKEY_LOCAL_MACHINE, kSuiteKey, "Destination", "Q:\\Inkvale Suite");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(kSuiteDestination), "Q:\\Inkvale Suite"); // not tested
+    EXPECT_EQ(lib.Folder(QUELLIN_SUITE_DESTINATION_FOLDER), "Q:\\Inkvale Suite"); // not tested
 }
 
 } // namespace

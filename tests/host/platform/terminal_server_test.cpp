@@ -1,106 +1,15 @@
-// The platform record and the Terminal Server test.
+// The Terminal Server test: the suite bit from Windows 2000 on, the product-suite list of NT 4
+// and earlier, nothing on the Windows 95 family; every way out frees what it took.
 #include "machine_fixture.h"
 
 #include "platform/Platform.h"
 
 #include <winreg.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
-
-class Platform : public MachineTest {};
-
-struct CodeRow {
-    DWORD platformId, major, minor;
-    DWORD code;
-    BYTE version4OrLater;
-};
-
-TEST_F(Platform, CodeAndVersionFlagForEveryRowOfThePlatformTable) {
-    const CodeRow rows[] = {
-        {0, 3, 11, 0x0200, 0}, // Win32s
-        {1, 4, 0, 0x0008, 1},  // Windows 95
-        {1, 4, 10, 0x0002, 1}, // Windows 98
-        {1, 4, 90, 0x0002, 1}, // Windows Me
-        {1, 5, 0, 0x2000, 1},  // a later member of the family
-        {1, 3, 95, 0x2000, 1}, // an earlier one
-        {2, 3, 51, 0x0100, 0}, // NT 3.51
-        {2, 3, 10, 0x4000, 0}, // NT 3.1
-        {2, 4, 0, 0x0004, 1},  // NT 4.0
-        {2, 4, 10, 0x4000, 1}, // 4.x above 4.0
-        {2, 5, 0, 0x0001, 1},  // Windows 2000
-        {2, 5, 1, 0x4000, 1},  // Windows XP
-        {2, 6, 0, 0x4000, 1},  // later NT
-        {3, 4, 0, 0x1000, 0},  // an unknown platform identifier
-    };
-    for (const CodeRow& row : rows) {
-        M().version.Set(row.platformId, row.major, row.minor, 1000);
-        CPlatformFlags flags;
-        SCOPED_TRACE(::testing::Message()
-                     << row.platformId << " " << row.major << "." << row.minor);
-        EXPECT_EQ(flags.platformCode, row.code);
-        EXPECT_EQ(flags.version4OrLater, row.version4OrLater);
-        EXPECT_EQ(flags.versionInfo.dwOSVersionInfoSize, 148u);
-        EXPECT_EQ(flags.versionInfo.dwMajorVersion, row.major);
-        EXPECT_EQ(flags.versionInfo.dwPlatformId, row.platformId);
-    }
-}
-
-TEST_F(Platform, FailedVersionQueryLeavesCodeAndFlagZero) {
-    M().version.NT4();
-    M().calls.FailApi("GetVersionExA");
-    CPlatformFlags flags;
-    EXPECT_EQ(flags.platformCode, 0u);
-    EXPECT_EQ(flags.version4OrLater, 0);
-}
-
-TEST_F(Platform, RecordIsFilledAtAttach) {
-    M().version.Windows98();
-    AttachedLibrary lib;
-    auto* flags = lib.Symbol<CPlatformFlags*>("PlatformFlags");
-    ASSERT_NE(flags, nullptr);
-    EXPECT_EQ(flags->platformCode, 0x0002u);
-    EXPECT_EQ(flags->version4OrLater, 1);
-    EXPECT_EQ(flags->versionInfo.dwMinorVersion, 10u);
-}
-
-// The simulated calls answer as Windows does (values checked against Wine).
-TEST_F(Platform, SimulatedVersionAndStringCalls) {
-    M().version.Windows98();
-    EXPECT_NE(GetVersion() & 0x80000000u, 0u);
-    OSVERSIONINFOA info = {};
-    info.dwOSVersionInfoSize = sizeof info;
-    ASSERT_TRUE(GetVersionExA(&info));
-    EXPECT_EQ(info.dwBuildNumber, 0x040A07CEu); // 4.10.1998
-
-    ULONGLONG mask = VerSetConditionMask(0, VER_SUITENAME, VER_AND);
-    EXPECT_EQ(mask, 0x180000u);
-    OSVERSIONINFOEXA ex = {};
-    ex.dwOSVersionInfoSize = sizeof ex;
-    ex.wSuiteMask = VER_SUITE_TERMINAL;
-    EXPECT_FALSE(VerifyVersionInfoA(&ex, VER_SUITENAME, 0));
-    EXPECT_EQ(GetLastError(), 160u); // ERROR_BAD_ARGUMENTS
-    EXPECT_FALSE(VerifyVersionInfoA(&ex, VER_SUITENAME, mask));
-    EXPECT_EQ(GetLastError(), 1150u); // ERROR_OLD_WIN_VERSION
-
-    EXPECT_EQ(lstrcmpA(nullptr, ""), -1);
-    EXPECT_EQ(lstrcmpA("a", "A"), -1);
-    EXPECT_EQ(lstrcmpA("A", "b"), -1);
-    EXPECT_EQ(lstrcmpA("Terminal Server", "Terminal Server"), 0);
-
-    char* block = static_cast<char*>(LocalAlloc(LMEM_FIXED, 3));
-    ASSERT_NE(block, nullptr);
-    std::memcpy(block, "abc", 3); // no terminating zero inside the block
-    EXPECT_EQ(lstrlenA(block), 3);
-    EXPECT_EQ(M().memory.readsPastBlock, 1);
-    EXPECT_EQ(LocalFree(block), nullptr);
-    ExpectNothingOpen();
-}
-
-// --- Terminal Server --------------------------------------------------------------------
 
 const char kProductOptions[] = "System\\CurrentControlSet\\Control\\ProductOptions";
 

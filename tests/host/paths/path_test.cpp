@@ -91,4 +91,15 @@ TEST_F(PathText, DoubleByteTrailBackslashIsNoSeparator) {
     EXPECT_EQ(trailing, dir);
 }
 
+// A path whose last byte is a lead byte with no trail byte after it (a double-byte text cut
+// short, found by the fuzz target of the path helpers): the leaf keeps its bytes in order and
+// the parent is the text before the last backslash.
+TEST_F(PathText, CutsOfAPathEndingInALoneLeadByte) {
+    M().codePage.acp = 932;
+    EXPECT_EQ(PathLeaf("ab\x82"), "ab\x82");
+    EXPECT_EQ(PathLeaf("C:\\dir\\x\x82"), "x\x82");
+    EXPECT_EQ(PathParent("a\\b\\\x82"), "a\\b");
+    EXPECT_EQ(PathLeaf("a\\b\\\x82"), "\x82");
+}
+
 } // namespace
