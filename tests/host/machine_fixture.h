@@ -65,6 +65,13 @@ class AttachedLibrary {
         return text;
     }
 
+    // Why the slot holds what it holds, as the library records it.
+    std::string Source(unsigned slot) {
+        auto source = Symbol<const char* (*)(unsigned)>("QuellinFolderSource");
+        const char* text = source ? source(slot) : nullptr;
+        return text ? text : "<no record>";
+    }
+
     bool Loaded() const { return handle_ != nullptr; }
 
   private:

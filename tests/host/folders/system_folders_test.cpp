@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -256,6 +257,193 @@ TEST_F(WholeAttach, MyPicturesIsCreatedWhereTheLibraryBuildsIt) {
         AttachedLibrary lib;
         EXPECT_TRUE(M().files.IsDirectory(lib.Folder(QUELLIN_MY_PICTURES_FOLDER)));
     }
+}
+
+// --- why each slot holds what it holds ----------------------------------------------------
+
+// The source a slot's record names last: its kind and detail, as QuellinFolderSource gives
+// them ("none" for an empty slot).
+struct SlotSource {
+    QuellinSlot slot;
+    const char* source;
+};
+using SlotSources = std::vector<SlotSource>;
+
+const char kDllPath[] = "registry\tHKEY_LOCAL_MACHINE\\Software\\Borland\\Database Engine "
+                        "\"DLLPATH\"";
+const char kProgramFilesDir[] = "registry\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\"
+                                "CurrentVersion \"ProgramFilesDir\"";
+
+// The Windows 95 family with shfolder.dll: the folder service answers what the shell knows;
+// the Startup folder is asked of the shell again when the all-users one is not known.
+const SlotSources k95WithShfolder = {
+    {QUELLIN_BDE_FOLDER, kDllPath},
+    {QUELLIN_DAO_FOLDER, "registry\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
+                         "CurrentVersion \"CommonFilesDir\" + \"\\Microsoft Shared\\DAO\""},
+    {QUELLIN_ODBC_FOLDER, "registry\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
+                          "CurrentVersion \"CommonFilesDir\" + \"\\ODBC\""},
+    {QUELLIN_PERSONAL_FOLDER, "folder service\tCSIDL_PERSONAL"},
+    {QUELLIN_DESKTOP_FOLDER, "folder service\tCSIDL_DESKTOPDIRECTORY"},
+    {QUELLIN_PROGRAMS_FOLDER, "folder service\tCSIDL_PROGRAMS"},
+    {QUELLIN_SEND_TO_FOLDER, "folder service\tCSIDL_SENDTO"},
+    {QUELLIN_TEMPLATES_FOLDER, "folder service\tCSIDL_TEMPLATES"},
+    {QUELLIN_START_MENU_FOLDER, "folder service\tCSIDL_STARTMENU"},
+    {QUELLIN_STARTUP_FOLDER, "shell\tCSIDL_STARTUP"},
+    {QUELLIN_TEMP_FOLDER, "windows\tGetTempPathA"},
+    {QUELLIN_FONTS_FOLDER, "folder service\tCSIDL_FONTS"},
+    {QUELLIN_WINDOWS_FOLDER, "windows\tGetWindowsDirectoryA"},
+    {QUELLIN_PROGRAM_FILES_FOLDER, "folder service\tCSIDL_PROGRAM_FILES"},
+    {QUELLIN_SYSTEM_FOLDER, "windows\tGetSystemDirectoryA"},
+    {QUELLIN_MODULE_FOLDER, "windows\tGetModuleFileNameA"},
+    {QUELLIN_RUNDLE_FOLDER, "windows\tGetWindowsDirectoryA + \"Tolva\" (not Terminal Server)"},
+    {QUELLIN_MY_PICTURES_FOLDER, "default\tPersonalFolder + \"My Pictures\""},
+    {QUELLIN_COMMON_STARTUP_FOLDER, "none\t"},
+    {QUELLIN_SUITE_DESTINATION_FOLDER,
+     "registry\tHKEY_LOCAL_MACHINE\\Software\\Tolva\\Inkvale Suite\\9 \"Destination\""},
+};
+// Windows 98 makes My Pictures through the folder service.
+const SlotSources k98WithShfolder = {
+    {QUELLIN_MY_PICTURES_FOLDER, "folder service\tCSIDL_MYPICTURES | CSIDL_FLAG_CREATE"}};
+// The NT family: the all-users folders, and a system folder the user may not write to.
+const SlotSources kNTWithShfolder = {
+    {QUELLIN_DESKTOP_FOLDER, "folder service\tCSIDL_COMMON_DESKTOPDIRECTORY"},
+    {QUELLIN_PROGRAMS_FOLDER, "folder service\tCSIDL_COMMON_PROGRAMS"},
+    {QUELLIN_START_MENU_FOLDER, "folder service\tCSIDL_COMMON_STARTMENU"},
+    {QUELLIN_STARTUP_FOLDER, "folder service\tCSIDL_STARTUP"},
+    {QUELLIN_SYSTEM_FOLDER, "windows\tGetWindowsDirectoryA"},
+    {QUELLIN_COMMON_STARTUP_FOLDER, "folder service\tCSIDL_COMMON_STARTUP"},
+};
+// Without shfolder.dll: the shell, and the registry's program-files folder.
+const SlotSources k95WithoutShfolder = {
+    {QUELLIN_PERSONAL_FOLDER, "shell\tCSIDL_PERSONAL"},
+    {QUELLIN_DESKTOP_FOLDER, "shell\tCSIDL_DESKTOPDIRECTORY"},
+    {QUELLIN_PROGRAMS_FOLDER, "shell\tCSIDL_PROGRAMS"},
+    {QUELLIN_SEND_TO_FOLDER, "shell\tCSIDL_SENDTO"},
+    {QUELLIN_TEMPLATES_FOLDER, "shell\tCSIDL_TEMPLATES"},
+    {QUELLIN_START_MENU_FOLDER, "shell\tCSIDL_STARTMENU"},
+    {QUELLIN_FONTS_FOLDER, "shell\tCSIDL_FONTS"},
+    {QUELLIN_PROGRAM_FILES_FOLDER, kProgramFilesDir},
+    {QUELLIN_MY_PICTURES_FOLDER, "shell\tCSIDL_MYPICTURES"},
+};
+const SlotSources kNTWithoutShfolder = {
+    {QUELLIN_DESKTOP_FOLDER, "shell\tCSIDL_COMMON_DESKTOPDIRECTORY"},
+    {QUELLIN_PROGRAMS_FOLDER, "shell\tCSIDL_COMMON_PROGRAMS"},
+    {QUELLIN_START_MENU_FOLDER, "shell\tCSIDL_COMMON_STARTMENU"},
+    {QUELLIN_STARTUP_FOLDER, "shell\tCSIDL_STARTUP"},
+    {QUELLIN_COMMON_STARTUP_FOLDER, "shell\tCSIDL_COMMON_STARTUP"},
+};
+// The Windows 95 and NT 4 shells know no My Pictures folder.
+const SlotSources kNoMyPicturesSource = {{QUELLIN_MY_PICTURES_FOLDER, "none\t"}};
+
+struct ExpectedSources {
+    const char* machine;
+    std::vector<const SlotSources*> layers; // the first names every slot, the rest differ
+};
+
+const ExpectedSources kExpectedSources[] = {
+    {"Win95WithShfolder", {&k95WithShfolder}},
+    {"Win95WithoutShfolder", {&k95WithShfolder, &k95WithoutShfolder, &kNoMyPicturesSource}},
+    {"Win98WithShfolder", {&k95WithShfolder, &k98WithShfolder}},
+    {"Win98WithoutShfolder", {&k95WithShfolder, &k95WithoutShfolder}},
+    {"NT4WithShfolder", {&k95WithShfolder, &kNTWithShfolder}},
+    {"NT4WithoutShfolder",
+     {&k95WithShfolder, &kNTWithShfolder, &k95WithoutShfolder, &kNTWithoutShfolder,
+      &kNoMyPicturesSource}},
+    {"Win2000WithShfolder", {&k95WithShfolder, &kNTWithShfolder}},
+    {"Win2000WithoutShfolder",
+     {&k95WithShfolder, &kNTWithShfolder, &k95WithoutShfolder, &kNTWithoutShfolder}},
+    {"XPWithShfolder", {&k95WithShfolder, &kNTWithShfolder}},
+    {"XPWithoutShfolder",
+     {&k95WithShfolder, &kNTWithShfolder, &k95WithoutShfolder, &kNTWithoutShfolder}},
+};
+
+// A record's lines, and the kind and detail of its last one.
+std::vector<std::string> Lines(const std::string& record) {
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; at < record.size(); at = end + 1) {
+        end = record.find('\n', at);
+        if (end == std::string::npos)
+            end = record.size();
+        lines.push_back(record.substr(at, end - at));
+    }
+    return lines;
+}
+std::string KindAndDetail(const std::string& line) {
+    return line.substr(0, line.rfind('\t'));
+}
+std::string Outcome(const std::string& line) {
+    return line.substr(line.rfind('\t') + 1);
+}
+
+// Every record ends with the source of the slot's folder, which answered, or with "none" for
+// an empty slot; each line holds a kind, a detail and an outcome. Returns the kinds seen.
+std::set<std::string> ExpectWellFormed(AttachedLibrary& lib, unsigned slot) {
+    std::set<std::string> kinds;
+    const std::vector<std::string> lines = Lines(lib.Source(slot));
+    if (lines.empty()) {
+        ADD_FAILURE() << "slot " << slot << " has no record";
+        return kinds;
+    }
+    for (const std::string& line : lines) {
+        EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 2) << line;
+        kinds.insert(line.substr(0, line.find('\t')));
+    }
+    if (lib.Folder(slot).empty())
+        EXPECT_EQ(KindAndDetail(lines.back()), "none\t") << "slot " << slot;
+    else
+        EXPECT_EQ(Outcome(lines.back()).compare(0, 8, "answered"), 0) << lines.back();
+    return kinds;
+}
+
+TEST_F(WholeAttach, EveryRecordNamesTheSourceOfItsSlot) {
+    std::set<std::string> kinds;
+    const std::vector<machines::Machine> all = machines::All();
+    ASSERT_EQ(all.size(), std::size(kExpectedSources));
+    for (size_t i = 0; i < all.size(); ++i) {
+        SCOPED_TRACE(all[i].name);
+        ASSERT_EQ(all[i].name, kExpectedSources[i].machine);
+        std::array<std::string, QUELLIN_SLOT_COUNT> expected;
+        for (const SlotSources* layer : kExpectedSources[i].layers)
+            for (const SlotSource& s : *layer)
+                expected[s.slot] = s.source;
+        machines::Build(all[i]);
+        AttachedLibrary lib;
+        for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
+            std::set<std::string> seen = ExpectWellFormed(lib, slot);
+            kinds.insert(seen.begin(), seen.end());
+            EXPECT_EQ(KindAndDetail(Lines(lib.Source(slot)).back()), expected[slot])
+                << "slot " << slot << ":\n"
+                << lib.Source(slot);
+        }
+        EXPECT_EQ(lib.Source(QUELLIN_SLOT_COUNT), "<no record>");
+    }
+
+    // A machine with neither the program-files values nor the engine's search path: the fixed
+    // program-files folder, and the engine's folder built on it.
+    machines::Build(machines::Named("Win95WithoutShfolder"));
+    M().registry.DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+                             "ProgramFilesDir");
+    M().registry.DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Borland\\Database Engine", "DLLPATH");
+    AttachedLibrary lib;
+    for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
+        std::set<std::string> seen = ExpectWellFormed(lib, slot);
+        kinds.insert(seen.begin(), seen.end());
+    }
+    EXPECT_EQ(
+        Lines(lib.Source(QUELLIN_PROGRAM_FILES_FOLDER)),
+        (std::vector<std::string>{
+            std::string(kProgramFilesDir) + "\tmissing",
+            "registry\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion "
+            "\"ProgramFilesPath\"\tmissing",
+            "fallback\t\"\\Program Files\" on the Windows drive\tanswered, write test passed"}));
+    EXPECT_EQ(Lines(lib.Source(QUELLIN_BDE_FOLDER)),
+              (std::vector<std::string>{
+                  std::string(kDllPath) + "\tmissing",
+                  "default\tProgramFilesFolder + \"\\Borland\\Common Files\\Bde\\\"\tanswered, "
+                  "write test passed"}));
+
+    EXPECT_EQ(kinds, (std::set<std::string>{"folder service", "shell", "registry", "windows",
+                                            "default", "fallback", "none"}));
 }
 
 } // namespace
