@@ -29,10 +29,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     /* Through void (*)(void), which GCC's -Wcast-function-type lets pass. */
-    getFolder =
-        (PFNQUELLINGETFOLDER)(void (*)(void))GetProcAddress(quellin, "QuellinGetFolder");
-    folderName =
-        (PFNQUELLINFOLDERNAME)(void (*)(void))GetProcAddress(quellin, "QuellinFolderName");
+    getFolder = (PFNQUELLINGETFOLDER)(void (*)(void))GetProcAddress(quellin, "QuellinGetFolder");
+    folderName = (PFNQUELLINFOLDERNAME)(void (*)(void))GetProcAddress(quellin, "QuellinFolderName");
     if (getFolder == NULL || folderName == NULL) {
         fprintf(stderr, "%s is not Quellin.dll\n", path);
         FreeLibrary(quellin);
