@@ -32,13 +32,27 @@ cp "$win32/quellin/import/Quellin.def" "$win32/quellin/import/libQuellin.a" \
 cp "$root/docs/integration.md" "$stage/$name/"
 cp -R "$root/docs/examples/c" "$root/docs/examples/nsis" "$stage/$name/examples/"
 
-# Files in a fixed order, dated by the last commit: the same tree gives the same zip.
-stamp=$(TZ=UTC git -C "$root" log -1 --format=%cd --date=format-local:'%Y-%m-%d %H:%M:%S' 2>/dev/null ||
-    echo "2000-01-01 00:00:00")
+# Files in a fixed order, dated by the last commit, nothing else recorded: the same files give
+# the same zip.
+stamp=$(TZ=UTC git -C "$root" log -1 --format=%cd --date=format-local:'%Y %m %d %H %M %S' 2>/dev/null ||
+    echo "2000 01 01 00 00 00")
 (cd "$stage" && find "$name" -type f | LC_ALL=C sort >files.txt)
 mkdir -p "$root/dist"
 zip="$root/dist/$name.zip"
 rm -f "$zip"
-(cd "$stage" && cmake -E tar cf "$zip" --format=zip --mtime="$stamp UTC" --files-from=files.txt)
+(
+    cd "$stage"
+    python3 - "$zip" "$stamp" files.txt <<'PYTHON'
+import sys, zipfile
+target, stamp, listing = sys.argv[1], tuple(int(part) for part in sys.argv[2].split()), sys.argv[3]
+with zipfile.ZipFile(target, "w") as archive:
+    for path in open(listing).read().splitlines():
+        entry = zipfile.ZipInfo(path, date_time=stamp)
+        entry.compress_type = zipfile.ZIP_DEFLATED
+        entry.external_attr = 0o644 << 16
+        with open(path, "rb") as data:
+            archive.writestr(entry, data.read())
+PYTHON
+)
 echo "package: $zip"
 (cd "$stage" && while read -r file; do printf '  %8d  %s\n' "$(stat -c %s "$file")" "${file#"$name"/}"; done <files.txt)
