@@ -15,6 +15,9 @@ quellin_want run-clang-tidy clang-tidy
 quellin_want /usr/include/gtest/gtest.h libgtest-dev
 quellin_want i686-w64-mingw32-g++ g++-mingw-w64-i686
 quellin_want x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64
+# The import library for Microsoft's linker, and the check that it links (lld-link).
+quellin_want llvm-dlltool llvm
+quellin_want lld-link lld
 quellin_want /usr/lib/wine/wine64 wine64
 quellin_want localedef locales
 quellin_want python3 python3

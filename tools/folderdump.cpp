@@ -1,20 +1,66 @@
 // Prints the folder table that Quellin.dll resolved on this machine: slot number, member name
-// and value, one slot per line, or as JSON with --json.
+// and value, one slot per line, or as JSON with --json; or, with --slot, one slot's value alone.
 //
-//   folderdump [--json] [path\to\Quellin.dll]
+//   folderdump [--json | --slot NUMBER|NAME] [path\to\Quellin.dll]
 //
 // Without a path the library beside this program is loaded. The library resolves its table
 // while it is loaded, with the process's current directory deciding where it looks for the
 // installation source's "setup\shfolder.dll".
+//
+// Exit codes: 0 done; 1 the library cannot be loaded or does not export the folder table; 2 a
+// command line it does not understand, or a slot that the library does not have. Every
+// failure is one line on the standard error.
 #include "Quellin.h"
 
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace {
+
+const int kLibraryFailed = 1;
+const int kUsageFailed = 2;
+
+const char kUsage[] = "usage: folderdump [--json | --slot NUMBER|NAME] [path\\to\\Quellin.dll]\n";
+
+// Windows' text for an error code, on one line, with the code.
+std::string ErrorText(DWORD error) {
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string message = length != 0 && text != nullptr ? std::string(text, length) : "";
+    if (text != nullptr)
+        LocalFree(text);
+    for (char& c : message)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    while (!message.empty() && (message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    std::string code = "error " + std::to_string(error);
+    return message.empty() ? code : message + " (" + code + ")";
+}
+
+// The slot that `text` names, as a decimal number or as the slot's name without regard to
+// case; false when the library has no such slot.
+bool FindSlot(PFNQUELLINFOLDERNAME folderName, const std::string& text, DWORD& slot) {
+    const bool number = !text.empty() && text.size() <= 9 &&
+                        text.find_first_not_of("0123456789") == std::string::npos;
+    if (number) {
+        slot = static_cast<DWORD>(std::strtoul(text.c_str(), nullptr, 10));
+        return folderName(slot) != nullptr;
+    }
+    for (DWORD i = 0; folderName(i) != nullptr; ++i) {
+        if (lstrcmpiA(folderName(i), text.c_str()) == 0) {
+            slot = i;
+            return true;
+        }
+    }
+    return false;
+}
 
 // The folder beside this program, with a trailing backslash.
 std::string OwnFolder() {
@@ -78,21 +124,47 @@ std::string ReadSlot(PFNQUELLINGETFOLDER getFolder, DWORD slot) {
 
 int main(int argc, char** argv) {
     bool json = false;
+    bool oneSlot = false;
+    std::string slotText;
     std::string library;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0)
+        const std::string argument = argv[i];
+        if (argument == "--json") {
             json = true;
-        else
-            library = argv[i];
+        } else if (argument == "--slot") {
+            if (i + 1 == argc) {
+                std::fprintf(stderr, "folderdump: --slot needs a slot number or name\n");
+                return kUsageFailed;
+            }
+            oneSlot = true;
+            slotText = argv[++i];
+        } else if (argument == "--help" || argument == "-h" || argument == "/?") {
+            std::printf("%s", kUsage);
+            return 0;
+        } else if (argument.compare(0, 1, "-") == 0) {
+            std::fprintf(stderr, "folderdump: unknown option %s; %s", argument.c_str(), kUsage);
+            return kUsageFailed;
+        } else if (!library.empty()) {
+            std::fprintf(stderr, "folderdump: one library only, not %s and %s\n", library.c_str(),
+                         argument.c_str());
+            return kUsageFailed;
+        } else {
+            library = argument;
+        }
+    }
+    if (json && oneSlot) {
+        std::fprintf(stderr, "folderdump: --json and --slot do not go together\n");
+        return kUsageFailed;
     }
     if (library.empty())
         library = OwnFolder() + "Quellin.dll";
 
     HMODULE module = LoadLibraryA(library.c_str());
     if (module == nullptr) {
-        std::fprintf(stderr, "folderdump: cannot load %s (error %lu)\n", library.c_str(),
-                     static_cast<unsigned long>(GetLastError()));
-        return 1;
+        const DWORD error = GetLastError();
+        std::fprintf(stderr, "folderdump: cannot load %s: %s\n", library.c_str(),
+                     ErrorText(error).c_str());
+        return kLibraryFailed;
     }
     auto getFolder = reinterpret_cast<PFNQUELLINGETFOLDER>(
         reinterpret_cast<void (*)()>(GetProcAddress(module, "QuellinGetFolder")));
@@ -101,7 +173,21 @@ int main(int argc, char** argv) {
     if (getFolder == nullptr || folderName == nullptr) {
         std::fprintf(stderr, "folderdump: %s does not export the folder table\n", library.c_str());
         FreeLibrary(module);
-        return 1;
+        return kLibraryFailed;
+    }
+
+    if (oneSlot) {
+        DWORD slot = 0;
+        int result = 0;
+        if (FindSlot(folderName, slotText, slot)) {
+            std::printf("%s\n", ReadSlot(getFolder, slot).c_str());
+        } else {
+            std::fprintf(stderr, "folderdump: %s has no slot '%s'\n", library.c_str(),
+                         slotText.c_str());
+            result = kUsageFailed;
+        }
+        FreeLibrary(module);
+        return result;
     }
 
     if (json)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: host tests under AddressSanitizer and UBSan, the
-# checks of the PE32 files, and the end-to-end tests under Wine. Ends with ctest's summary.
+# Builds everything and the release package (tools/package.sh) and runs every test: host tests
+# under AddressSanitizer and UBSan, the checks of the PE32 files and of the package, and the
+# end-to-end tests under Wine. Ends with ctest's summary.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/tools/build.sh"
+"$root/tools/package.sh"
 cd "$root/build/host"
 ctest --output-on-failure -j "$(nproc)" "$@"

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# folderdump for support use, win64 build under Wine: "--slot N" and "--slot Name" print the
+# value that the listing shows for that slot, alone on one line, for every slot; the listing
+# keeps its columns (slot in two, a blank, the name in twenty-two, a blank, the value) and
+# --json gives the same values. Each failure (no such slot, a bad command line, a library
+# that is missing, not a DLL, of the other architecture, or without the folder table) is one
+# line on the standard error, nothing on the standard output, and exit code 2 for the command
+# line and the slot, 1 for the library.
+set -euo pipefail
+source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+wine_prefix
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+failures=0
+problem() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+win32=${QUELLIN_WIN32_DIR:?the i686 build tree}
+work="$QUELLIN_WIN64_DIR/test-folderdump"
+rm -rf "$work" && mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+cp "$QUELLIN_WIN64_DIR/tools/folderdump.exe" "$QUELLIN_WIN64_DIR/quellin/Quellin.dll" "$work/"
+echo "not a library" >"$work/text.dll"
+
+# dump args...: runs folderdump in the work folder; its output in $work/out and $work/err
+# (carriage returns and Wine's own messages dropped), its exit code in $code. (Not through
+# wine_run, whose filter of the standard error may still be writing when it returns.)
+dump() {
+    code=0
+    (cd "$work" && "$WINE" "$work/folderdump.exe" "$@") >"$work/out.raw" 2>"$work/err.raw" ||
+        code=$?
+    tr -d '\r' <"$work/out.raw" >"$work/out"
+    tr -d '\r' <"$work/err.raw" | { grep -v -e '^wine: ' -e 'fixme:' || true; } >"$work/err"
+}
+
+dump
+[[ $code == 0 ]] || fail "the listing exits with $code: $(cat "$work/err")"
+listing=$(cat "$work/out")
+[[ -n $listing ]] || fail "the listing is empty"
+# Columns: slot right-aligned in two, a blank, the name left-aligned in twenty-two, a blank.
+bad=$(awk '!(substr($0, 1, 2) ~ /^( [0-9]|[0-9][0-9])$/ && substr($0, 3, 1) == " " &&
+             substr($0, 4, 22) ~ /^[A-Za-z]+ *$/ && (length($0) == 25 || substr($0, 26, 1) == " "))' \
+    <<<"$listing")
+[[ -z $bad ]] || fail "listing lines out of their columns:"$'\n'"$bad"
+slots=$(awk '{ print substr($0, 1, 2) + 0 }' <<<"$listing")
+[[ $slots == "$(seq 0 $(($(wc -l <<<"$listing") - 1)))" ]] || fail "the listing's slots are not 0, 1, 2, ..."
+
+dump --json
+[[ $code == 0 ]] || fail "--json exits with $code"
+json_values=$(python3 -c '
+import json, sys
+for entry in json.load(open(sys.argv[1], encoding="utf-8")):
+    print(entry["slot"], entry["name"], entry["value"])' "$work/out") || fail "--json is not JSON"
+[[ $json_values == "$(awk '{ printf "%d %s %s\n", substr($0, 1, 2), $2, substr($0, 27) }' <<<"$listing")" ]] ||
+    problem "--json and the listing disagree"
+
+while IFS= read -r line; do
+    slot=$((10#$(tr -d ' ' <<<"${line:0:2}")))
+    name=${line:3:22}
+    name=${name%% *}
+    value=${line:26}
+    for asked in "$slot" "$name" "${name,,}"; do
+        dump --slot "$asked"
+        if [[ $code != 0 || -s $work/err ]]; then
+            problem "--slot $asked: exit code $code, $(cat "$work/err")"
+        elif [[ $(wc -l <"$work/out") != 1 || $(cat "$work/out") != "$value" ]]; then
+            problem "--slot $asked printed '$(cat "$work/out")', the listing shows '$value'"
+        fi
+    done
+done <<<"$listing"
+
+past=$(($(wc -l <<<"$listing")))
+# expect_failure code message-pattern args...: nothing on stdout, one line on stderr.
+expect_failure() {
+    local want=$1 pattern=$2
+    shift 2
+    dump "$@"
+    if [[ $code != "$want" ]]; then
+        problem "folderdump $*: exit code $code, not $want"
+    elif [[ -s $work/out ]]; then
+        problem "folderdump $*: printed '$(cat "$work/out")' on the standard output"
+    elif [[ $(wc -l <"$work/err") != 1 ]] || ! grep -qE "^folderdump: $pattern" "$work/err"; then
+        problem "folderdump $*: standard error is not one line '$pattern':"$'\n'"$(cat "$work/err")"
+    fi
+}
+expect_failure 2 ".* has no slot '$past'" --slot "$past"
+expect_failure 2 ".* has no slot '4294967296'" --slot 4294967296
+expect_failure 2 ".* has no slot '-1'" --slot -1
+expect_failure 2 ".* has no slot 'NoSuchFolder'" --slot NoSuchFolder
+expect_failure 2 "--slot needs" --slot
+expect_failure 2 "unknown option --slots" --slots 3
+expect_failure 2 "--json and --slot" --json --slot 0
+expect_failure 2 "one library only" Quellin.dll Quellin.dll
+expect_failure 1 "cannot load missing.dll: " --slot 0 missing.dll
+expect_failure 1 "cannot load text.dll: " text.dll
+expect_failure 1 "cannot load .*: " --slot 0 "$(winepath_of "$win32/quellin/Quellin.dll")"
+expect_failure 1 ".* does not export the folder table" \
+    --slot 0 "$(winepath_of "$QUELLIN_WIN64_DIR/tools/shfolder.dll")"
+
+((failures == 0)) || fail "$failures problem(s)"
+echo "folderdump: --slot by number and name for $past slots, listing columns and --json kept, failures on one line"
