@@ -1,7 +1,10 @@
 // Prints the folder table that Quellin.dll resolved on this machine: slot number, member name
 // and value, one slot per line, or as JSON with --json; or, with --slot, one slot's value alone.
+// --explain adds below each slot why it holds what it holds: every source the library tried,
+// in order, with what came of it, the one that answered last. The JSON always carries that
+// record, as a list of {kind, detail, outcome} per slot.
 //
-//   folderdump [--json | --slot NUMBER|NAME] [path\to\Quellin.dll]
+//   folderdump [--explain] [--json | --slot NUMBER|NAME] [path\to\Quellin.dll]
 //
 // Without a path the library beside this program is loaded. The library resolves its table
 // while it is loaded, with the process's current directory deciding where it looks for the
@@ -18,13 +21,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 const int kLibraryFailed = 1;
 const int kUsageFailed = 2;
 
-const char kUsage[] = "usage: folderdump [--json | --slot NUMBER|NAME] [path\\to\\Quellin.dll]\n";
+const char kUsage[] =
+    "usage: folderdump [--explain] [--json | --slot NUMBER|NAME] [path\\to\\Quellin.dll]\n";
 
 // Windows' text for an error code, on one line, with the code.
 std::string ErrorText(DWORD error) {
@@ -112,6 +117,50 @@ std::string JsonString(const std::string& text) {
     return out + "\"";
 }
 
+// One attempt of a slot's record: "kind<TAB>detail<TAB>outcome".
+struct Attempt {
+    std::string kind;
+    std::string detail;
+    std::string outcome;
+};
+
+std::vector<Attempt> ReadRecord(PFNQUELLINFOLDERSOURCE folderSource, DWORD slot) {
+    std::vector<Attempt> record;
+    const char* text = folderSource ? folderSource(slot) : nullptr;
+    if (text == nullptr)
+        return record;
+    std::string rest = text;
+    while (!rest.empty()) {
+        const size_t end = rest.find('\n');
+        const std::string line = rest.substr(0, end);
+        rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
+        const size_t first = line.find('\t');
+        const size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
+        if (second == std::string::npos)
+            record.push_back({line, "", ""});
+        else
+            record.push_back({line.substr(0, first), line.substr(first + 1, second - first - 1),
+                              line.substr(second + 1)});
+    }
+    return record;
+}
+
+// The record below a slot's line: "kind: detail -> outcome", indented.
+void PrintRecord(const std::vector<Attempt>& record) {
+    for (const Attempt& a : record)
+        std::printf("     %s%s%s -> %s\n", a.kind.c_str(), a.detail.empty() ? "" : ": ",
+                    a.detail.c_str(), a.outcome.c_str());
+}
+
+std::string JsonRecord(const std::vector<Attempt>& record) {
+    std::string out = "[";
+    for (size_t i = 0; i < record.size(); ++i)
+        out += std::string(i ? ", " : "") + "{\"kind\": " + JsonString(record[i].kind) +
+               ", \"detail\": " + JsonString(record[i].detail) +
+               ", \"outcome\": " + JsonString(record[i].outcome) + "}";
+    return out + "]";
+}
+
 std::string ReadSlot(PFNQUELLINGETFOLDER getFolder, DWORD slot) {
     DWORD needed = getFolder(slot, nullptr, 0);
     std::string text(needed, '\0');
@@ -124,6 +173,7 @@ std::string ReadSlot(PFNQUELLINGETFOLDER getFolder, DWORD slot) {
 
 int main(int argc, char** argv) {
     bool json = false;
+    bool explain = false;
     bool oneSlot = false;
     std::string slotText;
     std::string library;
@@ -131,6 +181,8 @@ int main(int argc, char** argv) {
         const std::string argument = argv[i];
         if (argument == "--json") {
             json = true;
+        } else if (argument == "--explain") {
+            explain = true;
         } else if (argument == "--slot") {
             if (i + 1 == argc) {
                 std::fprintf(stderr, "folderdump: --slot needs a slot number or name\n");
@@ -175,12 +227,22 @@ int main(int argc, char** argv) {
         FreeLibrary(module);
         return kLibraryFailed;
     }
+    auto folderSource = reinterpret_cast<PFNQUELLINFOLDERSOURCE>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "QuellinFolderSource")));
+    if (explain && folderSource == nullptr) {
+        std::fprintf(stderr, "folderdump: %s does not record where its folders come from\n",
+                     library.c_str());
+        FreeLibrary(module);
+        return kLibraryFailed;
+    }
 
     if (oneSlot) {
         DWORD slot = 0;
         int result = 0;
         if (FindSlot(folderName, slotText, slot)) {
             std::printf("%s\n", ReadSlot(getFolder, slot).c_str());
+            if (explain)
+                PrintRecord(ReadRecord(folderSource, slot));
         } else {
             std::fprintf(stderr, "folderdump: %s has no slot '%s'\n", library.c_str(),
                          slotText.c_str());
@@ -190,17 +252,25 @@ int main(int argc, char** argv) {
         return result;
     }
 
+    // Every slot the library names, in order.
     if (json)
         std::printf("[\n");
-    for (DWORD slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
+    for (DWORD slot = 0; folderName(slot) != nullptr; ++slot) {
         std::string value = ReadSlot(getFolder, slot);
-        if (json)
-            std::printf("  {\"slot\": %lu, \"name\": \"%s\", \"value\": %s}%s\n",
+        if (json) {
+            std::string record;
+            if (folderSource != nullptr)
+                record = ", \"record\": " + JsonRecord(ReadRecord(folderSource, slot));
+            std::printf("  {\"slot\": %lu, \"name\": \"%s\", \"value\": %s%s}%s\n",
                         static_cast<unsigned long>(slot), folderName(slot),
-                        JsonString(value).c_str(), slot + 1 < QUELLIN_SLOT_COUNT ? "," : "");
-        else
+                        JsonString(value).c_str(), record.c_str(),
+                        folderName(slot + 1) != nullptr ? "," : "");
+        } else {
             std::printf("%2lu %-22s %s\n", static_cast<unsigned long>(slot), folderName(slot),
                         value.c_str());
+            if (explain)
+                PrintRecord(ReadRecord(folderSource, slot));
+        }
     }
     if (json)
         std::printf("]\n");

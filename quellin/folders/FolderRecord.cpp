@@ -133,6 +133,8 @@ std::string FailedError(DWORD error) {
 }
 
 std::string RegistryOutcome(LONG openResult, LONG queryResult) {
+    if (openResult == ERROR_FILE_NOT_FOUND)
+        return "missing: no such key";
     if (openResult != ERROR_SUCCESS)
         return "key not opened, " + FailedError(static_cast<DWORD>(openResult));
     if (queryResult == ERROR_FILE_NOT_FOUND)

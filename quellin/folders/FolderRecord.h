@@ -57,8 +57,8 @@ std::string RegistryValuePathText(HKEY root, const std::string& valuePath);
 std::string FailedHResult(HRESULT result);
 // "failed: error 5 (ERROR_ACCESS_DENIED)" for a Windows error code.
 std::string FailedError(DWORD error);
-// The outcome of a registry read that did not give a value: "key not opened: error 2
-// (ERROR_FILE_NOT_FOUND)", "missing", "too long", or the error.
+// The outcome of a registry read that did not give a value: "missing: no such key", "key not
+// opened, failed: error 5 (ERROR_ACCESS_DENIED)", "missing", "too long", or the error.
 std::string RegistryOutcome(LONG openResult, LONG queryResult);
 // A slot name and a leaf joined below it, for defaults: 'StartMenuFolder + "Programs"'.
 std::string BelowSlot(const char* slotName, const std::string& leaf);

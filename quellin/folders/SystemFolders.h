@@ -1,4 +1,5 @@
-// The process-wide table of twenty standard folders, filled once when the library is attached.
+// The process-wide table of standard folders (the slots of Quellin.h), filled once when the
+// library is attached.
 #pragma once
 
 #include "Quellin.h"
