@@ -38,7 +38,7 @@ class PersonalFolder : public MachineTest {
     // CSIDL_PERSONAL, with or without CSIDL_FLAG_CREATE, as asked of shfolder.dll, in order.
     std::vector<int> PersonalAsked() {
         std::vector<int> asked;
-        for (int csidl : M().modules.folderPathCalls)
+        for (int csidl : M().modules.FolderIdsAsked())
             if ((csidl & 0xFF) == CSIDL_PERSONAL)
                 asked.push_back(csidl);
         return asked;

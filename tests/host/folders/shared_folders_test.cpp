@@ -113,7 +113,8 @@ TEST_F(SharedFolders, DaoAndOdbcUnderTheRegisteredCommonFiles) {
     Attach();
     EXPECT_EQ(dao_, "D:\\Shared Files\\Microsoft Shared\\DAO"); // never tested
     EXPECT_EQ(odbc_, "D:\\Shared Files\\ODBC");
-    EXPECT_EQ(M().modules.folderPathCalls.front(), CSIDL_PROGRAM_FILES); // the engine's refresh
+    EXPECT_EQ(M().modules.folderPathCalls.front().csidl,
+              CSIDL_PROGRAM_FILES); // the engine's refresh
 }
 
 TEST_F(SharedFolders, DaoAndOdbcUnderTheProgramFilesFolderOtherwise) {

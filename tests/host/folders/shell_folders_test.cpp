@@ -197,13 +197,13 @@ TEST_F(ShellFolderResolvers, IdentifierAskedOfShfolderByPlatformAndFlag) {
                 DWORD platform = SeenPlatform(p);
                 bool personal = platform == 1 || allUsers == 0 || r.withFlag == nullptr;
                 if (r.isStartup) {
-                    EXPECT_EQ(M().modules.folderPathCalls,
+                    EXPECT_EQ(M().modules.FolderIdsAsked(),
                               Ids({CSIDL_STARTUP, CSIDL_COMMON_STARTUP}));
                     EXPECT_EQ(T().StartupFolder, Answer(CSIDL_STARTUP));
                     EXPECT_EQ(T().CommonStartupFolder, Answer(CSIDL_COMMON_STARTUP));
                 } else if (personal || platform == 2) {
                     int id = personal ? r.personal : r.common;
-                    EXPECT_EQ(M().modules.folderPathCalls, Ids({id}));
+                    EXPECT_EQ(M().modules.FolderIdsAsked(), Ids({id}));
                     EXPECT_EQ(Slot(r), Answer(id));
                     EXPECT_TRUE(ShellAsked().empty());
                 } else {
@@ -468,7 +468,7 @@ TEST_F(ShellFolderResolvers, MyPictures) {
         T().MyPicturesFolder.clear();
         T().ResolveMyPicturesFolder(T().MyPicturesFolder);
         EXPECT_EQ(T().MyPicturesFolder, c.expected);
-        EXPECT_EQ(M().modules.folderPathCalls, c.serviceAsked);
+        EXPECT_EQ(M().modules.FolderIdsAsked(), c.serviceAsked);
         EXPECT_EQ(M().files.IsDirectory(joined), c.created);
         EXPECT_TRUE(M().registry.opens.empty());
         EXPECT_EQ(M().calls.Count("SHGetMalloc"), c.bound ? 0u : 1u);
