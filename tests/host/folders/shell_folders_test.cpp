@@ -370,7 +370,8 @@ TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
 }
 
 // The all-users Startup slot beside the user's: the all-users folder from shfolder.dll or the
-// shell, a copy of the user's from the registry or the default.
+// shell, a copy of the user's from the registry or the default. On an empty Programs slot
+// there is no default, and both slots keep what they hold.
 TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
     const Resolver& startup = kResolvers[6];
     struct {
@@ -378,6 +379,7 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
         HRESULT serviceUser, serviceAllUsers;
         bool shellUser, convertUser, shellAllUsers, key, value;
         std::string userSlot, allUsersSlot;
+        std::string programs = "C:\\Menu\\Programs";
     } paths[] = {
         {"both from shfolder.dll", S_OK, S_OK, true, true, true, true, true, Answer(CSIDL_STARTUP),
          Answer(CSIDL_COMMON_STARTUP)},
@@ -397,11 +399,13 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
          Answer(CSIDL_STARTUP), ""},
         {"default", E_FAIL, E_FAIL, false, true, false, false, false, "C:\\Menu\\Programs\\Startup",
          "C:\\Menu\\Programs\\Startup"},
+        {"first kept, no default on an empty Programs slot", S_OK, E_FAIL, false, true, false,
+         false, false, Answer(CSIDL_STARTUP), "", ""},
     };
     for (const auto& c : paths) {
         SCOPED_TRACE(c.what);
         Fresh(kWin98, true);
-        T().ProgramsFolder = "C:\\Menu\\Programs";
+        T().ProgramsFolder = c.programs;
         M().modules.shfolderAnswers[CSIDL_STARTUP] = {c.serviceUser, Answer(CSIDL_STARTUP)};
         M().modules.shfolderAnswers[CSIDL_COMMON_STARTUP] = {c.serviceAllUsers,
                                                              Answer(CSIDL_COMMON_STARTUP)};
