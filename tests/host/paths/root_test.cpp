@@ -32,6 +32,8 @@ TEST_F(Root, DrivesAndPathsWithoutARoot) {
         {"\\\\\\share\\x", ""},
         {"", ""},
         {"\\x", ""},
+        // A doubled backslash inside a relative path names no server: no trial connection.
+        {"Apps\\\\Tolva\\sub", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PathRoot(c.path), c.root) << "'" << c.path << "'";
