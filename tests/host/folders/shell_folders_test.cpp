@@ -296,6 +296,8 @@ TEST_F(ShellFolderResolvers, SourcesInTurn) {
 
 // The registry is read under the current user on the Windows 95 family and under the default
 // user everywhere else; SendTo, Templates and Fonts read the default user on every platform.
+// The key is opened for reading only (KEY_READ), so a user who may not write it, as a limited
+// user on NT, still finds the folder.
 TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
     for (const Resolver& r : kResolvers) {
         for (const Platform& p : kPlatforms) {
@@ -303,6 +305,8 @@ TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
             Fresh(p, false);
             SetValue(HKEY_CURRENT_USER, r.valueName, "C:\\CurrentUser");
             SetValue(HKEY_USERS, r.valueName, "C:\\DefaultUser");
+            M().registry.DenyWrite(HKEY_CURRENT_USER, kUserKey);
+            M().registry.DenyWrite(HKEY_USERS, kDefaultUserKey);
             Run(r);
             bool currentUser = r.rootByPlatform && SeenPlatform(p) == 1;
             EXPECT_EQ(Slot(r), currentUser ? "C:\\CurrentUser" : "C:\\DefaultUser");
@@ -310,6 +314,7 @@ TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
                       std::vector<std::string>{currentUser
                                                    ? std::string("HKCU\\") + kUserKey
                                                    : std::string("HKU\\") + kDefaultUserKey});
+            EXPECT_EQ(M().registry.openAccess, std::vector<DWORD>{KEY_READ});
             if (r.isStartup) {
                 EXPECT_EQ(T().CommonStartupFolder, T().StartupFolder);
             }
