@@ -140,6 +140,35 @@ TEST_F(PersonalFolder, OverlongPersonalValueCountsAsAbsent) {
     EXPECT_EQ(Resolve(), "C:\\WINNT\\Profiles\\anna\\Personal");
 }
 
+// Each value is read through a 260-byte buffer: one of 259 characters is read with its zero,
+// one of 260 counts as absent.
+TEST_F(PersonalFolder, ValuesOfUpTo259CharactersAreRead) {
+    const std::string fits = "C:\\" + std::string(256, 'p');
+    const std::string tooLong = fits + "q";
+    ASSERT_EQ(fits.size(), 259u);
+    struct {
+        const char* what;
+        std::string personal; // empty: the key holds no "Personal"
+        std::string profile;
+        std::string expected;
+    } cases[] = {
+        {"Personal of 259", fits, "C:\\Profiles\\anna", fits},
+        {"Personal of 260", tooLong, "C:\\Profiles\\anna", "C:\\Profiles\\anna\\Personal"},
+        {"ProfileImagePath of 259", "", fits, fits + "\\Personal"},
+        {"ProfileImagePath of 260", "", tooLong, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        M().version.NT4();
+        M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+        if (!c.personal.empty())
+            SetPersonal(c.personal);
+        SetProfile(c.profile);
+        EXPECT_EQ(Resolve(), c.expected);
+    }
+}
+
 // The user's shell-folder key, the logon key and the user's profile key are opened for reading
 // only (KEY_READ): where the user may not write them, as a limited user on NT, the values are
 // still found.
