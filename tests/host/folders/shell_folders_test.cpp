@@ -374,6 +374,26 @@ TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
     }
 }
 
+// shfolder.dll answers S_OK but leaves its buffer without a terminating zero (filled with a
+// path cut short, or a short path padded): that answer is no folder, and the slot stays empty.
+TEST_F(ShellFolderResolvers, UnterminatedFolderServiceAnswerGivesAnEmptySlot) {
+    for (const Resolver& r : kResolvers) {
+        for (const std::string& path :
+             {std::string("C:\\Answer"), "C:\\" + std::string(300, 'u')}) {
+            SCOPED_TRACE(std::string(r.name) + ", " + std::to_string(path.size()) + " characters");
+            Fresh(kXP, true);
+            for (int csidl : {r.personal, r.common, CSIDL_COMMON_STARTUP})
+                M().modules.shfolderAnswers[csidl] = {S_OK, path, true};
+            Run(r);
+            EXPECT_EQ(Slot(r), "");
+            if (r.isStartup) {
+                EXPECT_EQ(T().CommonStartupFolder, "");
+            }
+            ExpectReleased();
+        }
+    }
+}
+
 // The all-users Startup slot beside the user's: the all-users folder from shfolder.dll or the
 // shell, a copy of the user's from the registry or the default. On an empty Programs slot
 // there is no default, and both slots keep what they hold.
