@@ -3,7 +3,11 @@
 // through the whole attach.
 #include "paths_fixture.h"
 
+#include "folders/SystemFolders.h"
+
 #include <shlobj.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -156,6 +160,29 @@ TEST_F(SharedFolders, OneBackslashBelowAFolderEndingInOne) {
         EXPECT_EQ(bde_, c.bde);
         EXPECT_EQ(dao_, c.dao);
         EXPECT_EQ(odbc_, c.odbc);
+    }
+}
+
+// The DAO and ODBC folders ask for the program-files folder (and so may write-test it) only
+// when no common-files folder is registered.
+TEST_F(SharedFolders, ProgramFilesFolderAskedForOnlyWithoutCommonFilesDir) {
+    for (bool registered : {true, false}) {
+        SCOPED_TRACE(registered ? "CommonFilesDir registered" : "no CommonFilesDir");
+        winsim::machine().Reset();
+        SetUp();
+        if (registered)
+            M().registry.SetString(HKEY_LOCAL_MACHINE, kWindowsKey, "CommonFilesDir",
+                                   "C:\\Program Files\\Common Files");
+        CSystemFolders table;
+        for (auto resolve :
+             {&CSystemFolders::ResolveDaoFolder, &CSystemFolders::ResolveOdbcFolder}) {
+            M().modules.folderPathCalls.clear();
+            std::string slot;
+            (table.*resolve)(slot);
+            const std::vector<int> asked = M().modules.FolderIdsAsked();
+            EXPECT_EQ(std::count(asked.begin(), asked.end(), CSIDL_PROGRAM_FILES),
+                      registered ? 0 : 1);
+        }
     }
 }
 
