@@ -177,6 +177,21 @@ TEST_F(Directory, DrawnNameHeldByAnythingIsDrawnAgain) {
     }
 }
 
+// The probe file is this process's alone while it exists: opened for reading and writing,
+// shared with no one, created afresh, with normal attributes.
+TEST_F(Directory, ProbeFileIsCreatedUnsharedForReadingAndWriting) {
+    Baseline();
+    EXPECT_TRUE(CanWriteToDirectory("C:\\WINDOWS\\TEMP"));
+    ASSERT_EQ(M().files.createFileCalls.size(), 1u);
+    const winsim::CreateFileCall& probe = M().files.createFileCalls[0];
+    EXPECT_TRUE(IsProbeName(probe.path, "C:\\WINDOWS\\TEMP")) << probe.path;
+    EXPECT_EQ(probe.access, static_cast<DWORD>(GENERIC_READ | GENERIC_WRITE));
+    EXPECT_EQ(probe.shareMode, 0u);
+    EXPECT_EQ(probe.disposition, static_cast<DWORD>(CREATE_ALWAYS));
+    EXPECT_EQ(probe.attributes, static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+    ExpectLeftAsFound();
+}
+
 TEST_F(Directory, WriteTestOfExistingFolders) {
     M().files.AddFile("C:\\WINDOWS\\TEMP\\kept.tmp");
     M().files.DenyNewFiles("C:\\Locked");
