@@ -339,6 +339,7 @@ void FileSystem::Reset() {
     removedDirectories.clear();
     createdFiles.clear();
     deletedFiles.clear();
+    createFileCalls.clear();
     // Built without the code page, which may not exist yet while the machine is being made:
     // the default names are plain ASCII.
     AddDrive('C');
@@ -597,9 +598,11 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR lpPathName) {
 }
 
 HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                          LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition, DWORD,
-                          HANDLE hTemplateFile) {
+                          LPSECURITY_ATTRIBUTES, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE hTemplateFile) {
     std::string path = winsim::Text(lpFileName);
+    machine().files.createFileCalls.push_back(
+        {path, dwDesiredAccess, dwShareMode, dwCreationDisposition, dwFlagsAndAttributes});
     if (Enter("CreateFileA", path, ERROR_ACCESS_DENIED))
         return INVALID_HANDLE_VALUE;
     (void)hTemplateFile; // ignored when an existing file is opened; attributes not simulated

@@ -14,9 +14,10 @@ HINSTANCE__ shfolderModule;
 HINSTANCE__ ntdllModule;
 HINSTANCE__ kernel32Module;
 
-HRESULT WINAPI SimSHGetFolderPathA(HWND, int csidl, HANDLE, DWORD, LPSTR pszPath) {
+HRESULT WINAPI SimSHGetFolderPathA(HWND hwndOwner, int csidl, HANDLE hToken, DWORD dwFlags,
+                                   LPSTR pszPath) {
     Modules& m = machine().modules;
-    m.folderPathCalls.push_back(csidl);
+    m.folderPathCalls.push_back(FolderPathCall{hwndOwner, csidl, hToken, dwFlags});
     DWORD error = 0;
     if (Enter("SHGetFolderPathA", std::to_string(csidl), static_cast<DWORD>(E_FAIL), &error))
         return static_cast<HRESULT>(error);
@@ -27,8 +28,14 @@ HRESULT WINAPI SimSHGetFolderPathA(HWND, int csidl, HANDLE, DWORD, LPSTR pszPath
         return E_FAIL;
     if (it->second.result == S_OK && pszPath != nullptr) {
         // The caller's buffer holds MAX_PATH bytes.
-        std::string path = it->second.path.substr(0, MAX_PATH - 1);
-        std::memcpy(pszPath, path.c_str(), path.size() + 1);
+        if (it->second.unterminated) {
+            std::string bytes = it->second.path.substr(0, MAX_PATH);
+            bytes.resize(MAX_PATH, ' ');
+            std::memcpy(pszPath, bytes.data(), MAX_PATH);
+        } else {
+            std::string path = it->second.path.substr(0, MAX_PATH - 1);
+            std::memcpy(pszPath, path.c_str(), path.size() + 1);
+        }
     }
     return it->second.result;
 }

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -38,7 +39,7 @@ class PersonalFolder : public MachineTest {
     // CSIDL_PERSONAL, with or without CSIDL_FLAG_CREATE, as asked of shfolder.dll, in order.
     std::vector<int> PersonalAsked() {
         std::vector<int> asked;
-        for (int csidl : M().modules.folderPathCalls)
+        for (int csidl : M().modules.FolderIdsAsked())
             if ((csidl & 0xFF) == CSIDL_PERSONAL)
                 asked.push_back(csidl);
         return asked;
@@ -137,6 +138,78 @@ TEST_F(PersonalFolder, OverlongPersonalValueCountsAsAbsent) {
     SetPersonal("C:\\" + std::string(300, 'p'));
     SetProfile("C:\\WINNT\\Profiles\\anna");
     EXPECT_EQ(Resolve(), "C:\\WINNT\\Profiles\\anna\\Personal");
+}
+
+// Each value is read through a 260-byte buffer: one of 259 characters is read with its zero,
+// one of 260 counts as absent.
+TEST_F(PersonalFolder, ValuesOfUpTo259CharactersAreRead) {
+    const std::string fits = "C:\\" + std::string(256, 'p');
+    const std::string tooLong = fits + "q";
+    ASSERT_EQ(fits.size(), 259u);
+    struct {
+        const char* what;
+        std::string personal; // empty: the key holds no "Personal"
+        std::string profile;
+        std::string expected;
+    } cases[] = {
+        {"Personal of 259", fits, "C:\\Profiles\\anna", fits},
+        {"Personal of 260", tooLong, "C:\\Profiles\\anna", "C:\\Profiles\\anna\\Personal"},
+        {"ProfileImagePath of 259", "", fits, fits + "\\Personal"},
+        {"ProfileImagePath of 260", "", tooLong, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        M().version.NT4();
+        M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+        if (!c.personal.empty())
+            SetPersonal(c.personal);
+        SetProfile(c.profile);
+        EXPECT_EQ(Resolve(), c.expected);
+    }
+}
+
+// The user's shell-folder key, the logon key and the user's profile key are opened for reading
+// only (KEY_READ): where the user may not write them, as a limited user on NT, the values are
+// still found.
+TEST_F(PersonalFolder, KeysTheUserMayOnlyReadAreRead) {
+    const std::string profileKey = std::string(kProfileList) + "\\anna";
+    const std::string readOnly[] = {"HKCU\\" + std::string(kUserShellFolders),
+                                    "HKLM\\Network\\Logon", "HKLM\\" + profileKey};
+    struct {
+        const char* what;
+        void (winsim::Versions::*platform)();
+        bool personal; // the key holds "Personal"
+        std::string expected;
+        size_t opened; // of the keys above
+    } cases[] = {
+        {"NT 4, Personal", &winsim::Versions::NT4, true, "C:\\Docs", 1},
+        {"NT 4, profile", &winsim::Versions::NT4, false, "C:\\Profiles\\anna\\Personal", 2},
+        {"Windows 98, profile", &winsim::Versions::Windows98, false, "C:\\Profiles\\anna\\Personal",
+         3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        (M().version.*c.platform)();
+        M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+        if (c.personal)
+            SetPersonal("C:\\Docs");
+        EnableUserProfiles();
+        SetProfile("C:\\Profiles\\anna");
+        M().registry.DenyWrite(HKEY_CURRENT_USER, kUserShellFolders);
+        M().registry.DenyWrite(HKEY_LOCAL_MACHINE, "Network\\Logon");
+        M().registry.DenyWrite(HKEY_LOCAL_MACHINE, profileKey);
+        EXPECT_EQ(Resolve(), c.expected);
+        size_t opened = 0;
+        for (size_t i = 0; i < M().registry.opens.size(); ++i)
+            if (std::count(std::begin(readOnly), std::end(readOnly), M().registry.opens[i])) {
+                ++opened;
+                EXPECT_EQ(M().registry.openAccess[i], static_cast<DWORD>(KEY_READ))
+                    << M().registry.opens[i];
+            }
+        EXPECT_EQ(opened, c.opened);
+    }
 }
 
 TEST_F(PersonalFolder, NtWithoutPersonalUsesTheProfile) {

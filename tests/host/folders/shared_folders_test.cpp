@@ -3,7 +3,11 @@
 // through the whole attach.
 #include "paths_fixture.h"
 
+#include "folders/SystemFolders.h"
+
 #include <shlobj.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -113,13 +117,73 @@ TEST_F(SharedFolders, DaoAndOdbcUnderTheRegisteredCommonFiles) {
     Attach();
     EXPECT_EQ(dao_, "D:\\Shared Files\\Microsoft Shared\\DAO"); // never tested
     EXPECT_EQ(odbc_, "D:\\Shared Files\\ODBC");
-    EXPECT_EQ(M().modules.folderPathCalls.front(), CSIDL_PROGRAM_FILES); // the engine's refresh
+    EXPECT_EQ(M().modules.folderPathCalls.front().csidl,
+              CSIDL_PROGRAM_FILES); // the engine's refresh
 }
 
 TEST_F(SharedFolders, DaoAndOdbcUnderTheProgramFilesFolderOtherwise) {
     Attach();
     EXPECT_EQ(dao_, "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO");
     EXPECT_EQ(odbc_, "C:\\Program Files\\Common Files\\ODBC");
+}
+
+// One backslash stands between a folder and the name below it, however many the folder ends
+// with: the engine's fallback under a program-files folder that ends in one (or is a drive
+// root), the DAO and ODBC folders under such a program-files or common-files folder.
+TEST_F(SharedFolders, OneBackslashBelowAFolderEndingInOne) {
+    struct {
+        const char* programFiles; // the folder service's answer
+        const char* commonFiles;  // "CommonFilesDir", or null for none
+        const char* bde;
+        const char* dao;
+        const char* odbc;
+    } cases[] = {
+        {"C:\\Program Files\\", nullptr, kFallback,
+         "C:\\Program Files\\Common Files\\Microsoft Shared\\DAO",
+         "C:\\Program Files\\Common Files\\ODBC"},
+        {"D:\\", nullptr, "D:\\Borland\\Common Files\\Bde",
+         "D:\\Common Files\\Microsoft Shared\\DAO", "D:\\Common Files\\ODBC"},
+        {"C:\\Program Files", "D:\\Shared Files\\", kFallback,
+         "D:\\Shared Files\\Microsoft Shared\\DAO", "D:\\Shared Files\\ODBC"},
+        {"C:\\Program Files", "D:\\", kFallback, "D:\\Microsoft Shared\\DAO", "D:\\ODBC"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.programFiles) + ", " + (c.commonFiles ? c.commonFiles : "-"));
+        winsim::machine().Reset();
+        SetUp();
+        M().files.AddDrive('D');
+        M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {S_OK, c.programFiles};
+        if (c.commonFiles != nullptr)
+            M().registry.SetString(HKEY_LOCAL_MACHINE, kWindowsKey, "CommonFilesDir",
+                                   c.commonFiles);
+        Attach();
+        EXPECT_EQ(bde_, c.bde);
+        EXPECT_EQ(dao_, c.dao);
+        EXPECT_EQ(odbc_, c.odbc);
+    }
+}
+
+// The DAO and ODBC folders ask for the program-files folder (and so may write-test it) only
+// when no common-files folder is registered.
+TEST_F(SharedFolders, ProgramFilesFolderAskedForOnlyWithoutCommonFilesDir) {
+    for (bool registered : {true, false}) {
+        SCOPED_TRACE(registered ? "CommonFilesDir registered" : "no CommonFilesDir");
+        winsim::machine().Reset();
+        SetUp();
+        if (registered)
+            M().registry.SetString(HKEY_LOCAL_MACHINE, kWindowsKey, "CommonFilesDir",
+                                   "C:\\Program Files\\Common Files");
+        CSystemFolders table;
+        for (auto resolve :
+             {&CSystemFolders::ResolveDaoFolder, &CSystemFolders::ResolveOdbcFolder}) {
+            M().modules.folderPathCalls.clear();
+            std::string slot;
+            (table.*resolve)(slot);
+            const std::vector<int> asked = M().modules.FolderIdsAsked();
+            EXPECT_EQ(std::count(asked.begin(), asked.end(), CSIDL_PROGRAM_FILES),
+                      registered ? 0 : 1);
+        }
+    }
 }
 
 TEST_F(SharedFolders, UserWhoMayNotWriteTheMachineKeys) {

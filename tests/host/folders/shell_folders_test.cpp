@@ -197,13 +197,13 @@ TEST_F(ShellFolderResolvers, IdentifierAskedOfShfolderByPlatformAndFlag) {
                 DWORD platform = SeenPlatform(p);
                 bool personal = platform == 1 || allUsers == 0 || r.withFlag == nullptr;
                 if (r.isStartup) {
-                    EXPECT_EQ(M().modules.folderPathCalls,
+                    EXPECT_EQ(M().modules.FolderIdsAsked(),
                               Ids({CSIDL_STARTUP, CSIDL_COMMON_STARTUP}));
                     EXPECT_EQ(T().StartupFolder, Answer(CSIDL_STARTUP));
                     EXPECT_EQ(T().CommonStartupFolder, Answer(CSIDL_COMMON_STARTUP));
                 } else if (personal || platform == 2) {
                     int id = personal ? r.personal : r.common;
-                    EXPECT_EQ(M().modules.folderPathCalls, Ids({id}));
+                    EXPECT_EQ(M().modules.FolderIdsAsked(), Ids({id}));
                     EXPECT_EQ(Slot(r), Answer(id));
                     EXPECT_TRUE(ShellAsked().empty());
                 } else {
@@ -296,6 +296,8 @@ TEST_F(ShellFolderResolvers, SourcesInTurn) {
 
 // The registry is read under the current user on the Windows 95 family and under the default
 // user everywhere else; SendTo, Templates and Fonts read the default user on every platform.
+// The key is opened for reading only (KEY_READ), so a user who may not write it, as a limited
+// user on NT, still finds the folder.
 TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
     for (const Resolver& r : kResolvers) {
         for (const Platform& p : kPlatforms) {
@@ -303,6 +305,8 @@ TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
             Fresh(p, false);
             SetValue(HKEY_CURRENT_USER, r.valueName, "C:\\CurrentUser");
             SetValue(HKEY_USERS, r.valueName, "C:\\DefaultUser");
+            M().registry.DenyWrite(HKEY_CURRENT_USER, kUserKey);
+            M().registry.DenyWrite(HKEY_USERS, kDefaultUserKey);
             Run(r);
             bool currentUser = r.rootByPlatform && SeenPlatform(p) == 1;
             EXPECT_EQ(Slot(r), currentUser ? "C:\\CurrentUser" : "C:\\DefaultUser");
@@ -310,6 +314,7 @@ TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
                       std::vector<std::string>{currentUser
                                                    ? std::string("HKCU\\") + kUserKey
                                                    : std::string("HKU\\") + kDefaultUserKey});
+            EXPECT_EQ(M().registry.openAccess, std::vector<DWORD>{KEY_READ});
             if (r.isStartup) {
                 EXPECT_EQ(T().CommonStartupFolder, T().StartupFolder);
             }
@@ -369,8 +374,29 @@ TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
     }
 }
 
+// shfolder.dll answers S_OK but leaves its buffer without a terminating zero (filled with a
+// path cut short, or a short path padded): that answer is no folder, and the slot stays empty.
+TEST_F(ShellFolderResolvers, UnterminatedFolderServiceAnswerGivesAnEmptySlot) {
+    for (const Resolver& r : kResolvers) {
+        for (const std::string& path :
+             {std::string("C:\\Answer"), "C:\\" + std::string(300, 'u')}) {
+            SCOPED_TRACE(std::string(r.name) + ", " + std::to_string(path.size()) + " characters");
+            Fresh(kXP, true);
+            for (int csidl : {r.personal, r.common, CSIDL_COMMON_STARTUP})
+                M().modules.shfolderAnswers[csidl] = {S_OK, path, true};
+            Run(r);
+            EXPECT_EQ(Slot(r), "");
+            if (r.isStartup) {
+                EXPECT_EQ(T().CommonStartupFolder, "");
+            }
+            ExpectReleased();
+        }
+    }
+}
+
 // The all-users Startup slot beside the user's: the all-users folder from shfolder.dll or the
-// shell, a copy of the user's from the registry or the default.
+// shell, a copy of the user's from the registry or the default. On an empty Programs slot
+// there is no default, and both slots keep what they hold.
 TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
     const Resolver& startup = kResolvers[6];
     struct {
@@ -378,6 +404,7 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
         HRESULT serviceUser, serviceAllUsers;
         bool shellUser, convertUser, shellAllUsers, key, value;
         std::string userSlot, allUsersSlot;
+        std::string programs = "C:\\Menu\\Programs";
     } paths[] = {
         {"both from shfolder.dll", S_OK, S_OK, true, true, true, true, true, Answer(CSIDL_STARTUP),
          Answer(CSIDL_COMMON_STARTUP)},
@@ -397,11 +424,13 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
          Answer(CSIDL_STARTUP), ""},
         {"default", E_FAIL, E_FAIL, false, true, false, false, false, "C:\\Menu\\Programs\\Startup",
          "C:\\Menu\\Programs\\Startup"},
+        {"first kept, no default on an empty Programs slot", S_OK, E_FAIL, false, true, false,
+         false, false, Answer(CSIDL_STARTUP), "", ""},
     };
     for (const auto& c : paths) {
         SCOPED_TRACE(c.what);
         Fresh(kWin98, true);
-        T().ProgramsFolder = "C:\\Menu\\Programs";
+        T().ProgramsFolder = c.programs;
         M().modules.shfolderAnswers[CSIDL_STARTUP] = {c.serviceUser, Answer(CSIDL_STARTUP)};
         M().modules.shfolderAnswers[CSIDL_COMMON_STARTUP] = {c.serviceAllUsers,
                                                              Answer(CSIDL_COMMON_STARTUP)};
@@ -468,7 +497,7 @@ TEST_F(ShellFolderResolvers, MyPictures) {
         T().MyPicturesFolder.clear();
         T().ResolveMyPicturesFolder(T().MyPicturesFolder);
         EXPECT_EQ(T().MyPicturesFolder, c.expected);
-        EXPECT_EQ(M().modules.folderPathCalls, c.serviceAsked);
+        EXPECT_EQ(M().modules.FolderIdsAsked(), c.serviceAsked);
         EXPECT_EQ(M().files.IsDirectory(joined), c.created);
         EXPECT_TRUE(M().registry.opens.empty());
         EXPECT_EQ(M().calls.Count("SHGetMalloc"), c.bound ? 0u : 1u);

@@ -143,6 +143,55 @@ TEST_F(Directory, AllDrawnNamesTaken) {
     ExpectLeftAsFound();
 }
 
+// A drawn name that anything holds is not free: a directory, a file held open without sharing,
+// a file this user may not read. Another name is drawn, and the write test of the folder still
+// passes and leaves nothing behind. (Within one second the same names are drawn again: the
+// first call shows which name comes first.)
+TEST_F(Directory, DrawnNameHeldByAnythingIsDrawnAgain) {
+    enum Holder { kDirectory, kHeldFile, kUnreadableFile };
+    for (Holder holder : {kDirectory, kHeldFile, kUnreadableFile}) {
+        SCOPED_TRACE("holder " + std::to_string(holder));
+        for (;;) {
+            M().Reset();
+            M().files.AddDirectory("C:\\Temp");
+            const std::time_t before = std::time(nullptr);
+            const std::string first = UniqueNameInDirectory("C:\\Temp");
+            if (holder == kDirectory)
+                M().files.AddDirectory(first);
+            else if (holder == kHeldFile)
+                M().files.HoldExclusively(first);
+            else
+                M().files.DenyRead(first);
+            Baseline();
+            const std::string second = UniqueNameInDirectory("C:\\Temp");
+            const bool writable = CanWriteToDirectory("C:\\Temp");
+            if (std::time(nullptr) != before)
+                continue; // a second boundary fell between the calls
+            EXPECT_TRUE(IsProbeName(second, "C:\\Temp")) << second;
+            EXPECT_NE(second, first);
+            EXPECT_TRUE(writable);
+            EXPECT_EQ(M().files.createdFiles, std::vector<std::string>{second}); // the probe
+            ExpectLeftAsFound();
+            break;
+        }
+    }
+}
+
+// The probe file is this process's alone while it exists: opened for reading and writing,
+// shared with no one, created afresh, with normal attributes.
+TEST_F(Directory, ProbeFileIsCreatedUnsharedForReadingAndWriting) {
+    Baseline();
+    EXPECT_TRUE(CanWriteToDirectory("C:\\WINDOWS\\TEMP"));
+    ASSERT_EQ(M().files.createFileCalls.size(), 1u);
+    const winsim::CreateFileCall& probe = M().files.createFileCalls[0];
+    EXPECT_TRUE(IsProbeName(probe.path, "C:\\WINDOWS\\TEMP")) << probe.path;
+    EXPECT_EQ(probe.access, static_cast<DWORD>(GENERIC_READ | GENERIC_WRITE));
+    EXPECT_EQ(probe.shareMode, 0u);
+    EXPECT_EQ(probe.disposition, static_cast<DWORD>(CREATE_ALWAYS));
+    EXPECT_EQ(probe.attributes, static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+    ExpectLeftAsFound();
+}
+
 TEST_F(Directory, WriteTestOfExistingFolders) {
     M().files.AddFile("C:\\WINDOWS\\TEMP\\kept.tmp");
     M().files.DenyNewFiles("C:\\Locked");

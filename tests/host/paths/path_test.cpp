@@ -52,6 +52,28 @@ TEST_F(PathText, Join) {
             << "'" << c.directory << "' + '" << c.name << "'";
 }
 
+// One backslash at the seam however many the folder ends with and the name begins with; no
+// folder, nothing below it (never a name relative to the current directory).
+TEST_F(PathText, JoinBelow) {
+    struct Case {
+        const char* folder;
+        const char* name;
+        const char* joined;
+    } cases[] = {
+        {"C:\\Program Files\\", "\\Borland\\Common Files\\Bde\\",
+         "C:\\Program Files\\Borland\\Common Files\\Bde"},
+        {"D:\\", "\\Borland", "D:\\Borland"},
+        {"C:\\Dir\\\\\\", "\\\\\\Sub", "C:\\Dir\\Sub"},
+        {" C:\\Dir ", " Sub ", "C:\\Dir\\Sub"},
+        {"\\\\srv\\share\\", "\\x", "\\\\srv\\share\\x"},
+        {"", "Startup", ""},
+        {"  ", "Startup", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PathJoinBelow(c.folder, c.name), c.joined)
+            << "'" << c.folder << "' + '" << c.name << "'";
+}
+
 TEST_F(PathText, NormalizeInPlace) {
     struct Case {
         const char* path;

@@ -32,6 +32,8 @@ TEST_F(Root, DrivesAndPathsWithoutARoot) {
         {"\\\\\\share\\x", ""},
         {"", ""},
         {"\\x", ""},
+        // A doubled backslash inside a relative path names no server: no trial connection.
+        {"Apps\\\\Tolva\\sub", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PathRoot(c.path), c.root) << "'" << c.path << "'";
@@ -129,6 +131,17 @@ TEST_F(Root, FreeLetterFromFToZ) {
     M().network.mapped.clear();
     TakeLettersFtoZ();
     EXPECT_EQ(FindFreeDriveLetter(), "");
+}
+
+// With F to Y present, Z is the letter of the trial connection.
+TEST_F(Root, ZIsTriedWhenItIsTheOnlyFreeLetter) {
+    for (char c = 'F'; c < 'Z'; ++c)
+        M().files.AddDrive(c);
+    M().network.Answer("\\\\srv\\share", ShareAnswer::Accept);
+    EXPECT_EQ(FindFreeDriveLetter(), "Z");
+    EXPECT_EQ(PathRoot("\\\\srv\\share\\dir"), "\\\\srv\\share");
+    EXPECT_EQ(Trials(),
+              (std::vector<std::string>{"ADD \\\\srv\\share Z: password=''", "CANCEL Z: force=1"}));
 }
 
 // Only 'A' to 'Z' in either case are drives; any other byte is none, whatever the mask.

@@ -16,6 +16,15 @@
 
 namespace winsim {
 
+// One CreateFileA call, as the caller made it.
+struct CreateFileCall {
+    std::string path;
+    DWORD access = 0;
+    DWORD shareMode = 0;
+    DWORD disposition = 0;
+    DWORD attributes = 0; // flags and attributes
+};
+
 class FileSystem {
   public:
     FileSystem() { Reset(); }
@@ -60,6 +69,8 @@ class FileSystem {
     std::vector<std::string> removedDirectories;
     std::vector<std::string> createdFiles;
     std::vector<std::string> deletedFiles;
+    // Every CreateFileA call, failed ones included, with its arguments.
+    std::vector<CreateFileCall> createFileCalls;
 
     std::vector<std::string> OpenResources() const; // file handles still open
     void Reset(); // a fresh machine: drive C: with C:\WINDOWS, C:\WINDOWS\SYSTEM32,

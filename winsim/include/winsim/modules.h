@@ -14,6 +14,17 @@ namespace winsim {
 struct FolderAnswer {
     HRESULT result = S_OK;
     std::string path; // written to the caller's buffer when result is S_OK
+    // A faulty shfolder.dll: with S_OK it fills all MAX_PATH bytes of the caller's buffer with
+    // the path (cut, or padded with spaces) and writes no terminating zero.
+    bool unterminated = false;
+};
+
+// One SHGetFolderPathA call, every argument but the buffer recorded.
+struct FolderPathCall {
+    HWND owner = nullptr;
+    int csidl = 0; // the folder identifier, flags included
+    HANDLE token = nullptr;
+    DWORD flags = 0;
 };
 
 struct Modules {
@@ -31,12 +42,19 @@ struct Modules {
     bool kernel32HasVerifyVersionInfoA = true;
 
     // What the code did.
-    std::vector<std::string> loadAttempts; // every path passed to LoadLibraryA
-    int loads = 0;                         // successful LoadLibraryA calls
-    int frees = 0;                         // successful FreeLibrary calls
-    std::vector<int> folderPathCalls;      // every folder identifier SHGetFolderPathA was asked
+    std::vector<std::string> loadAttempts;       // every path passed to LoadLibraryA
+    int loads = 0;                               // successful LoadLibraryA calls
+    int frees = 0;                               // successful FreeLibrary calls
+    std::vector<FolderPathCall> folderPathCalls; // every SHGetFolderPathA call, in order
 
     int LoadedCount() const { return loads - frees; }
+    // The folder identifiers of folderPathCalls, in order.
+    std::vector<int> FolderIdsAsked() const {
+        std::vector<int> ids;
+        for (const FolderPathCall& call : folderPathCalls)
+            ids.push_back(call.csidl);
+        return ids;
+    }
     void Reset() { *this = Modules(); }
 };
 
