@@ -77,6 +77,25 @@ TEST_F(SystemFolders, UnreadableCurrentDirectoryLoadsNothing) {
     EXPECT_TRUE(M().modules.loadAttempts.empty());
 }
 
+// Every call of the folder service in a whole attach names no owner window and no access token
+// (the folders of the user the process runs as) and passes flags 0 (the folder's present path).
+TEST_F(SystemFolders, FolderServiceAskedWithoutWindowTokenOrFlags) {
+    for (const machines::Machine& machine : machines::All()) {
+        if (!machine.shfolder)
+            continue;
+        SCOPED_TRACE(machine.name);
+        machines::Build(machine);
+        AttachedLibrary lib;
+        lib.Detach();
+        EXPECT_FALSE(M().modules.folderPathCalls.empty());
+        for (const winsim::FolderPathCall& call : M().modules.folderPathCalls) {
+            EXPECT_EQ(call.owner, nullptr) << call.csidl;
+            EXPECT_EQ(call.token, nullptr) << call.csidl;
+            EXPECT_EQ(call.flags, 0u) << call.csidl;
+        }
+    }
+}
+
 // --- the whole attach ---------------------------------------------------------------------
 
 // One slot's expected text.

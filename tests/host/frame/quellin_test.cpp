@@ -1,6 +1,5 @@
-// The library frame: its global objects built at attach and destroyed at detach, the
-// accessors' rules, and what a whole attach hands the folder service.
-#include "complete_machines.h"
+// The library frame: its global objects built at attach and destroyed at detach, and the
+// accessors' rules.
 #include "machine_fixture.h"
 
 #include <windows.h>
@@ -55,25 +54,6 @@ TEST_F(LibraryFrame, AccessorSizeRules) {
     EXPECT_STREQ(name(QUELLIN_PROGRAM_FILES_FOLDER), "ProgramFilesFolder");
     EXPECT_STREQ(name(QUELLIN_SUITE_DESTINATION_FOLDER), "SuiteDestinationFolder");
     EXPECT_EQ(name(QUELLIN_SLOT_COUNT), nullptr);
-}
-
-// Every call of the folder service in a whole attach names no owner window and no access token
-// (the folders of the user the process runs as) and passes flags 0 (the folder's present path).
-TEST_F(LibraryFrame, FolderServiceAskedWithoutWindowTokenOrFlags) {
-    for (const machines::Machine& machine : machines::All()) {
-        if (!machine.shfolder)
-            continue;
-        SCOPED_TRACE(machine.name);
-        machines::Build(machine);
-        AttachedLibrary lib;
-        lib.Detach();
-        EXPECT_FALSE(M().modules.folderPathCalls.empty());
-        for (const winsim::FolderPathCall& call : M().modules.folderPathCalls) {
-            EXPECT_EQ(call.owner, nullptr) << call.csidl;
-            EXPECT_EQ(call.token, nullptr) << call.csidl;
-            EXPECT_EQ(call.flags, 0u) << call.csidl;
-        }
-    }
 }
 
 TEST_F(LibraryFrame, AttachAgainAfterDetachResolvesAfresh) {
