@@ -60,16 +60,22 @@ int main(int argc, char** argv) {
     std::printf("code page %u\n", GetACP());
     char buffer[MAX_PATH] = {0};
     GetWindowsDirectoryA(buffer, MAX_PATH);
-    Check("WindowsFolder", Slot(get, 12), buffer);
+    Check("WindowsFolder", Slot(get, QUELLIN_WINDOWS_FOLDER), buffer);
     GetTempPathA(MAX_PATH, buffer);
-    Check("TempFolder", Slot(get, 10), buffer);
-    Check("ModuleFolder", Slot(get, 15), ExpectedModuleFolder());
-    Check("name of slot 15", name(15), "ModuleFolder");
-    Check("name of slot 20", name(20) ? name(20) : "(null)", "(null)");
+    Check("TempFolder", Slot(get, QUELLIN_TEMP_FOLDER), buffer);
+    Check("ModuleFolder", Slot(get, QUELLIN_MODULE_FOLDER), ExpectedModuleFolder());
+    Check("name of the module folder's slot", name(QUELLIN_MODULE_FOLDER), "ModuleFolder");
+    const char* beyond = name(QUELLIN_SLOT_COUNT);
+    Check("name of the first slot outside the table", beyond ? beyond : "(null)", "(null)");
 
+    // A valid slot answers with ERROR_SUCCESS, so that an empty slot is told from a bad number.
+    SetLastError(ERROR_INVALID_PARAMETER);
+    Slot(get, QUELLIN_WINDOWS_FOLDER);
+    Check("last error of a valid slot", GetLastError() == ERROR_SUCCESS ? "ERROR_SUCCESS" : "other",
+          "ERROR_SUCCESS");
     SetLastError(0);
-    DWORD outside = get(20, buffer, MAX_PATH);
-    Check("slot 20",
+    DWORD outside = get(QUELLIN_SLOT_COUNT, buffer, MAX_PATH);
+    Check("the first slot outside the table",
           outside == 0 && GetLastError() == ERROR_INVALID_PARAMETER ? "refused" : "taken",
           "refused");
     FreeLibrary(module);

@@ -65,6 +65,7 @@ table() { (cd "$work/source" && wine_run "$QUELLIN_WIN64_DIR/tools/folderdump.ex
     tr -d '\r'; }
 slot() { sed -n "s/^ *[0-9]* $1 *//p" <<<"$2"; }
 # Wine's own answer for a folder identifier, from shell32 itself.
+CSIDL_PROGRAM_FILES=0x26
 wine_folder() {
     wine_run "$QUELLIN_WIN64_DIR/tests/wine/shfolder_call.exe" shell32.dll "$1" | tr -d '\r' |
         awk '$2 == "0x00000000" { sub(/^[^ ]+ [^ ]+ /, ""); print }'
@@ -101,7 +102,7 @@ for version in win98 winxp; do
 done
 
 echo "== program-files folder: the stand-in answers, then fails"
-own=$(wine_folder 0x26)
+own=$(wine_folder "$CSIDL_PROGRAM_FILES")
 [[ -n $own ]] || fail "Wine gives no program-files folder"
 [[ $(slot ProgramFilesFolder "$(table)") == "$own" ]] || fail "not Wine's own folder"
 printf '38\n' >"$work/source/setup/shfolder.fail"
@@ -112,7 +113,7 @@ rm "$work/source/setup/shfolder.fail"
 
 echo "== program-files folder nobody may write to (/proc through drive Z:)"
 wine_run reg add "$currentVersion" /v ProgramFilesDir /d 'Z:\proc' /f >/dev/null
-[[ $(wine_folder 0x26) == 'Z:\proc' ]] || fail "Wine does not answer Z:\\proc"
+[[ $(wine_folder "$CSIDL_PROGRAM_FILES") == 'Z:\proc' ]] || fail "Wine does not answer Z:\\proc"
 [[ $(slot ProgramFilesFolder "$(table)") == 'Z:\proc' ]] || fail "answer was tested"
 printf '38\n' >"$work/source/setup/shfolder.fail"
 # "ProgramFilesDir" is not writable and Wine's "ProgramFilesPath" ("%ProgramFiles%") has no

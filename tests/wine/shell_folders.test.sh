@@ -39,22 +39,31 @@ trap cleanup EXIT
 source_dir="$work/Install Source"
 mkdir -p "$source_dir/setup"
 
-# folderdump's slots as "slot<TAB>value" lines (its lines: slot in two columns, a blank, the
+# The folder identifiers asked here, by their SDK names.
+CSIDL_PROGRAMS=2 CSIDL_STARTUP=7 CSIDL_SENDTO=9 CSIDL_STARTMENU=11 CSIDL_DESKTOPDIRECTORY=16
+CSIDL_FONTS=20 CSIDL_TEMPLATES=21 CSIDL_COMMON_STARTMENU=22 CSIDL_COMMON_PROGRAMS=23
+CSIDL_COMMON_STARTUP=24 CSIDL_COMMON_DESKTOPDIRECTORY=25 CSIDL_MYPICTURES=39
+
+# folderdump's slots as "name<TAB>value" lines (its lines: slot in two columns, a blank, the
 # name in 22 columns, a blank, the value).
 dump_slots() {
     (cd "$source_dir" && wine_run "$dump" "$(winepath_of "$library")") | tr -d '\r' |
-        awk '{ printf "%d\t%s\n", substr($0, 1, 2), substr($0, 27) }'
+        awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
 }
 slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2 }' <<<"$2"; }
 
-# Wine's answers: "csidl<TAB>folderpath|location<TAB>path" lines.
-shell_answers() { wine_run "$probe" "$@" | tr -d '\r'; }
-answer_of() { awk -F'\t' -v c="$1" -v k="$2" '$1 == c && $2 == k { print $3 }' <<<"$3"; }
+# Wine's answers: "csidl<TAB>folderpath|location<TAB>path" lines, for identifiers given by name.
+shell_answers() {
+    local name ids=()
+    for name in "$@"; do ids+=("${!name}"); done
+    wine_run "$probe" "${ids[@]}" | tr -d '\r'
+}
+answer_of() { awk -F'\t' -v c="${!1}" -v k="$2" '$1 == c && $2 == k { print $3 }' <<<"$3"; }
 
 # The Unix path of a Windows path of the prefix.
 unix_path() { wine_run winepath -u "$1" 2>/dev/null | tr -d '\r'; }
 
-# expect_slots what slots answers kind slot:csidl...
+# expect_slots what slots answers kind SlotName:CSIDL_NAME...
 expect_slots() {
     local what=$1 slots=$2 answers=$3 kind=$4
     shift 4
@@ -73,28 +82,34 @@ for version in win98 nt40 winxp win7; do
     wine_version "$version"
     if [[ $version == win98 ]]; then
         # The Windows 95 family: the user's folders, My Pictures through the create flag.
-        chain=(4:16 5:2 8:11 6:9 7:21 11:20 9:7 18:24)
+        chain=(DesktopFolder:CSIDL_DESKTOPDIRECTORY ProgramsFolder:CSIDL_PROGRAMS
+            StartMenuFolder:CSIDL_STARTMENU)
     else
-        chain=(4:25 5:23 8:22 6:9 7:21 11:20 9:7 18:24)
+        chain=(DesktopFolder:CSIDL_COMMON_DESKTOPDIRECTORY ProgramsFolder:CSIDL_COMMON_PROGRAMS
+            StartMenuFolder:CSIDL_COMMON_STARTMENU)
     fi
-    answers=$(shell_answers 16 25 2 23 11 22 9 21 20 7 24 39)
+    chain+=(SendToFolder:CSIDL_SENDTO TemplatesFolder:CSIDL_TEMPLATES FontsFolder:CSIDL_FONTS
+        StartupFolder:CSIDL_STARTUP CommonStartupFolder:CSIDL_COMMON_STARTUP)
+    answers=$(shell_answers CSIDL_DESKTOPDIRECTORY CSIDL_COMMON_DESKTOPDIRECTORY CSIDL_PROGRAMS \
+        CSIDL_COMMON_PROGRAMS CSIDL_STARTMENU CSIDL_COMMON_STARTMENU CSIDL_SENDTO CSIDL_TEMPLATES \
+        CSIDL_FONTS CSIDL_STARTUP CSIDL_COMMON_STARTUP CSIDL_MYPICTURES)
 
     # shfolder.dll answers.
     cp "$standin" "$source_dir/setup/shfolder.dll"
     rm -f "$source_dir/setup/shfolder.fail"
     slots=$(dump_slots)
     expect_slots "$version, shfolder.dll" "$slots" "$answers" folderpath "${chain[@]}"
-    pictures=$(slot_of 17 "$slots")
-    personal=$(slot_of 3 "$slots")
+    pictures=$(slot_of MyPicturesFolder "$slots")
+    personal=$(slot_of PersonalFolder "$slots")
     if [[ $version == win98 ]]; then
-        want=$(answer_of 39 folderpath "$answers")
+        want=$(answer_of CSIDL_MYPICTURES folderpath "$answers")
         [[ "$pictures" == "$want" ]] || fail "$version: My Pictures is '$pictures', not '$want'"
     elif [[ -n "$personal" ]]; then
         want="${personal%\\}\\My Pictures"
         [[ "$pictures" == "$want" ]] || fail "$version: My Pictures is '$pictures', not '$want'"
     else
-        # No documents folder: a path without a root, for which nothing is created.
-        [[ "$pictures" == "My Pictures" ]] || fail "$version: My Pictures is '$pictures'"
+        # No documents folder, and no My Pictures folder: nothing is created.
+        [[ -z "$pictures" ]] || fail "$version: My Pictures is '$pictures'"
         [[ ! -e "$source_dir/My Pictures" ]] || fail "$version: My Pictures made in the source"
     fi
     if [[ "$pictures" == ?:\\* ]]; then
@@ -110,14 +125,15 @@ for version in win98 nt40 winxp win7; do
     expect_slots "$version, failing shfolder.dll" "$slots" "$answers" location "${chain[@]}"
     if [[ $version == win98 ]]; then
         # Nothing else is asked for My Pictures on Windows 98.
-        [[ -z "$(slot_of 17 "$slots")" ]] || fail "$version: My Pictures without an answer"
+        [[ -z "$(slot_of MyPicturesFolder "$slots")" ]] ||
+            fail "$version: My Pictures without an answer"
     else
         # The documents folder is then "My Documents" on the Windows drive's root, made by the
         # library, and My Pictures is made inside it.
-        windows=$(slot_of 12 "$slots")
+        windows=$(slot_of WindowsFolder "$slots")
         want="${windows:0:2}\\My Documents\\My Pictures"
-        [[ "$(slot_of 17 "$slots")" == "$want" ]] ||
-            fail "$version: My Pictures is '$(slot_of 17 "$slots")', not '$want'"
+        [[ "$(slot_of MyPicturesFolder "$slots")" == "$want" ]] ||
+            fail "$version: My Pictures is '$(slot_of MyPicturesFolder "$slots")', not '$want'"
         unix=$(unix_path "$want")
         [[ -d "$unix" ]] || fail "$version: My Pictures '$want' does not exist"
         created_pictures+=("$unix" "$(dirname "$unix")")
@@ -127,6 +143,7 @@ for version in win98 nt40 winxp win7; do
     # No shfolder.dll: the shell answers, My Pictures included.
     rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
     slots=$(dump_slots)
-    expect_slots "$version, no shfolder.dll" "$slots" "$answers" location "${chain[@]}" 17:39
+    expect_slots "$version, no shfolder.dll" "$slots" "$answers" location "${chain[@]}" \
+        MyPicturesFolder:CSIDL_MYPICTURES
     echo "$version without shfolder.dll: slots from the shell"
 done
