@@ -282,11 +282,6 @@ TEST_F(WholeAttach, MyPicturesIsCreatedWhereTheLibraryBuildsIt) {
 
 // The source a slot's record names last: its kind and detail, as QuellinFolderSource gives
 // them ("none" for an empty slot).
-struct SlotSource {
-    QuellinSlot slot;
-    const char* source;
-};
-using SlotSources = std::vector<SlotSource>;
 
 const char kDllPath[] = "registry\tHKEY_LOCAL_MACHINE\\Software\\Borland\\Database Engine "
                         "\"DLLPATH\"";
@@ -295,7 +290,7 @@ const char kProgramFilesDir[] = "registry\tHKEY_LOCAL_MACHINE\\Software\\Microso
 
 // The Windows 95 family with shfolder.dll: the folder service answers what the shell knows;
 // the Startup folder is asked of the shell again when the all-users one is not known.
-const SlotSources k95WithShfolder = {
+const SlotTexts k95WithShfolder = {
     {QUELLIN_BDE_FOLDER, kDllPath},
     {QUELLIN_DAO_FOLDER, "registry\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
                          "CurrentVersion \"CommonFilesDir\" + \"\\Microsoft Shared\\DAO\""},
@@ -321,10 +316,10 @@ const SlotSources k95WithShfolder = {
      "registry\tHKEY_LOCAL_MACHINE\\Software\\Tolva\\Inkvale Suite\\9 \"Destination\""},
 };
 // Windows 98 makes My Pictures through the folder service.
-const SlotSources k98WithShfolder = {
+const SlotTexts k98WithShfolder = {
     {QUELLIN_MY_PICTURES_FOLDER, "folder service\tCSIDL_MYPICTURES | CSIDL_FLAG_CREATE"}};
 // The NT family: the all-users folders, and a system folder the user may not write to.
-const SlotSources kNTWithShfolder = {
+const SlotTexts kNTWithShfolder = {
     {QUELLIN_DESKTOP_FOLDER, "folder service\tCSIDL_COMMON_DESKTOPDIRECTORY"},
     {QUELLIN_PROGRAMS_FOLDER, "folder service\tCSIDL_COMMON_PROGRAMS"},
     {QUELLIN_START_MENU_FOLDER, "folder service\tCSIDL_COMMON_STARTMENU"},
@@ -333,7 +328,7 @@ const SlotSources kNTWithShfolder = {
     {QUELLIN_COMMON_STARTUP_FOLDER, "folder service\tCSIDL_COMMON_STARTUP"},
 };
 // Without shfolder.dll: the shell, and the registry's program-files folder.
-const SlotSources k95WithoutShfolder = {
+const SlotTexts k95WithoutShfolder = {
     {QUELLIN_PERSONAL_FOLDER, "shell\tCSIDL_PERSONAL"},
     {QUELLIN_DESKTOP_FOLDER, "shell\tCSIDL_DESKTOPDIRECTORY"},
     {QUELLIN_PROGRAMS_FOLDER, "shell\tCSIDL_PROGRAMS"},
@@ -344,7 +339,7 @@ const SlotSources k95WithoutShfolder = {
     {QUELLIN_PROGRAM_FILES_FOLDER, kProgramFilesDir},
     {QUELLIN_MY_PICTURES_FOLDER, "shell\tCSIDL_MYPICTURES"},
 };
-const SlotSources kNTWithoutShfolder = {
+const SlotTexts kNTWithoutShfolder = {
     {QUELLIN_DESKTOP_FOLDER, "shell\tCSIDL_COMMON_DESKTOPDIRECTORY"},
     {QUELLIN_PROGRAMS_FOLDER, "shell\tCSIDL_COMMON_PROGRAMS"},
     {QUELLIN_START_MENU_FOLDER, "shell\tCSIDL_COMMON_STARTMENU"},
@@ -352,11 +347,11 @@ const SlotSources kNTWithoutShfolder = {
     {QUELLIN_COMMON_STARTUP_FOLDER, "shell\tCSIDL_COMMON_STARTUP"},
 };
 // The Windows 95 and NT 4 shells know no My Pictures folder.
-const SlotSources kNoMyPicturesSource = {{QUELLIN_MY_PICTURES_FOLDER, "none\t"}};
+const SlotTexts kNoMyPicturesSource = {{QUELLIN_MY_PICTURES_FOLDER, "none\t"}};
 
 struct ExpectedSources {
     const char* machine;
-    std::vector<const SlotSources*> layers; // the first names every slot, the rest differ
+    std::vector<const SlotTexts*> layers; // the first names every slot, the rest differ
 };
 
 const ExpectedSources kExpectedSources[] = {
@@ -422,9 +417,9 @@ TEST_F(WholeAttach, EveryRecordNamesTheSourceOfItsSlot) {
         SCOPED_TRACE(all[i].name);
         ASSERT_EQ(all[i].name, kExpectedSources[i].machine);
         std::array<std::string, QUELLIN_SLOT_COUNT> expected;
-        for (const SlotSources* layer : kExpectedSources[i].layers)
-            for (const SlotSource& s : *layer)
-                expected[s.slot] = s.source;
+        for (const SlotTexts* layer : kExpectedSources[i].layers)
+            for (const SlotText& s : *layer)
+                expected[s.slot] = s.text;
         machines::Build(all[i]);
         AttachedLibrary lib;
         for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
