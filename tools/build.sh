@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Configures and builds the trees: build/host (g++ against winsim, sanitizers on),
 # build/win-i686 (the shipped PE32 files), build/win-x86_64 (run under 64-bit Wine) and
-# build/fuzz (clang, libFuzzer: the fuzz targets of tests/fuzz).
+# build/fuzz (clang, libFuzzer: the fuzz targets of tests/fuzz). Then the release set,
+# build/release: the shipped files of the i686 build (launcher.exe, Quellin.dll,
+# folderdump.exe), stripped.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/deps.sh"
@@ -13,6 +15,8 @@ build_tree() { # name cmake-args...
 }
 
 build_tree win-i686 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+rm -rf "$root/build/release"
+cmake --install "$root/build/win-i686" --strip --prefix "$root/build/release" >/dev/null
 build_tree win-x86_64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake"
 CC=clang CXX=clang++ cmake -S "$root/tests/fuzz" -B "$root/build/fuzz" -G Ninja >/dev/null
 ninja -C "$root/build/fuzz" >/dev/null || ninja -C "$root/build/fuzz"
