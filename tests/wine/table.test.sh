@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The whole folder table end to end (win64 build). Quellin.dll is attached and detached by
+# The whole folder table end to end. Quellin.dll is attached and detached by
 # folderdump from an installation source, under Wine's win98, nt40, win2k, winxp and win7,
 # once with the stand-in shfolder.dll in the source's "setup" folder and once without it.
 # Every one of the twenty slots must equal what table_expect.exe works out from Wine's own
@@ -33,10 +33,10 @@ fail() {
     exit 1
 }
 
-dump="$QUELLIN_WIN64_DIR/tools/folderdump.exe"
-library="$QUELLIN_WIN64_DIR/quellin/Quellin.dll"
-expect="$QUELLIN_WIN64_DIR/tests/wine/table_expect.exe"
-standin="$QUELLIN_WIN64_DIR/tools/shfolder.dll"
+dump="$QUELLIN_FOLDERDUMP"
+library="$QUELLIN_DLL"
+expect="$QUELLIN_WIN_DIR/tests/wine/table_expect.exe"
+standin="$QUELLIN_WIN_DIR/tools/shfolder.dll"
 for file in "$dump" "$library" "$expect" "$standin"; do
     [[ -f "$file" ]] || fail "missing $file"
 done
@@ -57,7 +57,7 @@ wine_run reg query 'HKLM\Software\Borland' >/dev/null 2>&1 && had_borland=yes
 had_dllpath=no
 saved_dllpath=$(reg_value "$bdeKey" DLLPATH) && had_dllpath=yes
 
-work="$QUELLIN_WIN64_DIR/test-table"
+work="$QUELLIN_WIN_DIR/test-table"
 made=() # folders the library made on purpose in the current run
 cleanup() {
     local dir
