@@ -6,11 +6,12 @@
 # time is killed and fails (exit code 124). Exits 0 once every test has run.
 #
 # $VM32_IN holds release/ (the release set), win-i686/ (the i686 build's test programs in its
-# own layout) and quellin-folders.exe (the example installer); QUELLIN_SOURCE_DIR names the
-# source tree, read-only in the guest.
+# own layout), quellin-folders.exe (the example installer) and source/ (the test scripts of
+# tests/wine and tests/wine32).
 set -uo pipefail
-src=${QUELLIN_SOURCE_DIR:?the source tree}
 out=${VM32_OUT:?the results folder}
+export QUELLIN_SOURCE_DIR=$VM32_IN/source
+src=$QUELLIN_SOURCE_DIR
 
 export WINEARCH=win32 WINEPREFIX=/root/wine32 WINEDEBUG=-all
 export QUELLIN_WINE=/usr/lib/wine/wine QUELLIN_WINESERVER=/usr/lib/wine/wineserver

@@ -12,11 +12,12 @@
 #
 # The guest boots the host's newest /boot/vmlinuz-* with an initramfs made here (busybox and
 # the virtio and 9p modules, cached in the work folder and made again when an input changes).
-# Its root is this machine's "/", read-only; /tmp, /run, /root and /dev/shm are tmpfs. The
-# script runs as root with bash in the guest, in $VM32_IN: a copy, on tmpfs, of what --in
-# passed (programs that Wine maps must not be read over 9p). Results go to $VM32_OUT, a
-# folder shared with this machine. Anything under /tmp, /root or $VM32_IN is gone after the
-# run. 32-bit Wine is /usr/lib/wine/wine; use WINEARCH=win32 and a WINEPREFIX on tmpfs.
+# Its root is this machine's "/", read-only; /tmp, /run, /root and /dev/shm are tmpfs, so what
+# lies there on this machine is not seen (pass it with --in). The script runs as root with
+# bash, in $VM32_IN: a copy, on tmpfs, of what --in passed (programs that Wine maps must not
+# be read over 9p). Results go to $VM32_OUT, a folder shared with this machine. Anything
+# under /tmp, /root or $VM32_IN is gone after the run. 32-bit Wine is /usr/lib/wine/wine;
+# use WINEARCH=win32 and a WINEPREFIX on tmpfs.
 #
 # Prints what the script printed and exits with its exit code. A guest that does not finish
 # in time is killed; the run then fails with exit code 124 and the tail of the guest's
@@ -25,9 +26,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here="$root/tools/vm32"
 
-usage() {
-    sed -n '4,12p' "$0" | sed 's/^# \{0,1\}//' >&2
-    exit 125
+usage() { # exit-code
+    sed -n '4,12p' "$0" | sed 's/^# \{0,1\}//'
+    exit "$1"
 }
 complain() {
     echo "vm32: $*" >&2
@@ -43,16 +44,16 @@ while (($#)); do
     case $1 in
     --in) inputs+=("$2"); shift 2 ;;
     --out) out=$2; shift 2 ;;
-    --env) [[ $2 == [A-Za-z_]*=* ]] || usage; environment+=("$2"); shift 2 ;;
+    --env) [[ $2 == [A-Za-z_]*=* ]] || usage 125 >&2; environment+=("$2"); shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
-    --help | -h) usage ;;
+    --help | -h) usage 0 ;;
     --) shift; break ;;
-    -*) usage ;;
+    -*) usage 125 >&2 ;;
     *) break ;;
     esac
 done
-(($#)) || usage
+(($#)) || usage 125 >&2
 script=$1
 shift
 [[ -f $script ]] || complain "no script $script"
