@@ -3,9 +3,9 @@
 # tools/vm32/run.sh starts. Builds the example NSIS installer around the release set's
 # Quellin.dll, hands the guest the release set, the i686 build's test programs, the installer
 # and the test scripts (the guest does not see a source tree under /tmp or /root), and runs
-# tests/wine32/guest.sh there. Each test's log, exit code and time come
-# back into RESULTS (the ctest tests wine32.NAME report them); this script fails when the
-# guest did not run them all.
+# tests/wine32/guest.sh there. Each test's log, exit code and time come back into RESULTS
+# (the ctest tests wine32.NAME report them); this script fails when the guest did not run them
+# all.
 #
 #   lane.sh SOURCE_DIR WIN32_BUILD_DIR RELEASE_DIR RESULTS_DIR
 set -euo pipefail
