@@ -20,4 +20,5 @@ build_tree win-x86_64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/c
 CC=clang CXX=clang++ cmake -S "$root/tests/fuzz" -B "$root/build/fuzz" -G Ninja >/dev/null
 ninja -C "$root/build/fuzz" >/dev/null || ninja -C "$root/build/fuzz"
 build_tree host -DCMAKE_BUILD_TYPE=Debug -DQUELLIN_FUZZ_DIR="$root/build/fuzz" \
-    -DQUELLIN_WIN32_DIR="$root/build/win-i686" -DQUELLIN_WIN64_DIR="$root/build/win-x86_64"
+    -DQUELLIN_WIN32_DIR="$root/build/win-i686" -DQUELLIN_WIN64_DIR="$root/build/win-x86_64" \
+    -DQUELLIN_RELEASE_DIR="$root/build/release"

@@ -21,6 +21,18 @@ quellin_want lld-link lld
 quellin_want /usr/lib/wine/wine64 wine64
 quellin_want localedef locales
 quellin_want python3 python3
+# The wine32 lane: a virtual machine (QEMU, the distribution's kernel, a static busybox for
+# its initramfs) running 32-bit Wine, and makensis for the example installer.
+quellin_want qemu-system-x86_64 qemu-system-x86
+compgen -G "/lib/modules/*/kernel/fs/9p/9p.ko*" >/dev/null &&
+    compgen -G "/boot/vmlinuz-*" >/dev/null || quellin_need+=(linux-image-amd64)
+[[ $(dpkg-query -W -f='${db:Status-Status}' busybox-static 2>/dev/null) == installed ]] ||
+    quellin_need+=(busybox-static)
+quellin_want makensis nsis
+if [[ ! -x /usr/lib/wine/wine ]]; then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    quellin_need+=(wine32:i386)
+fi
 # libFuzzer, for the fuzz targets.
 compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
     quellin_need+=(libclang-rt-14-dev)

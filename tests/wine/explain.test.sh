@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Why each folder, end to end (win64 build): folderdump --json carries each slot's record. Under
+# Why each folder, end to end (the win64 build unless told otherwise, tests/wine/wine.sh): folderdump --json carries each slot's record. Under
 # Wine's win98 and winxp, with the stand-in shfolder.dll told to fail every call, the records of
 # the program-files and documents folders must show the failed folder-service call and the
 # source that answered instead: the registry's "ProgramFilesDir" for program files; on Windows
@@ -14,14 +14,14 @@ fail() {
     exit 1
 }
 
-dump="$QUELLIN_WIN64_DIR/tools/folderdump.exe"
-library="$QUELLIN_WIN64_DIR/quellin/Quellin.dll"
-standin="$QUELLIN_WIN64_DIR/tools/shfolder.dll"
+dump=$QUELLIN_FOLDERDUMP
+library=$QUELLIN_DLL
+standin="$QUELLIN_WIN_DIR/tools/shfolder.dll"
 for file in "$dump" "$library" "$standin"; do
     [[ -f "$file" ]] || fail "missing $file"
 done
 
-work=$(mktemp -d "$QUELLIN_WIN64_DIR/explain.XXXXXX")
+work=$(mktemp -d "$QUELLIN_WIN_DIR/explain.XXXXXX")
 documents="$(wine_drive_c)/My Documents"
 had_documents=no
 [[ -e $documents ]] && had_documents=yes

@@ -7,17 +7,17 @@ set -euo pipefail
 source "$(dirname "$0")/wine.sh"
 wine_prefix
 
-work="$QUELLIN_WIN64_DIR/test-frame"
+work="$QUELLIN_WIN_DIR/test-frame"
 rm -rf "$work" && mkdir -p "$work/source/setup" "$work/kanji"
-cp "$QUELLIN_WIN64_DIR/quellin/Quellin.dll" "$work/source/setup/"
+cp "$QUELLIN_DLL" "$work/source/setup/"
 dll=$(winepath_of "$work/source/setup/Quellin.dll")
 
 echo "== installation source as current directory"
-(cd "$work/source" && wine_run "$QUELLIN_WIN64_DIR/tests/wine/frame_check.exe" "$dll")
+(cd "$work/source" && wine_run "$QUELLIN_WIN_DIR/tests/wine/frame_check.exe" "$dll")
 
 echo "== executable named U+8868.exe under code page 932"
 locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' || localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-cp "$QUELLIN_WIN64_DIR/tests/wine/frame_check.exe" "$work/kanji/表.exe"
+cp "$QUELLIN_WIN_DIR/tests/wine/frame_check.exe" "$work/kanji/表.exe"
 (cd "$work/source" && LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine_run "$work/kanji/表.exe" "$dll") |
     tr -d '\r' | tee "$work/kanji.log"
 grep -q '^code page 932$' "$work/kanji.log"

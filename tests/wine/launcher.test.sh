@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The launcher end to end (win64 build): run from an installation source whose path holds
+# The launcher end to end: run from an installation source whose path holds
 # blanks, it starts the stand-in Setup32.exe with exactly " /nocheck /spath="<source>\Setup"",
 # waits until that program has ended, and exits 0 although the program exits 7. Without a
 # Setup32.exe it exits 0 at once.
@@ -11,7 +11,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/launcher-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 source_dir="$work/Inkvale Install Source"
 mkdir -p "$source_dir/Setup"
-cp "$QUELLIN_WIN64_DIR/launcher/launcher.exe" "$QUELLIN_WIN64_DIR/tools/Setup32.exe" "$source_dir/"
+cp "$QUELLIN_LAUNCHER" "$QUELLIN_WIN_DIR/tools/Setup32.exe" "$source_dir/"
 windows_dir=$(winepath_of "$source_dir")
 export SETUP32_NO_TABLE=1
 
@@ -40,7 +40,7 @@ echo "started $windows_dir\\Setup32.exe with [ /nocheck /spath=\"$windows_dir\\S
 locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' || localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
 kanji_dir="$work/表"
 mkdir -p "$kanji_dir"
-cp "$QUELLIN_WIN64_DIR/launcher/launcher.exe" "$QUELLIN_WIN64_DIR/tools/Setup32.exe" "$kanji_dir/"
+cp "$QUELLIN_LAUNCHER" "$QUELLIN_WIN_DIR/tools/Setup32.exe" "$kanji_dir/"
 rc=0
 (cd "$kanji_dir" && LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 wine_run "$kanji_dir/launcher.exe") || rc=$?
 [[ $rc == 0 ]] || fail "launcher in a double-byte folder exits $rc"

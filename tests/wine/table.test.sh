@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The whole folder table end to end (win64 build). Quellin.dll is attached and detached by
-# folderdump from an installation source, under Wine's win98, nt40, win2k, winxp and win7,
-# once with the stand-in shfolder.dll in the source's "setup" folder and once without it.
+# The whole folder table end to end. Quellin.dll is attached and detached by folderdump from
+# an installation source, under Wine's win98, nt40, win2k, winxp and win7 (or the versions that
+# QUELLIN_TABLE_VERSIONS lists), three times each: with the stand-in shfolder.dll in the
+# source's "setup" folder, without it, and with the stand-in failing every call (a
+# "shfolder.fail" beside it saying "all": the folder service is bound but never answers).
 # Every one of the twenty slots must equal what table_expect.exe works out from Wine's own
 # APIs and registry for the sources the chain picks on that platform (table_expect shares no
 # code with the library). "DLLPATH" lists three folders and an empty item; the second and the
@@ -11,7 +13,9 @@
 # Around every attach and detach the prefix's drive_c tree and the test's own folders (the
 # installation source and the DLLPATH folders) are listed; apart from the documents and
 # My Pictures folders that the library creates on purpose (removed again right after the run)
-# the listings must be equal: no probe file or probe directory is left behind.
+# the listings must be equal: no probe file or probe directory is left behind. Those folders
+# must have been made where the library makes them on purpose: My Pictures with the folder
+# service at hand, and, with the service failing, the documents folder outside Windows 98.
 #
 # What Wine cannot show:
 # - Wine's shell knows every folder identifier asked for here, so the "Shell Folders"
@@ -33,10 +37,10 @@ fail() {
     exit 1
 }
 
-dump="$QUELLIN_WIN64_DIR/tools/folderdump.exe"
-library="$QUELLIN_WIN64_DIR/quellin/Quellin.dll"
-expect="$QUELLIN_WIN64_DIR/tests/wine/table_expect.exe"
-standin="$QUELLIN_WIN64_DIR/tools/shfolder.dll"
+dump="$QUELLIN_FOLDERDUMP"
+library="$QUELLIN_DLL"
+expect="$QUELLIN_WIN_DIR/tests/wine/table_expect.exe"
+standin="$QUELLIN_WIN_DIR/tools/shfolder.dll"
 for file in "$dump" "$library" "$expect" "$standin"; do
     [[ -f "$file" ]] || fail "missing $file"
 done
@@ -57,7 +61,7 @@ wine_run reg query 'HKLM\Software\Borland' >/dev/null 2>&1 && had_borland=yes
 had_dllpath=no
 saved_dllpath=$(reg_value "$bdeKey" DLLPATH) && had_dllpath=yes
 
-work="$QUELLIN_WIN64_DIR/test-table"
+work="$QUELLIN_WIN_DIR/test-table"
 made=() # folders the library made on purpose in the current run
 cleanup() {
     local dir
@@ -127,10 +131,15 @@ problem() {
 # run_case version mode: one attach and detach, compared and checked for leftovers.
 run_case() {
     local version=$1 mode=$2 what wanted slots slot got want path dir before after
-    what="$version, $([[ $mode == shfolder ]] && echo with || echo without) shfolder.dll"
-    rm -f "$source_dir/setup/shfolder.dll"
-    if [[ $mode == shfolder ]]; then
+    case $mode in
+    shfolder) what="$version, with shfolder.dll" ;;
+    none) what="$version, without shfolder.dll" ;;
+    failing) what="$version, with a failing shfolder.dll" ;;
+    esac
+    rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
+    if [[ $mode != none ]]; then
         cp "$standin" "$source_dir/setup/shfolder.dll"
+        [[ $mode == shfolder ]] || echo all >"$source_dir/setup/shfolder.fail"
         # Wine's own shfolder.dll would take the place of the stand-in...
         export WINEDLLOVERRIDES=shfolder=n,b
     else
@@ -164,6 +173,14 @@ run_case() {
         # as "My Pictures" in the documents folder elsewhere.
         path=$(unix_of "$(slot_of 17 "$wanted")")
         [[ -d $path ]] || problem "$what: My Pictures '$(slot_of 17 "$wanted")' was not made"
+    elif [[ $mode == failing ]]; then
+        # Made on purpose when the service fails: outside Windows 98 the documents folder on
+        # the Windows drive's root, and My Pictures in it; on Windows 98 nothing (the shell's
+        # documents folder, no My Pictures).
+        for slot in 3 17; do
+            path=$(unix_of "$(slot_of $slot "$wanted")") || continue
+            [[ -d $path ]] || problem "$what: slot $slot '$(slot_of $slot "$wanted")' was not made"
+        done
     fi
     for dir in "${made[@]}"; do
         rmdir "$dir" 2>/dev/null || true
@@ -187,10 +204,11 @@ run_case() {
     echo "$what ($(slot_of platform "$wanted")): table compared, disk listed"
 }
 
-for version in win98 nt40 win2k winxp win7; do
+for version in ${QUELLIN_TABLE_VERSIONS:-win98 nt40 win2k winxp win7}; do
     wine_version "$version"
-    run_case "$version" shfolder
-    run_case "$version" none
+    for mode in shfolder none failing; do
+        run_case "$version" "$mode"
+    done
 done
 
 ((failures == 0)) || fail "$failures disagreement(s)"

@@ -1,11 +1,13 @@
 // Works out, from Windows itself, what each of the twenty folder slots should hold when the
 // library is attached on this machine, and prints one "slot<TAB>value" line per slot.
 //
-//   table_expect shfolder|none
+//   table_expect shfolder|none|failing
 //
 // "shfolder": the installation source carries a shfolder.dll that forwards to the shell, so
 // the folder service answers first and its answers are shell32's own SHGetFolderPathA.
 // "none": no shfolder.dll; the shell's special-folder locations answer instead.
+// "failing": the source's shfolder.dll is bound but fails every call. The shell answers as
+// without it, except for the documents folder and My Pictures (see there).
 // A last line "platform<TAB>..." tells the platform, version and suites that Windows reports.
 //
 // The platform (GetVersionExA) picks the identifiers: the all-users Desktop, Programs and
@@ -146,11 +148,13 @@ bool TerminalServer(const OSVERSIONINFOEXA& version) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 || (std::strcmp(argv[1], "shfolder") != 0 && std::strcmp(argv[1], "none") != 0)) {
-        std::fprintf(stderr, "usage: table_expect shfolder|none\n");
+    const char* mode = argc == 2 ? argv[1] : "";
+    const bool service = std::strcmp(mode, "shfolder") == 0;
+    const bool failing = std::strcmp(mode, "failing") == 0;
+    if (!service && !failing && std::strcmp(mode, "none") != 0) {
+        std::fprintf(stderr, "usage: table_expect shfolder|none|failing\n");
         return 2;
     }
-    const bool service = std::strcmp(argv[1], "shfolder") == 0;
 
     OSVERSIONINFOEXA version = {};
     version.dwOSVersionInfoSize = sizeof version;
@@ -175,11 +179,23 @@ int main(int argc, char** argv) {
     shell(11, CSIDL_FONTS);
     shell(9, CSIDL_STARTUP);
     shell(18, CSIDL_COMMON_STARTUP);
-    shell(3, CSIDL_PERSONAL);
+    // The documents folder. A failing service is asked again with the create flag on
+    // Windows 98, and the shell answers after it; on NT and Windows 95 the folder is
+    // "My Documents" on the root of the Windows drive, made there.
+    char windowsRoot[MAX_PATH] = {0};
+    GetWindowsDirectoryA(windowsRoot, MAX_PATH);
+    windowsRoot[3] = '\0'; // "C:\"
+    if (failing && !win98)
+        Set(3, Join(windowsRoot, "My Documents"));
+    else
+        shell(3, CSIDL_PERSONAL);
 
     // My Pictures: the folder service on Windows 98 (creating it), the documents folder's
-    // "My Pictures" elsewhere while the service is there, the shell without it.
-    if (!service)
+    // "My Pictures" elsewhere while the service is there, the shell without it. A failing
+    // service leaves it empty on Windows 98.
+    if (failing && win98)
+        Set(17, "");
+    else if (!service && !failing)
         shell(17, CSIDL_MYPICTURES);
     else if (win98)
         shell(17, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE);

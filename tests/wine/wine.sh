@@ -8,7 +8,24 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # installation source's own copy must win, as it does on Windows.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-shfolder=n,b}
 export QUELLIN_WIN64_DIR=${QUELLIN_WIN64_DIR:-$root/build/win-x86_64}
-WINE=/usr/lib/wine/wine64
+# The build tree under test, whose test programs and stand-ins the tests run: the win64 build
+# unless told otherwise.
+export QUELLIN_WIN_DIR=${QUELLIN_WIN_DIR:-$QUELLIN_WIN64_DIR}
+# The shipped files: from a release set (launcher.exe, Quellin.dll and folderdump.exe side by
+# side) when QUELLIN_RELEASE_DIR names one, else from the build tree under test.
+if [[ -n ${QUELLIN_RELEASE_DIR:-} ]]; then
+    QUELLIN_LAUNCHER=$QUELLIN_RELEASE_DIR/launcher.exe
+    QUELLIN_DLL=$QUELLIN_RELEASE_DIR/Quellin.dll
+    QUELLIN_FOLDERDUMP=$QUELLIN_RELEASE_DIR/folderdump.exe
+else
+    QUELLIN_LAUNCHER=$QUELLIN_WIN_DIR/launcher/launcher.exe
+    QUELLIN_DLL=$QUELLIN_WIN_DIR/quellin/Quellin.dll
+    QUELLIN_FOLDERDUMP=$QUELLIN_WIN_DIR/tools/folderdump.exe
+fi
+# The Wine loader and server: 64-bit Wine unless told otherwise (the 32-bit lane runs
+# /usr/lib/wine/wine with WINEARCH=win32).
+WINE=${QUELLIN_WINE:-/usr/lib/wine/wine64}
+WINESERVER=${QUELLIN_WINESERVER:-/usr/lib/wine/wineserver}
 
 wine_prefix() {
     if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
@@ -18,7 +35,11 @@ wine_prefix() {
     fi
 }
 
-wineserver_wait() { /usr/lib/wine/wineserver -w 2>/dev/null || true; }
+# Waits for the server to end. A server kept up for a whole batch of tests (wineserver -p,
+# QUELLIN_WINESERVER_KEPT set) does not end: there is nothing to wait for.
+wineserver_wait() {
+    [[ -n ${QUELLIN_WINESERVER_KEPT:-} ]] || "$WINESERVER" -w 2>/dev/null || true
+}
 
 # wine_run program args...: runs a Windows program, its output on stdout, its exit code kept.
 wine_run() {
