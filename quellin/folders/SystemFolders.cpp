@@ -47,8 +47,8 @@ CSystemFolders::CSystemFolders() {
     ResolveAll();
 }
 
-// The module is freed first; the slots are then destroyed from 19 down to 0, the reverse of
-// their declaration.
+// The module is freed first; the slots are then destroyed from the last down to the first, the
+// reverse of their declaration.
 CSystemFolders::~CSystemFolders() {
     if (ShFolderModule != nullptr)
         FreeLibrary(ShFolderModule);

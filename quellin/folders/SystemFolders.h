@@ -23,8 +23,8 @@ class CSystemFolders {
     CSystemFolders(const CSystemFolders&) = delete;
     CSystemFolders& operator=(const CSystemFolders&) = delete;
 
-    // The slots, declared from the slot list in slot order: BdeFolder (0) to
-    // SuiteDestinationFolder (19).
+    // The slots, declared from the slot list in slot order: BdeFolder (0) first,
+    // SuiteDestinationFolder last.
 #define QUELLIN_SLOT_MEMBER(number, constant, name) std::string name;
     QUELLIN_SLOTS(QUELLIN_SLOT_MEMBER)
 #undef QUELLIN_SLOT_MEMBER

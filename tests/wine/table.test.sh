@@ -111,16 +111,13 @@ unix_of() {
 # Every path under drive_c and under the test's folders, links listed but not followed.
 listing() { find "$drive_c" "$work" -print 2>/dev/null | LC_ALL=C sort; }
 
-# "slot<TAB>value" lines from folderdump's "NN Name value" lines.
+# "name<TAB>value" lines from folderdump's "NN Name value" lines (slot in two columns, the name
+# in 22); table_expect prints the same form, one line per slot of Quellin.h's list.
 table() {
     (cd "$source_dir" && wine_run "$source_dir/folderdump.exe") | tr -d '\r' |
-        awk '{ printf "%d\t%s\n", substr($0, 1, 2), substr($0, 27) }'
+        awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
 }
 slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2; found = 1 } END { exit !found }' <<<"$2"; }
-names=(BdeFolder DaoFolder OdbcFolder PersonalFolder DesktopFolder ProgramsFolder SendToFolder
-    TemplatesFolder StartMenuFolder StartupFolder TempFolder FontsFolder WindowsFolder
-    ProgramFilesFolder SystemFolder ModuleFolder RundleFolder MyPicturesFolder
-    CommonStartupFolder SuiteDestinationFolder)
 
 failures=0
 problem() {
@@ -149,16 +146,16 @@ run_case() {
 
     wanted=$( (cd "$source_dir" && wine_run "$source_dir/table_expect.exe" "$mode") |
         tr -d '\r') || fail "$what: Wine does not give every source the table needs"
-    [[ $(slot_of 0 "$wanted") == "$bde_second" ]] ||
+    [[ $(slot_of BdeFolder "$wanted") == "$bde_second" ]] ||
         fail "$what: the expectation does not take DLLPATH's second folder"
-    for slot in 13 14; do
+    for slot in ProgramFilesFolder SystemFolder; do
         path=$(unix_of "$(slot_of $slot "$wanted")") && [[ -d $path && -w $path ]] ||
             fail "$what: the folder of slot $slot is not writable, the write test would decide"
     done
 
     # The documents and My Pictures folders (and any missing parents) that the attach may make.
     made=()
-    for slot in 3 17; do
+    for slot in PersonalFolder MyPicturesFolder; do
         path=$(unix_of "$(slot_of $slot "$wanted")") || continue
         while [[ -n $path && ! -e $path ]]; do
             made+=("$path")
@@ -171,13 +168,13 @@ run_case() {
     if [[ $mode == shfolder ]]; then
         # Made on purpose: My Pictures through the folder service's create flag on Windows 98,
         # as "My Pictures" in the documents folder elsewhere.
-        path=$(unix_of "$(slot_of 17 "$wanted")")
-        [[ -d $path ]] || problem "$what: My Pictures '$(slot_of 17 "$wanted")' was not made"
+        path=$(unix_of "$(slot_of MyPicturesFolder "$wanted")")
+        [[ -d $path ]] || problem "$what: My Pictures '$(slot_of MyPicturesFolder "$wanted")' was not made"
     elif [[ $mode == failing ]]; then
         # Made on purpose when the service fails: outside Windows 98 the documents folder on
         # the Windows drive's root, and My Pictures in it; on Windows 98 nothing (the shell's
         # documents folder, no My Pictures).
-        for slot in 3 17; do
+        for slot in PersonalFolder MyPicturesFolder; do
             path=$(unix_of "$(slot_of $slot "$wanted")") || continue
             [[ -d $path ]] || problem "$what: slot $slot '$(slot_of $slot "$wanted")' was not made"
         done
@@ -192,14 +189,17 @@ run_case() {
         diff <(echo "$before") <(echo "$after") | grep '^[<>]' | sed 's/^/    /' >&2 || true
     fi
 
-    for slot in $(seq 0 19); do
+    # Every slot of the list, and no other.
+    [[ $(cut -f1 <<<"$slots") == $(grep -v '^platform' <<<"$wanted" | cut -f1) ]] ||
+        problem "$what: folderdump's slots are not those of the slot list: $(cut -f1 <<<"$slots" | tr '\n' ' ')"
+    for slot in $(grep -v '^platform' <<<"$wanted" | cut -f1); do
         got=$(slot_of "$slot" "$slots") || {
             problem "$what: folderdump printed no slot $slot"
             continue
         }
         want=$(slot_of "$slot" "$wanted")
         [[ "$got" == "$want" ]] ||
-            problem "$what: slot $slot ${names[$slot]} is '$got', Wine's sources give '$want'"
+            problem "$what: slot $slot is '$got', Wine's sources give '$want'"
     done
     echo "$what ($(slot_of platform "$wanted")): table compared, disk listed"
 }

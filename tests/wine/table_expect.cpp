@@ -1,5 +1,5 @@
-// Works out, from Windows itself, what each of the twenty folder slots should hold when the
-// library is attached on this machine, and prints one "slot<TAB>value" line per slot.
+// Works out, from Windows itself, what each folder slot should hold when the library is
+// attached on this machine, and prints one "name<TAB>value" line per slot of Quellin.h's list.
 //
 //   table_expect shfolder|none|failing
 //
@@ -19,7 +19,10 @@
 // Assumed, and checked by the calling script: every folder that a write test decides on
 // (the program-files folder, the system folder, the DLLPATH folders) is writable.
 //
-// Built without the library's code: nothing here is shared with what it checks.
+// Built without the library's code: nothing here is shared with what it checks but the slot
+// list of its header.
+#include "Quellin.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -29,18 +32,22 @@
 
 namespace {
 
-const int kSlots = 20;
-std::string slots[kSlots];
-bool known[kSlots];
+const char* const kNames[] = {
+#define SLOT_NAME(number, constant, name) #name,
+    QUELLIN_SLOTS(SLOT_NAME)
+#undef SLOT_NAME
+};
+std::string slots[QUELLIN_SLOT_COUNT];
+bool known[QUELLIN_SLOT_COUNT];
 int unknown = 0;
 
-void Set(int slot, const std::string& value) {
+void Set(QuellinSlot slot, const std::string& value) {
     slots[slot] = value;
     known[slot] = true;
 }
 
-void Unpredictable(int slot, const char* why) {
-    std::fprintf(stderr, "table_expect: slot %d: %s\n", slot, why);
+void Unpredictable(QuellinSlot slot, const char* why) {
+    std::fprintf(stderr, "table_expect: %s: %s\n", kNames[slot], why);
     known[slot] = false;
     ++unknown;
 }
@@ -118,12 +125,12 @@ void ExpectBde() {
             end = list.size();
         std::string entry = Trim(list.substr(start, end - start));
         if (!entry.empty() && IsFile(Join(entry, "IDAPI32.DLL"))) {
-            Set(0, entry);
+            Set(QUELLIN_BDE_FOLDER, entry);
             return;
         }
         start = end + 1;
     }
-    Unpredictable(0,
+    Unpredictable(QUELLIN_BDE_FOLDER,
                   "no DLLPATH entry holds IDAPI32.DLL (the fallback is decided by a write test)");
 }
 
@@ -164,21 +171,21 @@ int main(int argc, char** argv) {
                        version.dwMajorVersion == 4 && version.dwMinorVersion > 0;
 
     // The shell folders: the folder service's answer, or the shell's location without it.
-    auto shell = [&](int slot, int csidl) {
+    auto shell = [&](QuellinSlot slot, int csidl) {
         Answer answer = service ? FolderPath(csidl) : Location(csidl);
         if (answer.ok)
             Set(slot, answer.path);
         else
             Unpredictable(slot, "Wine has no answer for this folder identifier");
     };
-    shell(4, nt ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
-    shell(5, nt ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
-    shell(8, nt ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU);
-    shell(6, CSIDL_SENDTO);
-    shell(7, CSIDL_TEMPLATES);
-    shell(11, CSIDL_FONTS);
-    shell(9, CSIDL_STARTUP);
-    shell(18, CSIDL_COMMON_STARTUP);
+    shell(QUELLIN_DESKTOP_FOLDER, nt ? CSIDL_COMMON_DESKTOPDIRECTORY : CSIDL_DESKTOPDIRECTORY);
+    shell(QUELLIN_PROGRAMS_FOLDER, nt ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
+    shell(QUELLIN_START_MENU_FOLDER, nt ? CSIDL_COMMON_STARTMENU : CSIDL_STARTMENU);
+    shell(QUELLIN_SEND_TO_FOLDER, CSIDL_SENDTO);
+    shell(QUELLIN_TEMPLATES_FOLDER, CSIDL_TEMPLATES);
+    shell(QUELLIN_FONTS_FOLDER, CSIDL_FONTS);
+    shell(QUELLIN_STARTUP_FOLDER, CSIDL_STARTUP);
+    shell(QUELLIN_COMMON_STARTUP_FOLDER, CSIDL_COMMON_STARTUP);
     // The documents folder. A failing service is asked again with the create flag on
     // Windows 98, and the shell answers after it; on NT and Windows 95 the folder is
     // "My Documents" on the root of the Windows drive, made there.
@@ -186,23 +193,23 @@ int main(int argc, char** argv) {
     GetWindowsDirectoryA(windowsRoot, MAX_PATH);
     windowsRoot[3] = '\0'; // "C:\"
     if (failing && !win98)
-        Set(3, Join(windowsRoot, "My Documents"));
+        Set(QUELLIN_PERSONAL_FOLDER, Join(windowsRoot, "My Documents"));
     else
-        shell(3, CSIDL_PERSONAL);
+        shell(QUELLIN_PERSONAL_FOLDER, CSIDL_PERSONAL);
 
     // My Pictures: the folder service on Windows 98 (creating it), the documents folder's
     // "My Pictures" elsewhere while the service is there, the shell without it. A failing
     // service leaves it empty on Windows 98.
     if (failing && win98)
-        Set(17, "");
+        Set(QUELLIN_MY_PICTURES_FOLDER, "");
     else if (!service && !failing)
-        shell(17, CSIDL_MYPICTURES);
+        shell(QUELLIN_MY_PICTURES_FOLDER, CSIDL_MYPICTURES);
     else if (win98)
-        shell(17, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE);
-    else if (known[3])
-        Set(17, Join(slots[3], "My Pictures"));
+        shell(QUELLIN_MY_PICTURES_FOLDER, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE);
+    else if (known[QUELLIN_PERSONAL_FOLDER])
+        Set(QUELLIN_MY_PICTURES_FOLDER, Join(slots[QUELLIN_PERSONAL_FOLDER], "My Pictures"));
     else
-        Unpredictable(17, "no documents folder");
+        Unpredictable(QUELLIN_MY_PICTURES_FOLDER, "no documents folder");
 
     // Shared components: DLLPATH, and the common-files folder.
     ExpectBde();
@@ -210,49 +217,49 @@ int main(int argc, char** argv) {
         MachineValue("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "CommonFilesDir");
     common = std::string(common.c_str());
     if (common.empty()) {
-        Unpredictable(1, "no CommonFilesDir");
-        Unpredictable(2, "no CommonFilesDir");
+        Unpredictable(QUELLIN_DAO_FOLDER, "no CommonFilesDir");
+        Unpredictable(QUELLIN_ODBC_FOLDER, "no CommonFilesDir");
     } else {
-        Set(1, Join(common, "Microsoft Shared\\DAO"));
-        Set(2, Join(common, "ODBC"));
+        Set(QUELLIN_DAO_FOLDER, Join(common, "Microsoft Shared\\DAO"));
+        Set(QUELLIN_ODBC_FOLDER, Join(common, "ODBC"));
     }
 
     // Windows itself.
     char buffer[MAX_PATH] = {0};
     GetTempPathA(MAX_PATH, buffer);
-    Set(10, buffer);
+    Set(QUELLIN_TEMP_FOLDER, buffer);
     GetWindowsDirectoryA(buffer, MAX_PATH);
     const std::string windows = buffer;
-    Set(12, windows);
+    Set(QUELLIN_WINDOWS_FOLDER, windows);
     GetSystemDirectoryA(buffer, MAX_PATH);
-    Set(14, buffer);
+    Set(QUELLIN_SYSTEM_FOLDER, buffer);
     DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
     std::string module(buffer, length < MAX_PATH ? length : 0);
-    Set(15, module.substr(0, module.rfind('\\')));
+    Set(QUELLIN_MODULE_FOLDER, module.substr(0, module.rfind('\\')));
 
     // Program files: the folder service's answer, else the registry's (writable) folder.
     if (service) {
-        shell(13, CSIDL_PROGRAM_FILES);
+        shell(QUELLIN_PROGRAM_FILES_FOLDER, CSIDL_PROGRAM_FILES);
     } else {
         std::string programs =
             MachineValue("Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
         programs = std::string(programs.c_str());
         if (programs.empty())
-            Unpredictable(13, "no ProgramFilesDir");
+            Unpredictable(QUELLIN_PROGRAM_FILES_FOLDER, "no ProgramFilesDir");
         else
-            Set(13, programs);
+            Set(QUELLIN_PROGRAM_FILES_FOLDER, programs);
     }
 
     if (TerminalServer(version))
-        Set(16, Join(slots[13], "Tolva\\Rundle"));
+        Set(QUELLIN_RUNDLE_FOLDER, Join(slots[QUELLIN_PROGRAM_FILES_FOLDER], "Tolva\\Rundle"));
     else
-        Set(16, Join(windows, "Tolva"));
+        Set(QUELLIN_RUNDLE_FOLDER, Join(windows, "Tolva"));
 
     std::string destination = MachineValue("Software\\Tolva\\Inkvale Suite\\9", "Destination");
-    Set(19, std::string(destination.c_str()));
+    Set(QUELLIN_SUITE_DESTINATION_FOLDER, std::string(destination.c_str()));
 
-    for (int slot = 0; slot < kSlots; ++slot)
-        std::printf("%d\t%s\n", slot, known[slot] ? slots[slot].c_str() : "?");
+    for (int slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
+        std::printf("%s\t%s\n", kNames[slot], known[slot] ? slots[slot].c_str() : "?");
     std::printf("platform\tplatform %lu, version %lu.%lu, suites 0x%x\n", version.dwPlatformId,
                 version.dwMajorVersion, version.dwMinorVersion, version.wSuiteMask);
     return unknown ? 1 : 0;
