@@ -30,9 +30,8 @@ class FolderRecord {
   public:
     void Add(const char* kind, const std::string& detail, const std::string& outcome);
     void Clear() { lines_.clear(); }
-    bool Empty() const { return lines_.empty(); }
-    // The record as text; a slot whose last line does not answer gets the closing "none" line
-    // here (`filled` tells whether the slot holds a folder).
+    // The record as text; `filled` tells whether the slot holds a folder, and an empty slot's
+    // record gets its closing "none" line here.
     std::string Text(bool filled) const;
 
   private:

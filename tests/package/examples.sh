@@ -21,16 +21,6 @@ source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/w
 here=$(cd "$(dirname "$0")" && pwd)
 wine_prefix
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-failures=0
-problem() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
 zip=${QUELLIN_PACKAGE:?the package}
 version=${QUELLIN_VERSION:?the project version}
 win64=$QUELLIN_WIN64_DIR

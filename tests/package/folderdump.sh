@@ -10,16 +10,6 @@ set -euo pipefail
 source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
 wine_prefix
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-failures=0
-problem() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
-
 win32=${QUELLIN_WIN32_DIR:?the i686 build tree}
 work="$QUELLIN_WIN64_DIR/test-folderdump"
 rm -rf "$work" && mkdir -p "$work"

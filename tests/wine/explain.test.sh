@@ -9,17 +9,11 @@
 set -euo pipefail
 source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
 wine_prefix
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 dump=$QUELLIN_FOLDERDUMP
 library=$QUELLIN_DLL
 standin="$QUELLIN_WIN_DIR/tools/shfolder.dll"
-for file in "$dump" "$library" "$standin"; do
-    [[ -f "$file" ]] || fail "missing $file"
-done
+need_files "$dump" "$library" "$standin"
 
 work=$(mktemp -d "$QUELLIN_WIN_DIR/explain.XXXXXX")
 documents="$(wine_drive_c)/My Documents"

@@ -5,7 +5,6 @@
 # Setup32.exe it exits 0 at once.
 set -euo pipefail
 source "$QUELLIN_SOURCE_DIR/tests/wine/wine.sh"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/launcher-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT

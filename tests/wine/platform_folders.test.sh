@@ -15,8 +15,6 @@ wine_prefix
 # Wine would otherwise load its built-in shfolder.dll in place of the stand-in.
 export WINEDLLOVERRIDES=shfolder=n,b
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
 options='HKLM\System\CurrentControlSet\Control\ProductOptions'
 currentVersion='HKLM\Software\Microsoft\Windows\CurrentVersion'
 

@@ -9,10 +9,6 @@
 # "My Pictures" in the documents folder, which exists afterwards.
 set -euo pipefail
 source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 dump="$QUELLIN_WIN64_DIR/tools/folderdump.exe"
 library="$QUELLIN_WIN64_DIR/quellin/Quellin.dll"
@@ -20,9 +16,7 @@ probe="$QUELLIN_WIN64_DIR/tests/wine/shellpaths.exe"
 standin="$QUELLIN_WIN64_DIR/tools/shfolder.dll"
 # Wine has a shfolder.dll of its own, which it would load in place of the one named by path.
 export WINEDLLOVERRIDES="shfolder=n"
-for file in "$dump" "$library" "$probe" "$standin"; do
-    [[ -f "$file" ]] || fail "missing $file"
-done
+need_files "$dump" "$library" "$probe" "$standin"
 
 work=$(mktemp -d "$QUELLIN_WIN64_DIR/shell-folders.XXXXXX")
 created_pictures=()

@@ -4,7 +4,6 @@
 # an identifier without flag bits also matches it with CSIDL_FLAG_CREATE).
 set -euo pipefail
 source "$QUELLIN_SOURCE_DIR/tests/wine/wine.sh"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 # Wine would otherwise load its built-in shfolder.dll in place of the file named.
 export WINEDLLOVERRIDES=shfolder=n,b
 

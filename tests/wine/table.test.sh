@@ -32,18 +32,11 @@ set -euo pipefail
 source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
 wine_prefix
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
 dump="$QUELLIN_FOLDERDUMP"
 library="$QUELLIN_DLL"
 expect="$QUELLIN_WIN_DIR/tests/wine/table_expect.exe"
 standin="$QUELLIN_WIN_DIR/tools/shfolder.dll"
-for file in "$dump" "$library" "$expect" "$standin"; do
-    [[ -f "$file" ]] || fail "missing $file"
-done
+need_files "$dump" "$library" "$expect" "$standin"
 
 wineKey='HKCU\Software\Wine'
 bdeKey='HKLM\Software\Borland\Database Engine'
@@ -118,12 +111,6 @@ table() {
         awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
 }
 slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2; found = 1 } END { exit !found }' <<<"$2"; }
-
-failures=0
-problem() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 
 # run_case version mode: one attach and detach, compared and checked for leftovers.
 run_case() {

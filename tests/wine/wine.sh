@@ -22,6 +22,24 @@ else
     QUELLIN_DLL=$QUELLIN_WIN_DIR/quellin/Quellin.dll
     QUELLIN_FOLDERDUMP=$QUELLIN_WIN_DIR/tools/folderdump.exe
 fi
+# Verdicts of the tests that source this: fail ends the test at once; problem counts a failure
+# and lets the test go on to report the rest; need_files fails unless every file is there.
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+problem() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+need_files() {
+    local file
+    for file in "$@"; do
+        [[ -f $file ]] || fail "missing $file"
+    done
+}
+
 # The Wine loader and server: 64-bit Wine unless told otherwise (the 32-bit lane runs
 # /usr/lib/wine/wine with WINEARCH=win32).
 WINE=${QUELLIN_WINE:-/usr/lib/wine/wine64}

@@ -9,12 +9,9 @@
 set -euo pipefail
 source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
 wine_prefix
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 installer=${QUELLIN_NSIS_INSTALLER:?the installer built from docs/examples/nsis}
-for file in "$installer" "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$QUELLIN_WIN_DIR/tools/shfolder.dll"; do
-    [[ -f $file ]] || fail "missing $file"
-done
+need_files "$installer" "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$QUELLIN_WIN_DIR/tools/shfolder.dll"
 export WINEDLLOVERRIDES=shfolder=n,b
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/nsis-test.XXXXXX")
