@@ -68,11 +68,10 @@ TEST_F(ProgramFolders, CommonFlagAsksForTheCommonFilesFolder) {
     M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {S_OK, "C:\\Programs"};
     M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES_COMMON] = {S_OK, "C:\\Programs\\Common"};
     CSystemFolders table;
-    std::string slot;
-    table.ResolveProgramFilesFolder(slot, 1);
-    EXPECT_EQ(slot, "C:\\Programs\\Common");
-    table.ResolveProgramFilesFolder(slot, 0);
-    EXPECT_EQ(slot, "C:\\Programs");
+    table.ResolveProgramFilesFolder(QUELLIN_PROGRAM_FILES_FOLDER, ProgramFilesKind::CommonFiles);
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Programs\\Common");
+    table.ResolveProgramFilesFolder(QUELLIN_PROGRAM_FILES_FOLDER, ProgramFilesKind::ProgramFiles);
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Programs");
 }
 
 TEST_F(ProgramFolders, FailingFolderServiceFallsToTheRegistry) {
@@ -165,10 +164,10 @@ TEST_F(ProgramFolders, RefreshAfterItsOwnTurnTestsAfresh) {
     M().files.AddDirectory("C:\\Apps");
     ProgramFilesDir("C:\\Apps");
     CSystemFolders table; // built: the program-files folder's own turn has run
-    EXPECT_EQ(table.ProgramFilesFolder, "C:\\Apps");
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Apps");
     M().files.DenyNewFiles("C:\\Apps");
     EXPECT_EQ(table.RefreshProgramFilesFolder(), "C:\\Program Files");
-    EXPECT_EQ(table.ProgramFilesFolder, "C:\\Program Files");
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Program Files");
 }
 
 // --- system, maker's and suite folders ----------------------------------------------------
