@@ -14,6 +14,7 @@ const char kProgramFilesDir[] = "Software\\Microsoft\\Windows\\CurrentVersion\\P
 const char kProgramFilesPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesPath";
 const char kSystemDrive[] = "%SystemDrive%";
 const char kProgramFiles[] = "\\Program Files";
+const char kProgramFilesX86[] = "\\Program Files (x86)";
 const char kSuiteDestination[] = "Software\\Tolva\\Inkvale Suite\\9\\Destination";
 
 // Write tests of folders, each made once: an outcome already in the list is taken from it.
@@ -46,8 +47,9 @@ std::string Rejected(const char* why, const std::string& folder) {
 
 // The folder service of shfolder.dll is believed without a test. Otherwise the registry's
 // "ProgramFilesDir" if writable, else "ProgramFilesPath" with the Windows drive put in, else
-// "\Program Files" on the Windows drive; the candidate must be writable and have a root, or
-// "\Program Files" on the Windows drive is taken untested.
+// the fixed folder on the Windows drive; the candidate must be writable and have a root, or
+// the fixed folder is taken untested. The fixed folder is "\Program Files", or "\Program Files
+// (x86)" for a 32-bit process on 64-bit Windows (asked only when the fixed folder is reached).
 //
 // A folder is write-tested once within one run, and once for all the runs that ResolveAll
 // makes while it keeps the outcomes (see there); every other run tests afresh.
@@ -70,7 +72,16 @@ std::string CSystemFolders::ProgramFilesFolderNow(int common) {
         }
         return windowsRoot;
     };
-    const std::string onWindowsDrive = "\"\\Program Files\" on the Windows drive";
+    // The fixed folder on the Windows drive, its detail for the record; WoW64 asked once.
+    int wow64 = -1;
+    auto Fixed = [&](std::string& detail) {
+        if (wow64 < 0)
+            wow64 = IsWow64();
+        detail = wow64 ? "\"\\Program Files (x86)\" on the Windows drive (32-bit process on "
+                         "64-bit Windows)"
+                       : "\"\\Program Files\" on the Windows drive";
+        return PathJoin(WindowsRoot(), wow64 ? kProgramFilesX86 : kProgramFiles);
+    };
 
     // The candidate and where it came from, recorded once its fate is known.
     RegReadResult read;
@@ -93,9 +104,8 @@ std::string CSystemFolders::ProgramFilesFolderNow(int common) {
                 record.Add(kind, detail, RegistryOutcome(read.open, read.query));
             else
                 record.Add(kind, detail, "empty once %SystemDrive% is replaced");
-            candidate = PathJoin(WindowsRoot(), kProgramFiles);
+            candidate = Fixed(detail);
             kind = kFallbackSource;
-            detail = onWindowsDrive;
         }
     }
     if (tests.CanWrite(candidate)) {
@@ -107,8 +117,9 @@ std::string CSystemFolders::ProgramFilesFolderNow(int common) {
     } else {
         record.Add(kind, detail, Rejected("write test failed", candidate));
     }
-    record.Add(kFallbackSource, onWindowsDrive, "answered, untested");
-    return PathJoin(WindowsRoot(), kProgramFiles);
+    candidate = Fixed(detail);
+    record.Add(kFallbackSource, detail, "answered, untested");
+    return candidate;
 }
 
 void CSystemFolders::ResolveProgramFilesFolder(std::string& slot, int common) {

@@ -51,7 +51,7 @@ typedef CHAR* LPSTR;
 typedef const CHAR* LPCSTR;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
-typedef BOOL* LPBOOL;
+typedef BOOL *PBOOL, *LPBOOL;
 
 typedef void* HANDLE;
 typedef HANDLE* LPHANDLE;

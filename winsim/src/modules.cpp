@@ -121,6 +121,8 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     } else if (hModule == winsim::Kernel32Module()) {
         if (m.kernel32HasVerifyVersionInfoA && name == "VerifyVersionInfoA")
             found = winsim::AsFarProc(&VerifyVersionInfoA);
+        else if (m.kernel32HasIsWow64Process && name == "IsWow64Process")
+            found = winsim::AsFarProc(&IsWow64Process);
     } else {
         winsim::SetError(ERROR_INVALID_HANDLE);
         return nullptr;

@@ -16,6 +16,8 @@ struct Kernel {
     std::string moduleFileName = "C:\\Install\\Setup32.exe";
     std::string userName = "Anna";
     DWORD lastError = 0;
+    // A 32-bit process on 64-bit Windows, as IsWow64Process reports it.
+    bool wow64 = false;
 
     void Reset() { *this = Kernel(); }
 };

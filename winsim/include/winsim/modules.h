@@ -40,6 +40,7 @@ struct Modules {
     bool kernel32Loaded = true;
     bool ntdllHasVerSetConditionMask = true;
     bool kernel32HasVerifyVersionInfoA = true;
+    bool kernel32HasIsWow64Process = true;
 
     // What the code did.
     std::vector<std::string> loadAttempts;       // every path passed to LoadLibraryA
