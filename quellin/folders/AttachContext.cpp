@@ -30,6 +30,12 @@ int AttachContext::TerminalServer() {
     return terminalServer_;
 }
 
+int AttachContext::Wow64() {
+    if (wow64_ < 0)
+        wow64_ = IsWow64() ? 1 : 0;
+    return wow64_;
+}
+
 int AttachContext::CanWrite(const std::string& folder) {
     if (!keepWriteTests_)
         return CanWriteToDirectory(folder);

@@ -37,8 +37,10 @@ class AttachContext {
     bool Windows9x() const { return version_.info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS; }
     bool NT() const { return version_.info.dwPlatformId == VER_PLATFORM_WIN32_NT; }
     bool Windows98OrMe() const { return Windows9x() && version_.info.dwMinorVersion > 0; }
-    // Whether the machine runs Terminal Server, asked once.
+    // Whether the machine runs Terminal Server, and whether this 32-bit process runs on 64-bit
+    // Windows: each asked once, when first needed.
     int TerminalServer();
+    int Wow64();
 
     // CanWriteToDirectory, made once per folder while the outcomes are kept (from
     // KeepWriteTests(true) until KeepWriteTests(false), which forgets them).
@@ -52,6 +54,7 @@ class AttachContext {
     PFNSHGETFOLDERPATHA folderService_ = nullptr;
     WindowsVersion version_{};
     int terminalServer_ = -1; // not asked yet
+    int wow64_ = -1;
     bool keepWriteTests_ = false;
     std::vector<std::pair<std::string, int>> writeTests_;
 };

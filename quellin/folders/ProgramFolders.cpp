@@ -12,6 +12,7 @@ const char kProgramFilesDir[] = "Software\\Microsoft\\Windows\\CurrentVersion\\P
 const char kProgramFilesPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesPath";
 const char kSystemDrive[] = "%SystemDrive%";
 const char kProgramFiles[] = "\\Program Files";
+const char kProgramFilesX86[] = "\\Program Files (x86)";
 const char kSuiteDestination[] = "Software\\Tolva\\Inkvale Suite\\9\\Destination";
 
 // The root of the Windows directory's drive, asked once when first needed.
@@ -47,8 +48,14 @@ Outcome ProgramFilesPath(WindowsRoot& root, bool& missing) {
                                   : "empty once %SystemDrive% is replaced");
 }
 
-// "\Program Files" on the Windows drive.
-Outcome ProgramFilesOnWindowsDrive(WindowsRoot& root, const char* text) {
+// The fixed folder on the Windows drive: "\Program Files", or "\Program Files (x86)" for a
+// 32-bit process on 64-bit Windows.
+Outcome FixedProgramFiles(AttachContext& context, WindowsRoot& root, const char* text) {
+    if (context.Wow64())
+        return Answer(kFallbackSource,
+                      "\"\\Program Files (x86)\" on the Windows drive (32-bit process on 64-bit "
+                      "Windows)",
+                      PathJoin(root.Get(), kProgramFilesX86), text);
     return Answer(kFallbackSource, "\"\\Program Files\" on the Windows drive",
                   PathJoin(root.Get(), kProgramFiles), text);
 }
@@ -63,23 +70,25 @@ Outcome SystemDirectory() {
 
 // The folder service of shfolder.dll is believed without a test. Otherwise the registry's
 // "ProgramFilesDir" if writable, else "ProgramFilesPath" with the Windows drive put in (or, when
-// it is missing, "\Program Files" on the Windows drive) if writable, else "\Program Files" on
-// the Windows drive untested. While ResolveAll keeps write tests (see there), a folder is
+// it is missing, the fixed folder on the Windows drive) if writable, else the fixed folder
+// untested. Whether the process runs under WoW64 is asked only once the fixed folder is
+// reached. While ResolveAll keeps write tests (see there), a folder is
 // tested once for all the runs it makes.
 void CSystemFolders::ResolveProgramFilesFolder(QuellinSlot slot, ProgramFilesKind kind) {
     WindowsRoot root;
     bool pathMissing = false;
     const int csidl =
         kind == ProgramFilesKind::CommonFiles ? CSIDL_PROGRAM_FILES_COMMON : CSIDL_PROGRAM_FILES;
-    Resolve(slot, {
-                      FolderService(context_, csidl),
-                      WriteTested(MachineValue(kProgramFilesDir)),
-                      WriteTested([&] { return ProgramFilesPath(root, pathMissing); }),
-                      OnlyIf(pathMissing, WriteTested([&root] {
-                                 return ProgramFilesOnWindowsDrive(root, "answered");
-                             })),
-                      [&root] { return ProgramFilesOnWindowsDrive(root, "answered, untested"); },
-                  });
+    Resolve(slot,
+            {
+                FolderService(context_, csidl),
+                WriteTested(MachineValue(kProgramFilesDir)),
+                WriteTested([&] { return ProgramFilesPath(root, pathMissing); }),
+                OnlyIf(pathMissing, WriteTested([this, &root] {
+                           return FixedProgramFiles(context_, root, "answered");
+                       })),
+                [this, &root] { return FixedProgramFiles(context_, root, "answered, untested"); },
+            });
 }
 
 std::string CSystemFolders::RefreshProgramFilesFolder() {

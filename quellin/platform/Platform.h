@@ -1,4 +1,4 @@
-// The platform record filled at attach, and the Terminal Server test.
+// The platform record filled at attach, the Terminal Server test and the WoW64 question.
 #pragma once
 
 #include "platform/WindowsVersion.h"
@@ -21,3 +21,7 @@ struct CPlatformFlags {
 // Nonzero when the machine runs Terminal Server; asked afresh at every call, 0 whenever the
 // answer cannot be found.
 int IsTerminalServer();
+
+// Nonzero when this 32-bit process runs on 64-bit Windows (IsWow64Process, looked up by name);
+// 0 where Windows has no such function and whenever the answer cannot be found.
+int IsWow64();
