@@ -24,6 +24,16 @@ AttachContext AttachContext::Take() {
     return context;
 }
 
+PFNSHGETFOLDERPATHW AttachContext::FolderServiceW() const {
+    if (!wideLookedUp_ && folderService_ != nullptr) {
+        wideLookedUp_ = true;
+        FARPROC function = GetProcAddress(folderServiceModule_.Get(), "SHGetFolderPathW");
+        folderServiceW_ =
+            reinterpret_cast<PFNSHGETFOLDERPATHW>(reinterpret_cast<void (*)()>(function));
+    }
+    return folderServiceW_;
+}
+
 int AttachContext::TerminalServer() {
     if (terminalServer_ < 0)
         terminalServer_ = IsTerminalServer() ? 1 : 0;

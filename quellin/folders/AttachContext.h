@@ -13,6 +13,8 @@
 // SHGetFolderPathA of shfolder.dll: owner window, folder identifier, access token, flags,
 // 260-byte output buffer; returns an HRESULT.
 typedef HRESULT(WINAPI* PFNSHGETFOLDERPATHA)(HWND, int, HANDLE, DWORD, LPSTR);
+// Its wide twin, SHGetFolderPathW, with a buffer of 260 characters.
+typedef HRESULT(WINAPI* PFNSHGETFOLDERPATHW)(HWND, int, HANDLE, DWORD, LPWSTR);
 
 // The installation source's folder service (shfolder.dll from the "setup" folder under the
 // current directory, held until the context goes), the Windows version asked once, and, asked
@@ -29,8 +31,10 @@ class AttachContext {
     AttachContext(const AttachContext&) = delete;
     AttachContext& operator=(const AttachContext&) = delete;
 
-    // SHGetFolderPathA of the bound shfolder.dll; null when there is none.
+    // SHGetFolderPathA of the bound shfolder.dll; null when there is none. Its wide twin from
+    // the same module, looked up when first asked for; null when the module lacks it.
     PFNSHGETFOLDERPATHA FolderService() const { return folderService_; }
+    PFNSHGETFOLDERPATHW FolderServiceW() const;
     const WindowsVersion& Version() const { return version_; }
     // The Windows 95 family; NT; Windows 98 and Me (the 95 family above 4.0). A failed version
     // query is neither family.
@@ -52,6 +56,8 @@ class AttachContext {
 
     LoadedModule folderServiceModule_;
     PFNSHGETFOLDERPATHA folderService_ = nullptr;
+    mutable bool wideLookedUp_ = false;
+    mutable PFNSHGETFOLDERPATHW folderServiceW_ = nullptr;
     WindowsVersion version_{};
     int terminalServer_ = -1; // not asked yet
     int wow64_ = -1;

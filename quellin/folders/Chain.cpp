@@ -6,6 +6,7 @@
 #include "paths/Directory.h"
 #include "paths/Path.h"
 #include "paths/Root.h"
+#include "paths/ShortPath.h"
 
 #include <utility>
 
@@ -38,6 +39,21 @@ std::string WriteTestFailed(const std::string& folder) {
     if (ShareRootRefused(folder))
         text += " (the network refused the share)";
     return text;
+}
+
+// Why an answer is no folder an installer can use; null when it is one.
+const char* FaultText(PathFault fault) {
+    switch (fault) {
+    case PathFault::Usable:
+        return nullptr;
+    case PathFault::NotFull:
+        return "not a full path";
+    case PathFault::Unwritable:
+        return "holds characters the ANSI code page cannot write";
+    case PathFault::Invalid:
+        return "not a valid path";
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -91,6 +107,7 @@ Verdict Chain::Try(const Step& step) {
     case Verdict::Answered:
     case Verdict::Held:
         table_.slots_[slot_] = outcome.folder;
+        table_.wide_[slot_] = outcome.wideFolder;
         if (outcome.create && !outcome.folder.empty())
             CreateDirectoryTree(outcome.folder);
         break;
@@ -104,7 +121,18 @@ Verdict Chain::Try(const Step& step) {
 }
 
 void Chain::Prove(Outcome& outcome) {
+    // Only a folder an installer can use is taken, built on or tested; any other answer fails
+    // as the source would have.
     std::string proven;
+    PathFault fault = PathFaultOf(outcome.folder);
+    if (fault == PathFault::Unwritable && Rescue(outcome)) {
+        fault = PathFaultOf(outcome.folder);
+        proven = ", by its short name";
+    }
+    if (fault != PathFault::Usable) {
+        outcome = Failure(outcome.kind, outcome.detail, FaultText(fault) + (": " + outcome.folder));
+        return;
+    }
     if (outcome.mustHold != nullptr) {
         if (!FileExists(PathJoin(outcome.folder, outcome.mustHold))) {
             outcome = Failure(outcome.kind, outcome.detail,
@@ -121,4 +149,16 @@ void Chain::Prove(Outcome& outcome) {
         proven += ", write test passed";
     }
     outcome.text += proven;
+}
+
+// Windows 95, 98 and Me keep names in the ANSI code page: there is nothing to rescue there.
+bool Chain::Rescue(Outcome& outcome) {
+    std::wstring wide;
+    std::string shortName;
+    if (!table_.context_.NT() || !outcome.wide || !outcome.wide(wide) ||
+        !PathShortAnsi(wide, shortName))
+        return false;
+    outcome.folder = shortName;
+    outcome.wideFolder = wide;
+    return true;
 }

@@ -30,6 +30,11 @@ struct Outcome {
     const char* mustHold = nullptr; // a file the folder must hold
     bool writeTest = false;
     bool create = false;
+    // The folder's wide long name where it is known, and the same source asked again for its
+    // wide answer (null for a source without a wide twin): for a folder whose name the ANSI
+    // code page cannot write.
+    std::wstring wideFolder;
+    std::function<bool(std::wstring&)> wide;
 };
 
 Outcome Answer(const char* kind, std::string detail, std::string folder,
@@ -65,6 +70,8 @@ class Chain {
   private:
     // An answer that breaks what the step asked to prove becomes a failure.
     void Prove(Outcome& outcome);
+    // A folder whose ANSI name holds '?' named by its short name instead, on the NT family.
+    bool Rescue(Outcome& outcome);
 
     CSystemFolders& table_;
     QuellinSlot slot_;

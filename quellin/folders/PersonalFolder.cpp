@@ -24,6 +24,22 @@ RegReadResult ReadPersonalValue(HKEY root, const std::string& subKey, const char
     return read;
 }
 
+// Its wide twin, the environment references expanded; true when the value was read.
+bool ReadPersonalValueW(HKEY root, const std::string& subKey, const char* valueName,
+                        std::wstring& text) {
+    RegistryKey key;
+    if (RegOpenForReading(root, subKey.c_str(), key) != ERROR_SUCCESS ||
+        RegQueryTextW(key.Get(), valueName, MAX_PATH, RegText::AsStored, text) != ERROR_SUCCESS)
+        return false;
+    text = RegExpandReferencesW(text);
+    return true;
+}
+
+// What the record says of a value whose environment references were expanded.
+std::string ExpandedText(const std::string& stored, const std::string& expanded) {
+    return expanded == stored ? "answered" : "answered, " + stored + " expanded";
+}
+
 // "My Documents" on the root of the Windows directory's drive. It ends the chain: without that
 // root there is no folder, rather than one relative to whatever directory is current.
 Step MyDocuments(const char* how) {
@@ -36,8 +52,8 @@ Step MyDocuments(const char* how) {
     };
 }
 
-// The user's own "Personal" value under "User Shell Folders", kept as stored (unexpanded). A key
-// that does not open stops the chain; a value read answers, an empty one too.
+// The user's own "Personal" value under "User Shell Folders", its environment references
+// expanded. A key that does not open stops the chain; a value read answers, an empty one too.
 Outcome UserShellFoldersPersonal() {
     const std::string where =
         RegistryValueText(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal");
@@ -48,7 +64,13 @@ Outcome UserShellFoldersPersonal() {
         return Stop(kRegistrySource, where, RegistryOutcome(read.open, read.query));
     if (read.query != ERROR_SUCCESS)
         return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
-    return Answer(kRegistrySource, where, value, value.empty() ? "empty" : "answered");
+    const std::string folder = RegExpandReferences(value);
+    Outcome outcome = Answer(kRegistrySource, where, folder,
+                             value.empty() ? "empty" : ExpandedText(value, folder));
+    outcome.wide = [](std::wstring& wide) {
+        return ReadPersonalValueW(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal", wide);
+    };
+    return outcome;
 }
 
 // Outside NT a profile folder exists only when user profiles are switched on: without them
@@ -77,8 +99,8 @@ Outcome UserName(std::string& user) {
     return NotTried();
 }
 
-// "Personal" in the user's profile folder ("ProfileImagePath", as stored); a profile that
-// cannot be read stops the chain.
+// "Personal" in the user's profile folder ("ProfileImagePath", its environment references
+// expanded); a profile that cannot be read stops the chain.
 Outcome ProfilePersonal(const std::string& user) {
     const std::string profileKey = PathJoin(kProfileList, user);
     const std::string where = RegistryValueText(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath");
@@ -87,9 +109,17 @@ Outcome ProfilePersonal(const std::string& user) {
         ReadPersonalValue(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath", profilePath);
     if (read.open != ERROR_SUCCESS || read.query != ERROR_SUCCESS)
         return Stop(kRegistrySource, where, RegistryOutcome(read.open, read.query));
-    const std::string folder = PathJoinBelow(profilePath, "Personal");
-    return Answer(kRegistrySource, where + " + \"Personal\"", folder,
-                  folder.empty() ? "empty" : "answered");
+    const std::string expanded = RegExpandReferences(profilePath);
+    const std::string folder = PathJoinBelow(expanded, "Personal");
+    Outcome outcome = Answer(kRegistrySource, where + " + \"Personal\"", folder,
+                             folder.empty() ? "empty" : ExpandedText(profilePath, expanded));
+    outcome.wide = [profileKey](std::wstring& wide) {
+        if (!ReadPersonalValueW(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath", wide))
+            return false;
+        wide = PathJoinBelowW(wide, L"Personal");
+        return !wide.empty();
+    };
+    return outcome;
 }
 
 } // namespace

@@ -31,8 +31,26 @@ class WindowsRoot {
     std::string root_;
 };
 
-// "ProgramFilesPath" with "%SystemDrive%" (in any case) replaced by the Windows drive. Without
-// a candidate `missing` is set.
+// "%SystemDrive%" (in any case) in a wide text replaced by the Windows drive.
+std::wstring WithSystemDriveW(std::wstring text, const std::string& drive) {
+    const std::wstring reference = L"%SYSTEMDRIVE%";
+    for (size_t at = 0; at + reference.size() <= text.size();) {
+        bool match = true;
+        for (size_t i = 0; match && i < reference.size(); ++i)
+            match = (text[at + i] >= L'a' && text[at + i] <= L'z' ? text[at + i] - L'a' + L'A'
+                                                                  : text[at + i]) == reference[i];
+        if (!match) {
+            ++at;
+            continue;
+        }
+        text.replace(at, reference.size(), std::wstring(drive.begin(), drive.end()));
+        at += drive.size();
+    }
+    return text;
+}
+
+// "ProgramFilesPath" with "%SystemDrive%" (in any case) replaced by the Windows drive, and other
+// environment references expanded. Without a candidate `missing` is set.
 Outcome ProgramFilesPath(WindowsRoot& root, bool& missing) {
     RegReadResult read;
     const std::string stored = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesPath, read);
@@ -41,11 +59,21 @@ Outcome ProgramFilesPath(WindowsRoot& root, bool& missing) {
     if (candidate != stored)
         detail += ", " + std::string(kSystemDrive) + " = " + root.Get();
     missing = candidate.empty();
-    if (!missing)
-        return Answer(kRegistrySource, detail, candidate);
-    return Failure(kRegistrySource, detail,
-                   stored.empty() ? RegistryOutcome(read.open, read.query)
-                                  : "empty once %SystemDrive% is replaced");
+    if (missing)
+        return Failure(kRegistrySource, detail,
+                       stored.empty() ? RegistryOutcome(read.open, read.query)
+                                      : "empty once %SystemDrive% is replaced");
+    const std::string folder = RegExpandReferences(candidate);
+    Outcome outcome =
+        Answer(kRegistrySource, detail, folder,
+               folder == candidate ? "answered" : "answered, " + candidate + " expanded");
+    const std::string drive = root.Get();
+    outcome.wide = [drive](std::wstring& wide) {
+        wide = RegExpandReferencesW(
+            WithSystemDriveW(RegReadValueW(HKEY_LOCAL_MACHINE, kProgramFilesPath), drive));
+        return !wide.empty();
+    };
+    return outcome;
 }
 
 // The fixed folder on the Windows drive: "\Program Files", or "\Program Files (x86)" for a
@@ -60,10 +88,12 @@ Outcome FixedProgramFiles(AttachContext& context, WindowsRoot& root, const char*
                   PathJoin(root.Get(), kProgramFiles), text);
 }
 
-// The system directory, GetSystemDirectoryA through a 260-byte buffer.
+// The system directory, GetSystemDirectoryA through a 260-byte buffer, and its wide twin.
 Outcome SystemDirectory() {
     char buffer[MAX_PATH] = {0};
-    return WindowsCallAnswer("GetSystemDirectoryA", buffer, GetSystemDirectoryA(buffer, MAX_PATH));
+    return WindowsCallAnswer(
+        "GetSystemDirectoryA", buffer, GetSystemDirectoryA(buffer, MAX_PATH),
+        [](std::wstring& directory) { return QueryDirectoryW("GetSystemDirectoryW", directory); });
 }
 
 } // namespace
@@ -117,7 +147,14 @@ void CSystemFolders::ResolveRundleFolder(QuellinSlot slot) {
                 const std::string folder = PathJoinBelow(QueryWindowsDirectory(), "Tolva");
                 if (folder.empty())
                     return Failure(kWindowsSource, detail, "no folder: no Windows directory");
-                return Answer(kWindowsSource, detail, folder);
+                Outcome outcome = Answer(kWindowsSource, detail, folder);
+                outcome.wide = [](std::wstring& wide) {
+                    if (!QueryWindowsDirectoryW(wide))
+                        return false;
+                    wide = PathJoinBelowW(wide, L"Tolva");
+                    return true;
+                };
+                return outcome;
             }});
 }
 

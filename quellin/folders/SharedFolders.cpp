@@ -15,35 +15,62 @@ const char kDllPath[] = "Software\\Borland\\Database Engine\\DLLPATH";
 const char kCommonFilesDir[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CommonFilesDir";
 const char kBdeBelowProgramFiles[] = "\\Borland\\Common Files\\Bde\\";
 
-// A folder of the engine's search path: it answers when it holds the engine and accepts new
-// files.
-Step EngineFolder(const std::string& folder, const std::string& detail) {
-    return [folder, detail] {
+// The entries of a search path, split at ";" and trimmed; the whole text when it holds none.
+std::vector<std::wstring> EntriesW(const std::wstring& list) {
+    std::vector<std::wstring> entries;
+    if (list.find(L';') == std::wstring::npos)
+        return {list};
+    for (size_t at = 0;;) {
+        const size_t end = list.find(L';', at);
+        std::wstring entry = list.substr(at, end == std::wstring::npos ? end : end - at);
+        const size_t first = entry.find_first_not_of(L" \t\n\v\f\r");
+        const size_t last = entry.find_last_not_of(L" \t\n\v\f\r");
+        entries.push_back(first == std::wstring::npos ? std::wstring()
+                                                      : entry.substr(first, last - first + 1));
+        if (end == std::wstring::npos)
+            return entries;
+        at = end + 1;
+    }
+}
+
+// Entry `index` of the search path (its environment references expanded) as it answers:
+// when the folder holds the engine and accepts new files.
+Step EngineFolder(const std::string& folder, const std::string& detail, size_t index) {
+    return [folder, detail, index] {
         Outcome outcome = Answer(kRegistrySource, detail, folder);
         outcome.mustHold = "IDAPI32.DLL";
         outcome.writeTest = true;
+        outcome.wide = [index](std::wstring& wide) {
+            const std::vector<std::wstring> entries =
+                EntriesW(RegExpandReferencesW(RegReadValueW(HKEY_LOCAL_MACHINE, kDllPath)));
+            if (index >= entries.size())
+                return false;
+            wide = entries[index];
+            return !wide.empty();
+        };
         return outcome;
     };
 }
 
-// The engine's registered search path, read now: one step per folder of it (one folder, or a
-// ";" list), each answered as registered (trimmed when it came from a list), not normalised;
-// without a value one step that records why.
+// The engine's registered search path, read now and its environment references expanded: one
+// step per folder of it (one folder, or a ";" list), each answered as registered (trimmed when
+// it came from a list), not normalised; without a value one step that records why.
 std::vector<Step> SearchPathFolders() {
     RegReadResult read;
-    const std::string dllPath = RegReadValue(HKEY_LOCAL_MACHINE, kDllPath, read);
+    const std::string dllPath =
+        RegExpandReferences(RegReadValue(HKEY_LOCAL_MACHINE, kDllPath, read));
     const std::string where = RegistryValuePathText(HKEY_LOCAL_MACHINE, kDllPath);
     if (dllPath.empty())
         return {[where, read] {
             return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
         }};
     if (!StrContains(dllPath, ";", kAnyCase))
-        return {EngineFolder(dllPath, where)};
+        return {EngineFolder(dllPath, where, 0)};
     CStringArray items;
     StrSplit(dllPath, items, ';');
     std::vector<Step> steps;
     for (size_t i = 0; i < items.size(); ++i)
-        steps.push_back(EngineFolder(items[i], where + ", entry " + std::to_string(i + 1)));
+        steps.push_back(EngineFolder(items[i], where + ", entry " + std::to_string(i + 1), i));
     return steps;
 }
 

@@ -3,6 +3,15 @@
 
 #include "folders/FixedBuffer.h"
 #include "folders/FolderRecord.h"
+#include "platform/ModuleFunction.h"
+
+#include <memory>
+
+namespace {
+
+typedef BOOL(WINAPI* PFNSHGETPATHFROMIDLISTW)(LPCITEMIDLIST, LPWSTR);
+
+} // namespace
 
 SpecialFolderList::SpecialFolderList(IMalloc* allocator, int csidl) : allocator_(allocator) {
     result_ = SHGetSpecialFolderLocation(nullptr, csidl, &list_);
@@ -18,6 +27,16 @@ bool SpecialFolderList::ToPath(std::string& path) const {
     const bool converted = SHGetPathFromIDListA(list_, buffer) != FALSE;
     path = BufferText(buffer);
     return converted;
+}
+
+bool SpecialFolderList::ToPathW(std::wstring& path) const {
+    auto getPath =
+        LoadedModuleFunction<PFNSHGETPATHFROMIDLISTW>("SHELL32.DLL", "SHGetPathFromIDListW");
+    WCHAR buffer[MAX_PATH] = {0};
+    if (getPath == nullptr || !getPath(list_, buffer))
+        return false;
+    path = BufferText(buffer);
+    return !path.empty();
 }
 
 ShellSession::~ShellSession() {
@@ -43,12 +62,16 @@ Step ShellSession::Folder(int csidl, FailedConversion failed) {
     return [this, csidl, failed] {
         if (!Obtain())
             return Stop(kShellSource, "SHGetMalloc", FailedHResult(result_));
-        const SpecialFolderList list(allocator_, csidl);
-        if (!list.Found())
-            return Failure(kShellSource, CsidlText(csidl), FailedHResult(list.Result()));
+        // The list lives as long as the outcome, whose wide twin converts the same list.
+        const auto list = std::make_shared<SpecialFolderList>(allocator_, csidl);
+        if (!list->Found())
+            return Failure(kShellSource, CsidlText(csidl), FailedHResult(list->Result()));
         std::string path;
-        if (list.ToPath(path))
-            return Answer(kShellSource, CsidlText(csidl), path);
+        if (list->ToPath(path)) {
+            Outcome outcome = Answer(kShellSource, CsidlText(csidl), path);
+            outcome.wide = [list](std::wstring& wide) { return list->ToPathW(wide); };
+            return outcome;
+        }
         if (failed == FailedConversion::StopsTheChain)
             return Stop(kShellSource, CsidlText(csidl), "known, but not converted to a path");
         return Answer(kShellSource, CsidlText(csidl), path,

@@ -25,6 +25,8 @@ class SpecialFolderList {
     // Converts the list through a cleared 260-byte buffer; true when the shell could. `path`
     // receives what the buffer holds either way (empty when the shell wrote nothing).
     bool ToPath(std::string& path) const;
+    // Its wide twin (SHGetPathFromIDListW, bound by name: Windows 95 lacks it).
+    bool ToPathW(std::wstring& path) const;
 
   private:
     IMalloc* allocator_;

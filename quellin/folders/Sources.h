@@ -35,10 +35,16 @@ Step Default(const CSystemFolders& table, QuellinSlot base, const std::string& l
              const std::string& note = std::string());
 
 // The Windows directory, GetWindowsDirectoryA through a 260-byte buffer: empty when the call
-// fails or the path does not fit. And the same as a step.
+// fails or the path does not fit. Its wide twin (GetWindowsDirectoryW, bound by name), true
+// when it answered. And the directory as a step.
 std::string QueryWindowsDirectory();
+bool QueryWindowsDirectoryW(std::wstring& directory);
+// A wide call of that shape (buffer, size), GetWindowsDirectoryW or GetSystemDirectoryW, bound
+// by name; true when it answered a directory that fits 260 characters.
+bool QueryDirectoryW(const char* call, std::wstring& directory);
 Step WindowsDirectory();
 // What a call of Windows that fills a 260-byte buffer came to (`returned` is its result, read
-// before any other call): the buffer's text answers; else it failed with the error Windows
-// gives, or the path was longer than the buffer.
-Outcome WindowsCallAnswer(const char* call, const char (&buffer)[MAX_PATH], DWORD returned);
+// before any other call): the buffer's text answers, with `wide` as its wide twin; else it
+// failed with the error Windows gives, or the path was longer than the buffer.
+Outcome WindowsCallAnswer(const char* call, const char (&buffer)[MAX_PATH], DWORD returned,
+                          std::function<bool(std::wstring&)> wide);

@@ -1,6 +1,8 @@
 // Construction and the resolving order of the folder table.
 #include "folders/SystemFolders.h"
 
+#include "platform/WideText.h"
+
 namespace {
 
 const char* const kSlotNames[] = {
@@ -71,6 +73,30 @@ void CSystemFolders::ResolveAll() {
 
     for (int slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
         sourceRecords_[slot] = records_[slot].Text(!slots_[slot].empty());
+}
+
+CSystemFolders::~CSystemFolders() {
+    for (std::atomic<std::wstring*>& record : wideSourceRecords_)
+        delete record.load();
+}
+
+std::wstring CSystemFolders::WideText(QuellinSlot slot) const {
+    return wide_[slot].empty() ? WideFromAnsi(slots_[slot]) : wide_[slot];
+}
+
+// The first caller to convert a record publishes it; another that raced it drops its own copy.
+const wchar_t* CSystemFolders::WideSourceRecord(QuellinSlot slot) const {
+    std::wstring* record = wideSourceRecords_[slot].load(std::memory_order_acquire);
+    if (record == nullptr) {
+        auto* converted = new std::wstring(WideFromAnsi(sourceRecords_[slot]));
+        if (wideSourceRecords_[slot].compare_exchange_strong(record, converted,
+                                                             std::memory_order_acq_rel)) {
+            record = converted;
+        } else {
+            delete converted;
+        }
+    }
+    return record->c_str();
 }
 
 const char* CSystemFolders::SlotName(QuellinSlot slot) {

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -27,6 +28,7 @@ class CSystemFolders {
     // resolver at a time.
     explicit CSystemFolders(AttachContext context,
                             const std::vector<std::pair<QuellinSlot, std::string>>& slots = {});
+    ~CSystemFolders();
     CSystemFolders(const CSystemFolders&) = delete;
     CSystemFolders& operator=(const CSystemFolders&) = delete;
 
@@ -38,6 +40,14 @@ class CSystemFolders {
     const std::string& Slot(QuellinSlot slot) const { return slots_[slot]; }
     static const char* SlotName(QuellinSlot slot);
     const std::string& SourceRecord(QuellinSlot slot) const { return sourceRecords_[slot]; }
+    // The slot's wide long name where it is known (a folder named by its short name, and those
+    // built on it); else empty.
+    const std::wstring& WideSlot(QuellinSlot slot) const { return wide_[slot]; }
+    // The slot as wide text: its long name where known, else its text converted from the ANSI
+    // code page. And its record as wide text, converted when first asked for (from any thread)
+    // and kept as long as the table.
+    std::wstring WideText(QuellinSlot slot) const;
+    const wchar_t* WideSourceRecord(QuellinSlot slot) const;
     const AttachContext& Context() const { return context_; }
 
     // Shared-component folders.
@@ -86,6 +96,8 @@ class CSystemFolders {
 
     AttachContext context_;
     std::string slots_[QUELLIN_SLOT_COUNT];
+    std::wstring wide_[QUELLIN_SLOT_COUNT];
     FolderRecord records_[QUELLIN_SLOT_COUNT];
     std::string sourceRecords_[QUELLIN_SLOT_COUNT];
+    mutable std::atomic<std::wstring*> wideSourceRecords_[QUELLIN_SLOT_COUNT] = {};
 };

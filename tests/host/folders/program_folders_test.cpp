@@ -124,12 +124,16 @@ TEST_F(ProgramFolders, NeitherValueGivesProgramFilesOnTheWindowsDrive) {
 // No program-files value can be read and Windows does not give its directory: the
 // program-files folder, which is never empty, is "\Program Files" on the current drive (a
 // fault the sweep found).
-TEST_F(ProgramFolders, ProgramFilesFallBackToTheCurrentDriveWithoutTheWindowsDirectory) {
+// Without the Windows drive the fixed folder would be "\Program Files" on whatever drive is
+// current: no folder, and the slot stays empty.
+TEST_F(ProgramFolders, NoProgramFilesFolderWithoutTheWindowsDirectory) {
     machines::Build(machines::Named("XPWithoutShfolder"));
     M().calls.FailApi("GetWindowsDirectoryA");
     M().registry.DeleteValue(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "\\Program Files");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "");
+    EXPECT_NE(lib.Source(QUELLIN_PROGRAM_FILES_FOLDER).find("not a full path: \\Program Files"),
+              std::string::npos);
 }
 
 // The fixed folder of a 32-bit process on 64-bit Windows is the 32-bit programs' folder.

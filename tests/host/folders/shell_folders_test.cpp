@@ -312,10 +312,12 @@ TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
     }
 }
 
-// The value is kept as stored: up to its first zero byte, untrimmed, unexpanded. Data of more
-// than 255 bytes is not read, and the default is not used for it.
+// The value is kept as stored: up to its first zero byte, untrimmed, its environment references
+// expanded. Data of more than 255 bytes is not read, and the default is not used for it; a
+// value that names no folder an installer can use (leading blanks, a reference to no
+// variable) is passed over for the default.
 TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
-    const std::string longest = "  C:\\" + std::string(248, 'x') + " "; // 254 characters
+    const std::string longest = "C:\\" + std::string(249, 'x') + "  "; // 254 characters
     ASSERT_EQ(longest.size(), 254u);
     struct {
         const char* what;
@@ -326,7 +328,9 @@ TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
         {"254 characters", longest + '\0', REG_SZ, longest},
         {"255 characters", longest + "y" + '\0', REG_SZ, ""},
         {"expandable", std::string("%USERPROFILE%\\Menu") + '\0', REG_EXPAND_SZ,
-         "%USERPROFILE%\\Menu"},
+         "C:\\Users\\anna\\Menu"},
+        {"leading blanks", std::string("  C:\\Menu") + '\0', REG_SZ, ""},
+        {"no such variable", std::string("%NOBODY%\\Menu") + '\0', REG_EXPAND_SZ, ""},
         {"zero inside", std::string("C:\\A\0C:\\B", 9), REG_SZ, "C:\\A"},
         {"no terminating zero", "C:\\Raw", REG_BINARY, "C:\\Raw"},
     };
@@ -338,9 +342,12 @@ TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
                  {QUELLIN_START_MENU_FOLDER, QUELLIN_WINDOWS_FOLDER, QUELLIN_PROGRAMS_FOLDER})
                 SetSlot(base, "C:\\Base");
             SetSlot(r.slot, "");
+            M().kernel.SetEnvironment("USERPROFILE", "C:\\Users\\anna");
             M().registry.SetRaw(HKEY_USERS, kDefaultUserKey, r.valueName, v.type, v.data);
             Run(r);
-            EXPECT_EQ(Slot(r), v.expected);
+            const bool passedOver = v.expected.empty() && v.data.size() < 255;
+            EXPECT_EQ(Slot(r),
+                      passedOver && r.hasDefault ? "C:\\Base\\" + std::string(r.leaf) : v.expected);
             ExpectReleased();
         }
     }
