@@ -94,6 +94,11 @@ Chain::Chain(CSystemFolders& table, QuellinSlot slot) : table_(table), slot_(slo
     table_.records_[slot_].Clear();
 }
 
+Chain::~Chain() {
+    if (heldKind_ != nullptr && !heldIsLast_ && !table_.slots_[slot_].empty())
+        table_.records_[slot_].Add(heldKind_, heldDetail_, "answered, kept: no later source did");
+}
+
 Verdict Chain::Try(const Step& step) {
     if (Ended())
         return end_;
@@ -103,6 +108,13 @@ Verdict Chain::Try(const Step& step) {
     if (outcome.verdict == Verdict::Answered || outcome.verdict == Verdict::Held)
         Prove(outcome);
     table_.records_[slot_].Add(outcome.kind, outcome.detail, outcome.text);
+    heldIsLast_ = outcome.verdict == Verdict::Held;
+    if (outcome.verdict == Verdict::Held) {
+        heldKind_ = outcome.kind;
+        heldDetail_ = outcome.detail;
+    } else if (outcome.verdict == Verdict::Answered) {
+        heldKind_ = nullptr;
+    }
     switch (outcome.verdict) {
     case Verdict::Answered:
     case Verdict::Held:

@@ -57,6 +57,9 @@ class Chain {
   public:
     // The chain of one slot of the table; the slot's record starts afresh.
     Chain(CSystemFolders& table, QuellinSlot slot);
+    // A held answer that no later step replaced closes the record, which ends with the source
+    // of the slot's folder.
+    ~Chain();
     Chain(const Chain&) = delete;
     Chain& operator=(const Chain&) = delete;
 
@@ -76,4 +79,8 @@ class Chain {
     CSystemFolders& table_;
     QuellinSlot slot_;
     Verdict end_ = Verdict::Failed; // Failed while the chain goes on
+    // The source of a held answer, while it holds the slot; null when none does.
+    const char* heldKind_ = nullptr;
+    std::string heldDetail_;
+    bool heldIsLast_ = false;
 };
