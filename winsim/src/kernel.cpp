@@ -172,12 +172,15 @@ DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
                                nBufferLength);
 }
 
+// Unlike the ANSI call, a buffer too small is emptied (Wine).
 DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer) {
     if (Enter("GetTempPathW", {}, ERROR_ACCESS_DENIED))
         return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyPathOut(winsim::WideAnswer(k.tempPath, k.tempPathW), lpBuffer,
-                               nBufferLength);
+    const std::wstring path = winsim::WideAnswer(k.tempPath, k.tempPathW);
+    if (lpBuffer != nullptr && path.size() + 1 > nBufferLength)
+        std::memset(lpBuffer, 0, nBufferLength * sizeof(WCHAR));
+    return winsim::CopyPathOut(path, lpBuffer, nBufferLength);
 }
 
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
