@@ -3,7 +3,8 @@
 //
 // The folder table resolves every folder during its construction. The share-root cache joins
 // the runtime's exit list during that construction (at the first PathRoot call), so it is
-// destroyed after the table. The platform record comes last.
+// destroyed after the table. The platform record comes last, filled from the version query
+// the table's attach made.
 #include "Quellin.h"
 #include "folders/SystemFolders.h"
 #include "platform/Platform.h"
@@ -11,7 +12,7 @@
 #include <cstring>
 
 CSystemFolders SystemFolders;
-CPlatformFlags PlatformFlags;
+CPlatformFlags PlatformFlags(SystemFolders.Context().Version());
 
 extern "C" {
 
@@ -21,7 +22,7 @@ DWORD WINAPI QuellinGetFolder(DWORD slot, LPSTR buffer, DWORD size) {
         return 0;
     }
     SetLastError(ERROR_SUCCESS);
-    const std::string& text = SystemFolders.Slot(slot);
+    const std::string& text = SystemFolders.Slot(static_cast<QuellinSlot>(slot));
     DWORD needed = static_cast<DWORD>(text.size() + 1);
     if (buffer == nullptr || size < needed)
         return needed;
@@ -30,11 +31,14 @@ DWORD WINAPI QuellinGetFolder(DWORD slot, LPSTR buffer, DWORD size) {
 }
 
 LPCSTR WINAPI QuellinFolderName(DWORD slot) {
-    return slot < QUELLIN_SLOT_COUNT ? CSystemFolders::SlotName(slot) : nullptr;
+    return slot < QUELLIN_SLOT_COUNT ? CSystemFolders::SlotName(static_cast<QuellinSlot>(slot))
+                                     : nullptr;
 }
 
 LPCSTR WINAPI QuellinFolderSource(DWORD slot) {
-    return slot < QUELLIN_SLOT_COUNT ? SystemFolders.SourceRecord(slot).c_str() : nullptr;
+    return slot < QUELLIN_SLOT_COUNT
+               ? SystemFolders.SourceRecord(static_cast<QuellinSlot>(slot)).c_str()
+               : nullptr;
 }
 
 } // extern "C"

@@ -64,13 +64,13 @@ void PathNormalize(std::string& path) {
     // A network path (or an empty one) begins with two backslashes once trimmed.
     const bool network = StrBefore(StrTrim(path), "\\\\").empty();
     // One left-to-right pass: a run of three backslashes leaves two.
-    std::string text = StrReplace(path, "\\\\", "\\", 1);
+    std::string text = StrReplace(path, "\\\\", "\\", kExactCase);
     if (network)
         text = "\\" + text;
     text = StrTrim(StrStripTrailing(text, "\\"));
     // A bare drive gets its backslash back, and so does a drive followed directly by a name;
     // a path with a colon and backslash anywhere, or with '>', keeps its colons.
-    if (StrContains(text, ":", 1) && !StrContains(text, ":\\", 1) && !StrContains(text, ">", 0))
-        text = StrReplace(text, ":", ":\\", 1);
+    if (StrContains(text, ":", kExactCase) && !StrContains(text, ":\\", kExactCase) && !StrContains(text, ">", kAnyCase))
+        text = StrReplace(text, ":", ":\\", kExactCase);
     path = text;
 }

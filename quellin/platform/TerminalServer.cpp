@@ -2,25 +2,18 @@
 // bit of VerifyVersionInfoA; Windows NT 4 and earlier list their product suites in the
 // registry; the Windows 95 family never runs it.
 #include "platform/Handles.h"
+#include "platform/ModuleFunction.h"
 #include "platform/Platform.h"
 
 #include <cstring>
 
 namespace {
 
-// Looked up by name in modules that every NT process has loaded: importing them would keep
-// the library from loading where they are missing.
+// Looked up by name: Windows NT 4 and the Windows 95 family lack them.
 typedef ULONGLONG(WINAPI* PFNVERSETCONDITIONMASK)(ULONGLONG, DWORD, BYTE);
 typedef BOOL(WINAPI* PFNVERIFYVERSIONINFOA)(LPOSVERSIONINFOEXA, DWORD, DWORDLONG);
 
 const char kTerminalServer[] = "Terminal Server";
-
-template <typename F> F LoadedModuleFunction(const char* moduleName, const char* functionName) {
-    HMODULE module = GetModuleHandleA(moduleName);
-    if (module == nullptr)
-        return nullptr;
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, functionName)));
-}
 
 // Windows 2000 and later: the Terminal Server suite bit, as VerifyVersionInfoA reports it.
 int SuiteBitSaysTerminalServer() {

@@ -60,7 +60,7 @@ typedef WCHAR* LPWCH;
 typedef const WCHAR* LPCWCH;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
-typedef BOOL* LPBOOL;
+typedef BOOL *PBOOL, *LPBOOL;
 
 typedef void* HANDLE;
 typedef HANDLE* LPHANDLE;

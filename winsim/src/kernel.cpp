@@ -183,6 +183,26 @@ DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer) {
     return winsim::CopyPathOut(path, lpBuffer, nBufferLength);
 }
 
+// The pseudo handle of the current process, as Windows gives it.
+HANDLE WINAPI GetCurrentProcess(void) {
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+}
+
+BOOL WINAPI IsWow64Process(HANDLE hProcess, PBOOL Wow64Process) {
+    if (Enter("IsWow64Process", {}, ERROR_ACCESS_DENIED))
+        return FALSE;
+    // The simulated machine has no process but the current one.
+    if (hProcess != GetCurrentProcess() || Wow64Process == nullptr) {
+        winsim::SetError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *Wow64Process = machine().kernel.wow64 ? TRUE : FALSE;
+    return TRUE;
+}
+
+// A buffer too small for the name receives the name cut to nSize - 1 bytes and a zero; the
+// call returns nSize and sets ERROR_INSUFFICIENT_BUFFER (the documented behaviour from
+// Windows Vista on, and Wine's).
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     if (Enter("GetModuleFileNameA", {}, ERROR_INVALID_HANDLE))
         return 0;

@@ -174,6 +174,8 @@ FARPROC WINAPI GetProcAddress(HMODULE hModule, LPCSTR lpProcName) {
     } else if (hModule == winsim::Kernel32Module()) {
         if (m.kernel32HasVerifyVersionInfoA && name == "VerifyVersionInfoA")
             found = winsim::AsFarProc(&VerifyVersionInfoA);
+        else if (m.kernel32HasIsWow64Process && name == "IsWow64Process")
+            found = winsim::AsFarProc(&IsWow64Process);
         const winsim::Export kernel32[] = {
             {"GetShortPathNameW", winsim::AsFarProc(&GetShortPathNameW)},
             {"GetCurrentDirectoryW", winsim::AsFarProc(&GetCurrentDirectoryW)},

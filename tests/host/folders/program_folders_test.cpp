@@ -68,11 +68,10 @@ TEST_F(ProgramFolders, CommonFlagAsksForTheCommonFilesFolder) {
     M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {S_OK, "C:\\Programs"};
     M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES_COMMON] = {S_OK, "C:\\Programs\\Common"};
     CSystemFolders table;
-    std::string slot;
-    table.ResolveProgramFilesFolder(slot, 1);
-    EXPECT_EQ(slot, "C:\\Programs\\Common");
-    table.ResolveProgramFilesFolder(slot, 0);
-    EXPECT_EQ(slot, "C:\\Programs");
+    table.ResolveProgramFilesFolder(QUELLIN_PROGRAM_FILES_FOLDER, ProgramFilesKind::CommonFiles);
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Programs\\Common");
+    table.ResolveProgramFilesFolder(QUELLIN_PROGRAM_FILES_FOLDER, ProgramFilesKind::ProgramFiles);
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Programs");
 }
 
 TEST_F(ProgramFolders, FailingFolderServiceFallsToTheRegistry) {
@@ -133,6 +132,53 @@ TEST_F(ProgramFolders, ProgramFilesFallBackToTheCurrentDriveWithoutTheWindowsDir
     EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "\\Program Files");
 }
 
+// The fixed folder of a 32-bit process on 64-bit Windows is the 32-bit programs' folder.
+// IsWow64Process is looked up in KERNEL32.DLL (Windows 95 and NT 4 have none: not WoW64), and
+// only once the fixed folder is reached.
+TEST_F(ProgramFolders, FixedFolderFollowsWow64) {
+    const std::string x86 =
+        "\"\\Program Files (x86)\" on the Windows drive (32-bit process on 64-bit Windows)";
+    const std::string plain = "\"\\Program Files\" on the Windows drive";
+    struct Case {
+        bool wow64;
+        bool exported;
+        std::string programFilesDir; // writable; empty: none
+        std::string folder;
+        std::string detail; // of the record's fallback line; empty: no fallback
+    };
+    const Case cases[] = {
+        {true, true, "", "D:\\Program Files (x86)", x86},
+        {false, true, "", "D:\\Program Files", plain},
+        {true, false, "", "D:\\Program Files", plain},
+        {false, false, "", "D:\\Program Files", plain},
+        {true, true, "C:\\Apps", "C:\\Apps", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "WoW64 " << c.wow64 << ", exported " << c.exported
+                                          << ", ProgramFilesDir '" << c.programFilesDir << "'");
+        winsim::machine().Reset();
+        WindowsOnD();
+        M().kernel.wow64 = c.wow64;
+        M().modules.kernel32HasIsWow64Process = c.exported;
+        if (!c.programFilesDir.empty()) {
+            M().files.AddDirectory(c.programFilesDir);
+            ProgramFilesDir(c.programFilesDir);
+        }
+        M().files.DenyNewDirectories("D:\\"); // the fixed folder cannot be made: untested
+        CSystemFolders table;
+        EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), c.folder);
+        const std::string record = table.SourceRecord(QUELLIN_PROGRAM_FILES_FOLDER);
+        const bool fixed = !c.detail.empty();
+        if (fixed) {
+            EXPECT_NE(record.find("fallback\t" + c.detail + "\tanswered, untested"),
+                      std::string::npos)
+                << record;
+        }
+        EXPECT_EQ(M().calls.Count("GetProcAddress", "IsWow64Process") > 0, fixed);
+        EXPECT_EQ(M().calls.Count("IsWow64Process") > 0, fixed && c.exported);
+    }
+}
+
 TEST_F(ProgramFolders, UnwritableCandidateFallsBackUntested) {
     M().files.DenyNewDirectories("C:\\");
     ProgramFilesPath("%SystemDrive%\\Apps");
@@ -165,10 +211,10 @@ TEST_F(ProgramFolders, RefreshAfterItsOwnTurnTestsAfresh) {
     M().files.AddDirectory("C:\\Apps");
     ProgramFilesDir("C:\\Apps");
     CSystemFolders table; // built: the program-files folder's own turn has run
-    EXPECT_EQ(table.ProgramFilesFolder, "C:\\Apps");
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Apps");
     M().files.DenyNewFiles("C:\\Apps");
     EXPECT_EQ(table.RefreshProgramFilesFolder(), "C:\\Program Files");
-    EXPECT_EQ(table.ProgramFilesFolder, "C:\\Program Files");
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Program Files");
 }
 
 // --- system, maker's and suite folders ----------------------------------------------------

@@ -432,12 +432,14 @@ TEST_F(WholeAttach, EveryRecordNamesTheSourceOfItsSlot) {
         EXPECT_EQ(lib.Source(QUELLIN_SLOT_COUNT), "<no record>");
     }
 
-    // A machine with neither the program-files values nor the engine's search path: the fixed
-    // program-files folder, and the engine's folder built on it.
+    // A machine with a program-files value too long for its buffer and a search path whose one
+    // folder, named with a tab, lacks the engine: the fixed program-files folder, and the
+    // engine's folder built on it. The tab does not break the record's three fields.
     machines::Build(machines::Named("Win95WithoutShfolder"));
-    M().registry.DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
-                             "ProgramFilesDir");
-    M().registry.DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Borland\\Database Engine", "DLLPATH");
+    M().registry.SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+                           "ProgramFilesDir", "C:\\" + std::string(300, 'p'));
+    M().registry.SetString(HKEY_LOCAL_MACHINE, "Software\\Borland\\Database Engine", "DLLPATH",
+                           "C:\\A\tB");
     AttachedLibrary lib;
     for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
         std::set<std::string> seen = ExpectWellFormed(lib, slot);
@@ -446,13 +448,13 @@ TEST_F(WholeAttach, EveryRecordNamesTheSourceOfItsSlot) {
     EXPECT_EQ(
         Lines(lib.Source(QUELLIN_PROGRAM_FILES_FOLDER)),
         (std::vector<std::string>{
-            std::string(kProgramFilesDir) + "\tmissing",
+            std::string(kProgramFilesDir) + "\ttoo long",
             "registry\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion "
             "\"ProgramFilesPath\"\tmissing",
             "fallback\t\"\\Program Files\" on the Windows drive\tanswered, write test passed"}));
     EXPECT_EQ(Lines(lib.Source(QUELLIN_BDE_FOLDER)),
               (std::vector<std::string>{
-                  std::string(kDllPath) + "\tmissing",
+                  std::string(kDllPath) + "\tno IDAPI32.DLL: C:\\A B",
                   "default\tProgramFilesFolder + \"\\Borland\\Common Files\\Bde\\\"\tanswered, "
                   "write test passed"}));
 

@@ -28,6 +28,8 @@ struct Kernel {
     std::wstring moduleFileNameW;
     std::string userName = "Anna";
     DWORD lastError = 0;
+    // A 32-bit process on 64-bit Windows, as IsWow64Process reports it.
+    bool wow64 = false;
 
     // Environment variables for ExpandEnvironmentStringsA and W, by name without regard to
     // case. A fresh machine has none. A value given in ANSI is taken in the code page in force.

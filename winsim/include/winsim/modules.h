@@ -48,6 +48,7 @@ struct Modules {
     bool shell32Loaded = true;
     bool ntdllHasVerSetConditionMask = true;
     bool kernel32HasVerifyVersionInfoA = true;
+    bool kernel32HasIsWow64Process = true;
 
     // What the code did.
     std::vector<std::string> loadAttempts;       // every path passed to LoadLibraryA

@@ -1,0 +1,58 @@
+// The shell's allocator and item-id lists, and the shell as a chain step.
+#include "folders/ShellResources.h"
+
+#include "folders/FixedBuffer.h"
+#include "folders/FolderRecord.h"
+
+SpecialFolderList::SpecialFolderList(IMalloc* allocator, int csidl) : allocator_(allocator) {
+    result_ = SHGetSpecialFolderLocation(nullptr, csidl, &list_);
+}
+
+SpecialFolderList::~SpecialFolderList() {
+    if (list_ != nullptr)
+        allocator_->Free(list_);
+}
+
+bool SpecialFolderList::ToPath(std::string& path) const {
+    char buffer[MAX_PATH] = {0};
+    const bool converted = SHGetPathFromIDListA(list_, buffer) != FALSE;
+    path = BufferText(buffer);
+    return converted;
+}
+
+ShellSession::~ShellSession() {
+    if (allocator_ != nullptr)
+        allocator_->Release();
+}
+
+// Only S_OK counts; a reference handed out with another success code is given back.
+bool ShellSession::Obtain() {
+    if (!asked_) {
+        asked_ = true;
+        result_ = SHGetMalloc(&allocator_);
+        if (result_ != S_OK && allocator_ != nullptr) {
+            if (SUCCEEDED(result_))
+                allocator_->Release();
+            allocator_ = nullptr;
+        }
+    }
+    return allocator_ != nullptr;
+}
+
+Step ShellSession::Folder(int csidl, FailedConversion failed) {
+    return [this, csidl, failed] {
+        if (!Obtain())
+            return Stop(kShellSource, "SHGetMalloc", FailedHResult(result_));
+        const SpecialFolderList list(allocator_, csidl);
+        if (!list.Found())
+            return Failure(kShellSource, CsidlText(csidl), FailedHResult(list.Result()));
+        std::string path;
+        if (list.ToPath(path))
+            return Answer(kShellSource, CsidlText(csidl), path);
+        if (failed == FailedConversion::StopsTheChain)
+            return Stop(kShellSource, CsidlText(csidl), "known, but not converted to a path");
+        return Answer(kShellSource, CsidlText(csidl), path,
+                      path.empty() ? "known, but not converted to a path"
+                                   : "answered: the text of the failed conversion");
+    };
+}
