@@ -26,23 +26,23 @@ const char kSetupFolder[] = "Setup";
 const char kArgumentsBeforePath[] = " /nocheck /spath=\"";
 const char kArgumentsAfterPath[] = "\"";
 
-// The current directory as GetCurrentDirectoryA reports it, or an empty string when it cannot
-// be read. A first try uses MAX_PATH bytes; when Windows asks for more, a second try gets
-// exactly the size it asked for. The directory cannot change in between (one thread), so a
-// second answer that still does not fit is treated as a failure, never cut.
-std::string CurrentDirectory() {
-    std::string directory(MAX_PATH, '\0');
+// The current directory as GetCurrentDirectoryA (or W) reports it, or an empty string when it
+// cannot be read. A first try uses MAX_PATH characters; when Windows asks for more, a second
+// try gets exactly the size it asked for. The directory cannot change in between (one
+// thread), so a second answer that still does not fit is treated as a failure, never cut.
+template <typename Char, typename Get> std::basic_string<Char> CurrentDirectory(Get get) {
+    std::basic_string<Char> directory(MAX_PATH, Char(0));
     for (int attempt = 0; attempt < 2; ++attempt) {
-        DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), &directory[0]);
+        DWORD length = get(static_cast<DWORD>(directory.size()), &directory[0]);
         if (length == 0)
-            return std::string();
+            return std::basic_string<Char>();
         if (length < directory.size()) {
             directory.resize(length);
             return directory;
         }
-        directory.assign(length, '\0'); // too small: `length` is the size needed
+        directory.assign(length, Char(0)); // too small: `length` is the size needed
     }
-    return std::string();
+    return std::basic_string<Char>();
 }
 
 typedef DWORD(WINAPI* PFNGETCURRENTDIRECTORYW)(DWORD, LPWSTR);
@@ -55,23 +55,6 @@ template <typename F> F Kernel32Function(const char* name) {
     return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(kernel32, name)));
 }
 
-// The current directory as GetCurrentDirectoryW reports it, read as CurrentDirectory reads
-// the ANSI one; empty when it cannot be read.
-std::wstring WideCurrentDirectory(PFNGETCURRENTDIRECTORYW getCurrentDirectory) {
-    std::wstring directory(MAX_PATH, L'\0');
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        DWORD length = getCurrentDirectory(static_cast<DWORD>(directory.size()), &directory[0]);
-        if (length == 0)
-            return std::wstring();
-        if (length < directory.size()) {
-            directory.resize(length);
-            return directory;
-        }
-        directory.assign(length, L'\0');
-    }
-    return std::wstring();
-}
-
 // The current directory by its short name, in ANSI, or an empty string when it has none that
 // the code page writes whole (a volume without short names, a call missing or failing).
 std::string ShortCurrentDirectory() {
@@ -79,7 +62,7 @@ std::string ShortCurrentDirectory() {
     auto getShortPathName = Kernel32Function<PFNGETSHORTPATHNAMEW>("GetShortPathNameW");
     if (getCurrentDirectory == nullptr || getShortPathName == nullptr)
         return std::string();
-    const std::wstring directory = WideCurrentDirectory(getCurrentDirectory);
+    const std::wstring directory = CurrentDirectory<WCHAR>(getCurrentDirectory);
     if (directory.empty())
         return std::string();
     // The size needed, then the short path in a buffer of exactly that size; an answer that
@@ -159,7 +142,7 @@ BOOL RunProgram(const std::string& programPath, std::string commandLine) {
 
 // The launcher reads no arguments of its own and ends with 0 whatever happened.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    std::string directory = CurrentDirectory();
+    std::string directory = CurrentDirectory<char>(GetCurrentDirectoryA);
     if (!directory.empty() && HoldsUnwritableCharacter(directory))
         directory = ShortCurrentDirectory();
     if (directory.empty())
