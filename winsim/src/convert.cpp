@@ -97,12 +97,14 @@ Decoded DecodeAnsi(UINT cp, const std::string& text, size_t i) {
         return {static_cast<WCHAR>(b), 1, true};
     if (b == 0x80)
         return {0x0080, 1, true};
+    // 0xA0 and 0xFD to 0xFF have private-use characters, but count as invalid for
+    // MB_ERR_INVALID_CHARS.
     if (b == 0xA0)
-        return {0xF8F0, 1, true};
+        return {0xF8F0, 1, false};
     if (b >= 0xA1 && b <= 0xDF)
         return {static_cast<WCHAR>(0xFF61 + (b - 0xA1)), 1, true};
     if (b >= 0xFD)
-        return {static_cast<WCHAR>(0xF8F1 + (b - 0xFD)), 1, true};
+        return {static_cast<WCHAR>(0xF8F1 + (b - 0xFD)), 1, false};
     // A lead byte: with the byte after it (a zero excepted), valid or not.
     if (i + 1 >= text.size() || text[i + 1] == '\0')
         return {kDefault932, 1, false};

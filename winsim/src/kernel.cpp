@@ -71,6 +71,27 @@ DWORD CopyModuleName(const std::basic_string<Char>& name, Char* buffer, DWORD si
     return static_cast<DWORD>(name.size());
 }
 
+template <typename Char> std::basic_string<Char> Answer(const std::string&, const std::wstring&);
+template <> std::string Answer<char>(const std::string& ansi, const std::wstring& wide) {
+    return AnsiAnswer(ansi, wide);
+}
+template <> std::wstring Answer<WCHAR>(const std::string& ansi, const std::wstring& wide) {
+    return WideAnswer(ansi, wide);
+}
+
+// One of the kernel's folders by the size rule of CopyPathOut; `emptyWhenShort`: a buffer
+// too small receives zeros.
+template <typename Char>
+DWORD Folder(const char* api, const std::string& ansi, const std::wstring& wide, Char* buffer,
+             DWORD size, bool emptyWhenShort = false) {
+    if (Enter(api, {}, ERROR_ACCESS_DENIED))
+        return 0;
+    const std::basic_string<Char> text = Answer<Char>(ansi, wide);
+    if (emptyWhenShort && buffer != nullptr && text.size() + 1 > size)
+        std::memset(buffer, 0, size * sizeof(Char));
+    return CopyPathOut(text, buffer, size);
+}
+
 bool OtherModule(HMODULE module) {
     if (module != nullptr && module != ExecutableModule()) {
         SetError(ERROR_MOD_NOT_FOUND);
@@ -96,19 +117,15 @@ void WINAPI SetLastError(DWORD dwErrCode) {
 }
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer) {
-    if (Enter("GetCurrentDirectoryA", {}, ERROR_ACCESS_DENIED))
-        return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyPathOut(winsim::AnsiAnswer(k.currentDirectory, k.currentDirectoryW),
-                               lpBuffer, nBufferLength);
+    return winsim::Folder("GetCurrentDirectoryA", k.currentDirectory, k.currentDirectoryW, lpBuffer,
+                          nBufferLength);
 }
 
 DWORD WINAPI GetCurrentDirectoryW(DWORD nBufferLength, LPWSTR lpBuffer) {
-    if (Enter("GetCurrentDirectoryW", {}, ERROR_ACCESS_DENIED))
-        return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyPathOut(winsim::WideAnswer(k.currentDirectory, k.currentDirectoryW),
-                               lpBuffer, nBufferLength);
+    return winsim::Folder("GetCurrentDirectoryW", k.currentDirectory, k.currentDirectoryW, lpBuffer,
+                          nBufferLength);
 }
 
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
@@ -133,51 +150,38 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR lpPathName) {
 }
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize) {
-    if (Enter("GetWindowsDirectoryA", {}, ERROR_ACCESS_DENIED))
-        return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyPathOut(winsim::AnsiAnswer(k.windowsDirectory, k.windowsDirectoryW),
-                               lpBuffer, uSize);
+    return winsim::Folder("GetWindowsDirectoryA", k.windowsDirectory, k.windowsDirectoryW, lpBuffer,
+                          uSize);
 }
 
 UINT WINAPI GetWindowsDirectoryW(LPWSTR lpBuffer, UINT uSize) {
-    if (Enter("GetWindowsDirectoryW", {}, ERROR_ACCESS_DENIED))
-        return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyPathOut(winsim::WideAnswer(k.windowsDirectory, k.windowsDirectoryW),
-                               lpBuffer, uSize);
+    return winsim::Folder("GetWindowsDirectoryW", k.windowsDirectory, k.windowsDirectoryW, lpBuffer,
+                          uSize);
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize) {
-    if (Enter("GetSystemDirectoryA", {}, ERROR_ACCESS_DENIED))
-        return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyPathOut(winsim::AnsiAnswer(k.systemDirectory, k.systemDirectoryW), lpBuffer,
-                               uSize);
+    return winsim::Folder("GetSystemDirectoryA", k.systemDirectory, k.systemDirectoryW, lpBuffer,
+                          uSize);
 }
 
 UINT WINAPI GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize) {
-    if (Enter("GetSystemDirectoryW", {}, ERROR_ACCESS_DENIED))
-        return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyPathOut(winsim::WideAnswer(k.systemDirectory, k.systemDirectoryW), lpBuffer,
-                               uSize);
+    return winsim::Folder("GetSystemDirectoryW", k.systemDirectory, k.systemDirectoryW, lpBuffer,
+                          uSize);
 }
 
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
-    if (Enter("GetTempPathA", {}, ERROR_ACCESS_DENIED))
-        return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyPathOut(winsim::AnsiAnswer(k.tempPath, k.tempPathW), lpBuffer,
-                               nBufferLength);
+    return winsim::Folder("GetTempPathA", k.tempPath, k.tempPathW, lpBuffer, nBufferLength);
 }
 
+// Unlike the ANSI call, a buffer too small is emptied (Wine).
 DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer) {
-    if (Enter("GetTempPathW", {}, ERROR_ACCESS_DENIED))
-        return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyPathOut(winsim::WideAnswer(k.tempPath, k.tempPathW), lpBuffer,
-                               nBufferLength);
+    return winsim::Folder("GetTempPathW", k.tempPath, k.tempPathW, lpBuffer, nBufferLength, true);
 }
 
 // The pseudo handle of the current process, as Windows gives it.
@@ -197,16 +201,13 @@ BOOL WINAPI IsWow64Process(HANDLE hProcess, PBOOL Wow64Process) {
     return TRUE;
 }
 
-// A buffer too small for the name receives the name cut to nSize - 1 bytes and a zero; the
-// call returns nSize and sets ERROR_INSUFFICIENT_BUFFER (the documented behaviour from
-// Windows Vista on, and Wine's).
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     if (Enter("GetModuleFileNameA", {}, ERROR_INVALID_HANDLE))
         return 0;
     if (winsim::OtherModule(hModule))
         return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyModuleName(winsim::AnsiAnswer(k.moduleFileName, k.moduleFileNameW),
+    return winsim::CopyModuleName(winsim::Answer<char>(k.moduleFileName, k.moduleFileNameW),
                                   lpFilename, nSize);
 }
 
@@ -216,7 +217,7 @@ DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize)
     if (winsim::OtherModule(hModule))
         return 0;
     const winsim::Kernel& k = machine().kernel;
-    return winsim::CopyModuleName(winsim::WideAnswer(k.moduleFileName, k.moduleFileNameW),
+    return winsim::CopyModuleName(winsim::Answer<WCHAR>(k.moduleFileName, k.moduleFileNameW),
                                   lpFilename, nSize);
 }
 

@@ -37,38 +37,38 @@ void WriteFolder(std::basic_string<Char> path, bool unterminated, Char* buffer) 
     }
 }
 
-HRESULT WINAPI SimSHGetFolderPathA(HWND hwndOwner, int csidl, HANDLE hToken, DWORD dwFlags,
-                                   LPSTR pszPath) {
-    Modules& m = machine().modules;
-    m.folderPathCalls.push_back(FolderPathCall{hwndOwner, csidl, hToken, dwFlags, false});
+// SHGetFolderPathA and W: the call recorded, then the answer set up for the identifier.
+template <typename Char>
+HRESULT FolderPath(const char* api, HWND owner, int csidl, HANDLE token, DWORD flags,
+                   Char* buffer) {
+    const bool wide = sizeof(Char) != 1;
+    machine().modules.folderPathCalls.push_back(FolderPathCall{owner, csidl, token, flags, wide});
     DWORD error = 0;
-    if (Enter("SHGetFolderPathA", std::to_string(csidl), static_cast<DWORD>(E_FAIL), &error))
+    if (Enter(api, std::to_string(csidl), static_cast<DWORD>(E_FAIL), &error))
         return static_cast<HRESULT>(error);
     const FolderAnswer* answer = AnswerFor(csidl);
     if (answer == nullptr)
         return E_FAIL;
-    if (answer->result == S_OK && pszPath != nullptr)
-        WriteFolder(answer->widePath.empty() ? answer->path
-                                             : machine().codePage.ToAnsi(answer->widePath),
-                    answer->unterminated, pszPath);
+    if (answer->result == S_OK && buffer != nullptr) {
+        const CodePage& cp = machine().codePage;
+        std::basic_string<Char> path;
+        if constexpr (sizeof(Char) == 1)
+            path = answer->widePath.empty() ? answer->path : cp.ToAnsi(answer->widePath);
+        else
+            path = answer->widePath.empty() ? cp.ToWide(answer->path) : answer->widePath;
+        WriteFolder(path, answer->unterminated, buffer);
+    }
     return answer->result;
+}
+
+HRESULT WINAPI SimSHGetFolderPathA(HWND hwndOwner, int csidl, HANDLE hToken, DWORD dwFlags,
+                                   LPSTR pszPath) {
+    return FolderPath("SHGetFolderPathA", hwndOwner, csidl, hToken, dwFlags, pszPath);
 }
 
 HRESULT WINAPI SimSHGetFolderPathW(HWND hwndOwner, int csidl, HANDLE hToken, DWORD dwFlags,
                                    LPWSTR pszPath) {
-    Modules& m = machine().modules;
-    m.folderPathCalls.push_back(FolderPathCall{hwndOwner, csidl, hToken, dwFlags, true});
-    DWORD error = 0;
-    if (Enter("SHGetFolderPathW", std::to_string(csidl), static_cast<DWORD>(E_FAIL), &error))
-        return static_cast<HRESULT>(error);
-    const FolderAnswer* answer = AnswerFor(csidl);
-    if (answer == nullptr)
-        return E_FAIL;
-    if (answer->result == S_OK && pszPath != nullptr)
-        WriteFolder(answer->widePath.empty() ? machine().codePage.ToWide(answer->path)
-                                             : answer->widePath,
-                    answer->unterminated, pszPath);
-    return answer->result;
+    return FolderPath("SHGetFolderPathW", hwndOwner, csidl, hToken, dwFlags, pszPath);
 }
 
 // The wide functions of KERNEL32.DLL that the code binds by name (Windows 95 lacks them).
