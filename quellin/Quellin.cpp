@@ -77,4 +77,12 @@ LPCWSTR WINAPI QuellinFolderSourceW(DWORD slot) {
                : nullptr;
 }
 
+LPCSTR WINAPI QuellinAttachRecord(void) {
+    return SystemFolders.AttachRecord().c_str();
+}
+
+LPCWSTR WINAPI QuellinAttachRecordW(void) {
+    return SystemFolders.WideAttachRecord();
+}
+
 } // extern "C"

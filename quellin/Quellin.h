@@ -91,12 +91,25 @@ LPCSTR WINAPI QuellinFolderSource(DWORD slot);
 LPCSTR WINAPI QuellinFolderSourceA(DWORD slot);
 LPCWSTR WINAPI QuellinFolderSourceW(DWORD slot);
 
+/* What the attach saw, in the same line format, one line a fact: "current directory" (as the
+ * library read it), "folder service" (the setup\shfolder.dll path probed, and "loaded: " with
+ * the file that answered, "loaded without SHGetFolderPathA: ...", or "not loaded: error 126
+ * (ERROR_MOD_NOT_FOUND)"), "windows" (version, build and family as GetVersionExA reported
+ * them), "wow64", "code page" (the ANSI code page), "terminal server", "library" (this
+ * library's version) and "attach" (how long the attach took, in milliseconds). The text lives
+ * as long as the library is loaded. */
+LPCSTR WINAPI QuellinAttachRecord(void);
+LPCSTR WINAPI QuellinAttachRecordA(void);
+LPCWSTR WINAPI QuellinAttachRecordW(void);
+
 typedef DWORD(WINAPI* PFNQUELLINGETFOLDER)(DWORD, LPSTR, DWORD);
 typedef LPCSTR(WINAPI* PFNQUELLINFOLDERNAME)(DWORD);
 typedef LPCSTR(WINAPI* PFNQUELLINFOLDERSOURCE)(DWORD);
 typedef DWORD(WINAPI* PFNQUELLINGETFOLDERW)(DWORD, LPWSTR, DWORD);
 typedef LPCWSTR(WINAPI* PFNQUELLINFOLDERNAMEW)(DWORD);
 typedef LPCWSTR(WINAPI* PFNQUELLINFOLDERSOURCEW)(DWORD);
+typedef LPCSTR(WINAPI* PFNQUELLINATTACHRECORD)(void);
+typedef LPCWSTR(WINAPI* PFNQUELLINATTACHRECORDW)(void);
 
 /* The functions of the caller's character type. The names without a suffix stay the ANSI
  * functions whatever the caller defines, as they always were. */
@@ -104,10 +117,12 @@ typedef LPCWSTR(WINAPI* PFNQUELLINFOLDERSOURCEW)(DWORD);
 #define QuellinGetFolderT QuellinGetFolderW
 #define QuellinFolderNameT QuellinFolderNameW
 #define QuellinFolderSourceT QuellinFolderSourceW
+#define QuellinAttachRecordT QuellinAttachRecordW
 #else
 #define QuellinGetFolderT QuellinGetFolderA
 #define QuellinFolderNameT QuellinFolderNameA
 #define QuellinFolderSourceT QuellinFolderSourceA
+#define QuellinAttachRecordT QuellinAttachRecordA
 #endif
 
 #ifdef __cplusplus

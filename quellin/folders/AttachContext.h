@@ -1,6 +1,7 @@
 // What the attach learns before the first resolver runs, read by every resolver.
 #pragma once
 
+#include "paths/Directory.h"
 #include "platform/Handles.h"
 #include "platform/WindowsVersion.h"
 
@@ -46,14 +47,37 @@ class AttachContext {
     int TerminalServer();
     int Wow64();
 
+    // What the attach record (AttachRecord.h) tells of the attach: the current directory as
+    // read (empty when it could not be, with the error, or 0 when it was too long), the path
+    // probed for shfolder.dll (empty when none was), the error of a failed load, the loaded
+    // module's own file name, the failed version query's error, whether IsWow64Process could be
+    // asked, and the tick count when the attach began.
+    const std::string& CurrentDirectory() const { return currentDirectory_; }
+    DWORD CurrentDirectoryError() const { return currentDirectoryError_; }
+    const std::string& FolderServicePath() const { return folderServicePath_; }
+    bool FolderServiceLoaded() const { return folderServiceModule_.Valid(); }
+    DWORD FolderServiceLoadError() const { return loadError_; }
+    const std::string& FolderServiceModuleName() const { return moduleFileName_; }
+    DWORD VersionError() const { return versionError_; }
+    bool Wow64Known();
+    DWORD StartTick() const { return startTick_; }
+
     // CanWriteToDirectory, made once per folder while the outcomes are kept (from
     // KeepWriteTests(true) until KeepWriteTests(false), which forgets them).
-    int CanWrite(const std::string& folder);
+    int CanWrite(const std::string& folder, WriteTestResult& result);
     void KeepWriteTests(bool keep);
 
   private:
     AttachContext() = default;
 
+    std::string currentDirectory_;
+    DWORD currentDirectoryError_ = 0;
+    std::string folderServicePath_;
+    DWORD loadError_ = 0;
+    std::string moduleFileName_;
+    DWORD versionError_ = 0;
+    BOOL wow64Known_ = FALSE;
+    DWORD startTick_ = 0;
     LoadedModule folderServiceModule_;
     PFNSHGETFOLDERPATHA folderService_ = nullptr;
     mutable bool wideLookedUp_ = false;
@@ -62,5 +86,10 @@ class AttachContext {
     int terminalServer_ = -1; // not asked yet
     int wow64_ = -1;
     bool keepWriteTests_ = false;
-    std::vector<std::pair<std::string, int>> writeTests_;
+    struct WriteTest {
+        std::string folder;
+        int writable;
+        WriteTestResult result;
+    };
+    std::vector<WriteTest> writeTests_;
 };

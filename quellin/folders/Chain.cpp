@@ -2,6 +2,7 @@
 // the slot.
 #include "folders/Chain.h"
 
+#include "folders/FolderRecord.h"
 #include "folders/SystemFolders.h"
 #include "paths/Directory.h"
 #include "paths/Path.h"
@@ -33,11 +34,16 @@ Step Changed(Step step, void (*change)(Outcome&)) {
     };
 }
 
-// What a write test that refused the folder says of it.
-std::string WriteTestFailed(const std::string& folder) {
-    std::string text = "write test failed: " + folder;
-    if (ShareRootRefused(folder))
-        text += " (the network refused the share)";
+// What a write test that refused the folder says of it: the step that failed and the error,
+// and for a folder on a share the network refused, that trial.
+std::string WriteTestFailed(const std::string& folder, const WriteTestResult& result) {
+    std::string text = "write test failed: " + folder + " (" + result.step;
+    if (result.error != 0)
+        text += ": " + ErrorText(result.error);
+    text += ")";
+    if (const ShareTrial* trial = RefusedShareTrial(folder))
+        text += " (the network refused " + trial->candidate + " at " + trial->localName + " with " +
+                ErrorText(trial->result) + " after " + std::to_string(trial->milliseconds) + " ms)";
     return text;
 }
 
@@ -105,8 +111,11 @@ Verdict Chain::Try(const Step& step) {
     Outcome outcome = step();
     if (outcome.kind == nullptr)
         return Verdict::Failed; // not tried: no line, the chain goes on
-    if (outcome.verdict == Verdict::Answered || outcome.verdict == Verdict::Held)
+    if (outcome.verdict == Verdict::Answered || outcome.verdict == Verdict::Held) {
         Prove(outcome);
+        if (outcome.create && !outcome.folder.empty())
+            Create(outcome);
+    }
     table_.records_[slot_].Add(outcome.kind, outcome.detail, outcome.text);
     heldIsLast_ = outcome.verdict == Verdict::Held;
     if (outcome.verdict == Verdict::Held) {
@@ -120,8 +129,6 @@ Verdict Chain::Try(const Step& step) {
     case Verdict::Held:
         table_.slots_[slot_] = outcome.folder;
         table_.wide_[slot_] = outcome.wideFolder;
-        if (outcome.create && !outcome.folder.empty())
-            CreateDirectoryTree(outcome.folder);
         break;
     case Verdict::Failed:
     case Verdict::Stopped:
@@ -154,13 +161,25 @@ void Chain::Prove(Outcome& outcome) {
         proven += std::string(", holds ") + outcome.mustHold;
     }
     if (outcome.writeTest) {
-        if (!table_.context_.CanWrite(outcome.folder)) {
-            outcome = Failure(outcome.kind, outcome.detail, WriteTestFailed(outcome.folder));
+        WriteTestResult result;
+        if (!table_.context_.CanWrite(outcome.folder, result)) {
+            outcome =
+                Failure(outcome.kind, outcome.detail, WriteTestFailed(outcome.folder, result));
             return;
         }
         proven += ", write test passed";
     }
     outcome.text += proven;
+}
+
+// The folder is made, with the levels above it that are missing; the record says whether this
+// attach made it.
+void Chain::Create(Outcome& outcome) {
+    bool created = false;
+    if (CreateDirectoryTree(outcome.folder, created))
+        outcome.text += created ? ", created" : ", already there";
+    else
+        outcome.text += ", not created: " + ErrorText(GetLastError());
 }
 
 // Windows 95, 98 and Me keep names in the ANSI code page: there is nothing to rescue there.

@@ -75,6 +75,8 @@ class Chain {
     void Prove(Outcome& outcome);
     // A folder whose ANSI name holds '?' named by its short name instead, on the NT family.
     bool Rescue(Outcome& outcome);
+    // Makes the folder of an answer that asked for it.
+    void Create(Outcome& outcome);
 
     CSystemFolders& table_;
     QuellinSlot slot_;

@@ -2,6 +2,7 @@
 #include "folders/FolderRecord.h"
 
 #include "paths/Path.h"
+#include "platform/ErrorNames.h"
 
 #include <shlobj.h>
 
@@ -48,18 +49,6 @@ const Named kCsidls[] = {
     {CSIDL_PROGRAM_FILES, "CSIDL_PROGRAM_FILES"},
     {CSIDL_MYPICTURES, "CSIDL_MYPICTURES"},
     {CSIDL_PROGRAM_FILES_COMMON, "CSIDL_PROGRAM_FILES_COMMON"},
-};
-
-const Named kErrors[] = {
-    {ERROR_FILE_NOT_FOUND, "ERROR_FILE_NOT_FOUND"},
-    {ERROR_PATH_NOT_FOUND, "ERROR_PATH_NOT_FOUND"},
-    {ERROR_ACCESS_DENIED, "ERROR_ACCESS_DENIED"},
-    {ERROR_INVALID_HANDLE, "ERROR_INVALID_HANDLE"},
-    {ERROR_NOT_ENOUGH_MEMORY, "ERROR_NOT_ENOUGH_MEMORY"},
-    {ERROR_INVALID_PARAMETER, "ERROR_INVALID_PARAMETER"},
-    {ERROR_INSUFFICIENT_BUFFER, "ERROR_INSUFFICIENT_BUFFER"},
-    {ERROR_MORE_DATA, "ERROR_MORE_DATA"},
-    {ERROR_KEY_DELETED, "ERROR_KEY_DELETED"},
 };
 
 const char* NameOf(const Named* table, size_t count, DWORD value) {
@@ -119,18 +108,18 @@ std::string FailedHResult(HRESULT result) {
     char text[32];
     std::snprintf(text, sizeof text, "failed: 0x%08lX",
                   static_cast<unsigned long>(static_cast<DWORD>(result)));
-    return text;
+    const char* name = HResultName(result);
+    return name != nullptr ? text + (" (" + std::string(name) + ")") : std::string(text);
+}
+
+std::string ErrorText(DWORD error) {
+    const char* name = ErrorName(error);
+    const std::string number = "error " + std::to_string(error);
+    return name != nullptr ? number + " (" + name + ")" : number;
 }
 
 std::string FailedError(DWORD error) {
-    char text[64];
-    const char* name = NameOf(kErrors, sizeof kErrors / sizeof kErrors[0], error);
-    if (name)
-        std::snprintf(text, sizeof text, "failed: error %lu (%s)",
-                      static_cast<unsigned long>(error), name);
-    else
-        std::snprintf(text, sizeof text, "failed: error %lu", static_cast<unsigned long>(error));
-    return text;
+    return "failed: " + ErrorText(error);
 }
 
 std::string RegistryOutcome(LONG openResult, LONG queryResult) {

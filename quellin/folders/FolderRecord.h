@@ -52,9 +52,10 @@ std::string CsidlText(int csidl);
 std::string RegistryValueText(HKEY root, const std::string& subKey, const std::string& name);
 // As above, from a value path 'Key\...\ValueName' (the form RegReadValue takes).
 std::string RegistryValuePathText(HKEY root, const std::string& valuePath);
-// "failed: 0x80004005" for an HRESULT.
+// "failed: 0x80004005 (E_FAIL)" for an HRESULT, its name where the table knows one.
 std::string FailedHResult(HRESULT result);
-// "failed: error 5 (ERROR_ACCESS_DENIED)" for a Windows error code.
+// "error 5 (ERROR_ACCESS_DENIED)" for a Windows error code, and "failed: " before it.
+std::string ErrorText(DWORD error);
 std::string FailedError(DWORD error);
 // The outcome of a registry read that did not give a value: "missing: no such key", "key not
 // opened, failed: error 5 (ERROR_ACCESS_DENIED)", "missing", "too long", or the error.

@@ -40,15 +40,16 @@ std::string ExpandedText(const std::string& stored, const std::string& expanded)
     return expanded == stored ? "answered" : "answered, " + stored + " expanded";
 }
 
-// "My Documents" on the root of the Windows directory's drive. It ends the chain: without that
-// root there is no folder, rather than one relative to whatever directory is current.
+// "My Documents" on the root of the Windows directory's drive (`how` follows "answered"). It
+// ends the chain: without that root there is no folder, rather than one relative to whatever
+// directory is current.
 Step MyDocuments(const char* how) {
     return [how] {
         const char* detail = "\"My Documents\" on the Windows drive";
         const std::string folder = PathJoinBelow(PathRoot(QueryWindowsDirectory()), "My Documents");
         if (folder.empty())
             return Stop(kFallbackSource, detail, "no folder: the Windows drive is unknown");
-        return Answer(kFallbackSource, detail, folder, std::string("answered, ") + how);
+        return Answer(kFallbackSource, detail, folder, std::string("answered") + how);
     };
 }
 
@@ -140,11 +141,11 @@ void CSystemFolders::ResolvePersonalFolder(QuellinSlot slot) {
             {
                 FolderService(context_, CSIDL_PERSONAL),
                 OnlyIf(windows98OrMe, FolderService(context_, CSIDL_PERSONAL | CSIDL_FLAG_CREATE)),
-                OnlyIf(fixedAfterService, Created(MyDocuments("created"))),
+                OnlyIf(fixedAfterService, Created(MyDocuments(""))),
                 shell.Folder(CSIDL_PERSONAL),
                 UserShellFoldersPersonal,
                 OnlyIf(notNT, [&profilesOff] { return UserProfiles(profilesOff); }),
-                OnlyIf(profilesOff, MyDocuments("not created")),
+                OnlyIf(profilesOff, MyDocuments(", not created")),
                 [&user] { return UserName(user); },
                 [&user] { return ProfilePersonal(user); },
             });

@@ -13,7 +13,7 @@ namespace {
 
 const char kDllPath[] = "Software\\Borland\\Database Engine\\DLLPATH";
 const char kCommonFilesDir[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CommonFilesDir";
-const char kBdeBelowProgramFiles[] = "\\Borland\\Common Files\\Bde\\";
+const char kBdeBelowProgramFiles[] = "\\Borland\\Common Files\\Bde";
 
 // The entries of a search path, split at ";" and trimmed; the whole text when it holds none.
 std::vector<std::wstring> EntriesW(const std::wstring& list) {

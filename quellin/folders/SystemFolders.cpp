@@ -1,6 +1,7 @@
 // Construction and the resolving order of the folder table.
 #include "folders/SystemFolders.h"
 
+#include "folders/AttachRecord.h"
 #include "platform/WideText.h"
 
 namespace {
@@ -31,6 +32,7 @@ static_assert(sizeof kSlotNames / sizeof kSlotNames[0] == QUELLIN_SLOT_COUNT &&
 
 CSystemFolders::CSystemFolders() : context_(AttachContext::Take()) {
     ResolveAll();
+    attachRecord_ = AttachRecordText(context_);
 }
 
 CSystemFolders::CSystemFolders(AttachContext context,
@@ -76,7 +78,7 @@ void CSystemFolders::ResolveAll() {
 }
 
 CSystemFolders::~CSystemFolders() {
-    for (std::atomic<std::wstring*>& record : wideSourceRecords_)
+    for (std::atomic<std::wstring*>& record : wideRecords_)
         delete record.load();
 }
 
@@ -84,19 +86,30 @@ std::wstring CSystemFolders::WideText(QuellinSlot slot) const {
     return wide_[slot].empty() ? WideFromAnsi(slots_[slot]) : wide_[slot];
 }
 
-// The first caller to convert a record publishes it; another that raced it drops its own copy.
-const wchar_t* CSystemFolders::WideSourceRecord(QuellinSlot slot) const {
-    std::wstring* record = wideSourceRecords_[slot].load(std::memory_order_acquire);
-    if (record == nullptr) {
-        auto* converted = new std::wstring(WideFromAnsi(sourceRecords_[slot]));
-        if (wideSourceRecords_[slot].compare_exchange_strong(record, converted,
-                                                             std::memory_order_acq_rel)) {
-            record = converted;
-        } else {
+namespace {
+
+// A record converted to wide text when first asked for: the first caller to convert it
+// publishes it; another that raced it drops its own copy.
+const wchar_t* WideRecord(std::atomic<std::wstring*>& wide, const std::string& record) {
+    std::wstring* text = wide.load(std::memory_order_acquire);
+    if (text == nullptr) {
+        auto* converted = new std::wstring(WideFromAnsi(record));
+        if (wide.compare_exchange_strong(text, converted, std::memory_order_acq_rel))
+            text = converted;
+        else
             delete converted;
-        }
     }
-    return record->c_str();
+    return text->c_str();
+}
+
+} // namespace
+
+const wchar_t* CSystemFolders::WideSourceRecord(QuellinSlot slot) const {
+    return WideRecord(wideRecords_[slot], sourceRecords_[slot]);
+}
+
+const wchar_t* CSystemFolders::WideAttachRecord() const {
+    return WideRecord(wideRecords_[QUELLIN_SLOT_COUNT], attachRecord_);
 }
 
 const char* CSystemFolders::SlotName(QuellinSlot slot) {

@@ -48,6 +48,10 @@ class CSystemFolders {
     // and kept as long as the table.
     std::wstring WideText(QuellinSlot slot) const;
     const wchar_t* WideSourceRecord(QuellinSlot slot) const;
+    // What the attach saw (AttachRecord.h), and the same as wide text (converted when first
+    // asked for). Empty for a table that was not resolved whole.
+    const std::string& AttachRecord() const { return attachRecord_; }
+    const wchar_t* WideAttachRecord() const;
     const AttachContext& Context() const { return context_; }
 
     // Shared-component folders.
@@ -99,5 +103,7 @@ class CSystemFolders {
     std::wstring wide_[QUELLIN_SLOT_COUNT];
     FolderRecord records_[QUELLIN_SLOT_COUNT];
     std::string sourceRecords_[QUELLIN_SLOT_COUNT];
-    mutable std::atomic<std::wstring*> wideSourceRecords_[QUELLIN_SLOT_COUNT] = {};
+    std::string attachRecord_;
+    // The records as wide text, index QUELLIN_SLOT_COUNT the attach record.
+    mutable std::atomic<std::wstring*> wideRecords_[QUELLIN_SLOT_COUNT + 1] = {};
 };

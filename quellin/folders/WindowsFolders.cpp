@@ -56,7 +56,7 @@ Outcome ExecutableFolder() {
         outcome.folder += '\\';
     if (outcome.folder.empty())
         return Failure(kWindowsSource, "GetModuleFileNameA",
-                       "answered a file name without a folder: " + fileName);
+                       "no folder in the file name: " + fileName);
     return outcome;
 }
 

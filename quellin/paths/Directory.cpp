@@ -85,6 +85,12 @@ int DirectoryExists(const std::string& path) {
 // Every level is tested from the top down. A path without a root is never created: it would
 // land relative to the current directory.
 int CreateDirectoryTree(const std::string& path) {
+    bool created = false;
+    return CreateDirectoryTree(path, created);
+}
+
+int CreateDirectoryTree(const std::string& path, bool& created) {
+    created = false;
     if (PathRoot(path).empty())
         return 0;
     const std::string parent = PathParent(path);
@@ -92,7 +98,8 @@ int CreateDirectoryTree(const std::string& path) {
         CreateDirectoryTree(parent);
     if (DirectoryExists(path))
         return 1;
-    return CreateDirectoryA(path.c_str(), nullptr) ? 1 : 0;
+    created = CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+    return created ? 1 : 0;
 }
 
 // The generator is seeded from the clock in whole seconds, so two calls within one second
@@ -118,20 +125,33 @@ std::string UniqueNameInDirectory(const std::string& directory) {
 }
 
 int CanWriteToDirectory(const std::string& directory) {
+    WriteTestResult result;
+    return CanWriteToDirectory(directory, result);
+}
+
+int CanWriteToDirectory(const std::string& directory, WriteTestResult& result) {
+    result = WriteTestResult();
+    auto failed = [&result](const std::string& step, DWORD error) {
+        result.step = step;
+        result.error = error;
+        return 0;
+    };
     if (DirectoryExists(directory)) {
         const std::string probePath = UniqueNameInDirectory(directory);
         if (probePath.empty())
-            return 0;
+            return failed("every probe name drawn is taken", 0);
         ProbeFile probe(probePath,
                         CreateFileA(probePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        return probe.Created() ? 1 : 0;
+        if (!probe.Created())
+            return failed("creating a probe file", GetLastError());
+        return 1;
     }
 
     // A missing directory: create its missing levels below the root, then remove them again.
     const std::string root = PathRoot(directory);
     if (root.empty())
-        return 0;
+        return failed("no drive or share root", 0);
     // Windows compares paths without regard to case, and so is the root found in the text.
     const std::string rest = StrStripLeading(StrAfterNoCase(directory, root), "\\");
     CStringArray items;
@@ -143,8 +163,10 @@ int CanWriteToDirectory(const std::string& directory) {
         if (DirectoryExists(current))
             continue;
         if (!CreateDirectoryTree(current))
-            return 0;
+            return failed("creating " + current, GetLastError());
         created.Add(current);
     }
-    return created.Empty() ? 0 : 1;
+    if (created.Empty())
+        return failed("nothing to create below " + root, 0);
+    return 1;
 }

@@ -30,21 +30,25 @@ std::wstring TrimW(const std::wstring& text) {
     return text.substr(first, last - first);
 }
 
-// Expands through a first buffer of MAX_PATH characters, then, when Windows asks for more,
-// one of exactly that size; false when even that does not hold the whole text.
+// Expands through a first buffer of MAX_PATH characters, then through one of twice the size
+// Windows asks for (its answer counts characters, and a double-byte code page needs up to two
+// bytes for each); false when even that does not hold the whole text and its zero. The text is
+// taken only up to a zero that lies inside the buffer.
 template <typename Char, typename Expand>
 bool ExpandWhole(const std::basic_string<Char>& text, Expand expand,
                  std::basic_string<Char>& expanded) {
     std::vector<Char> buffer(MAX_PATH);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD needed = expand(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD needed =
+            expand(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
         if (needed == 0)
             return false;
-        if (needed <= buffer.size()) {
-            expanded.assign(buffer.data(), std::char_traits<Char>::length(buffer.data()));
+        const auto zero = std::find(buffer.begin(), buffer.end(), Char(0));
+        if (needed <= buffer.size() && zero != buffer.end()) {
+            expanded.assign(buffer.begin(), zero);
             return true;
         }
-        buffer.assign(needed, Char(0));
+        buffer.assign(2 * static_cast<size_t>(needed), Char(0));
     }
     return false;
 }

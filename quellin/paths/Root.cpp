@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <winnetwk.h>
 
+#include <vector>
+
 namespace {
 
 // A drive letter mapped for a moment to a network share ('F:'): the mapping is cancelled by
@@ -36,16 +38,16 @@ CStringArray& Cache() {
 // share while it is built; a server that does not answer may take long to refuse, so each
 // candidate is tried once for the life of the library. A path whose candidates were all
 // refused gets the root built from its text, as it would from a fresh trial that is refused.
-CStringArray& Refused() {
-    static CStringArray refused;
+std::vector<ShareTrial>& Refused() {
+    static std::vector<ShareTrial> refused;
     return refused;
 }
 
-bool WasRefused(const std::string& candidate) {
-    for (const std::string& refused : Refused())
-        if (StrEqual(refused, candidate, kAnyCase))
-            return true;
-    return false;
+const ShareTrial* RefusedTrial(const std::string& candidate) {
+    for (const ShareTrial& trial : Refused())
+        if (StrEqual(trial.candidate, candidate, kAnyCase))
+            return &trial;
+    return nullptr;
 }
 
 // A cached root answers for the path when the path begins with it (without regard to case)
@@ -81,16 +83,16 @@ std::string FindFreeDriveLetter() {
     return std::string();
 }
 
-int ShareRootRefused(const std::string& path) {
+const ShareTrial* RefusedShareTrial(const std::string& path) {
     const std::string text = StrStripTrailing(StrTrim(path), "\\");
     if (text.compare(0, 2, "\\\\") != 0)
-        return 0;
+        return nullptr;
     for (const std::string& root : Cache())
         if (RootCovers(root, text))
-            return 0;
+            return nullptr;
     CStringArray items;
     StrSplit(text, items, '\\');
-    return items.size() >= 4 && WasRefused("\\\\" + items[2] + "\\" + items[3]) ? 1 : 0;
+    return items.size() >= 4 ? RefusedTrial("\\\\" + items[2] + "\\" + items[3]) : nullptr;
 }
 
 std::string PathRoot(const std::string& path) {
@@ -130,15 +132,17 @@ std::string PathRoot(const std::string& path) {
     std::string candidate = "\\\\" + items[2];
     for (size_t i = 3; i < items.size(); ++i) {
         candidate += "\\" + items[i];
-        if (WasRefused(candidate))
+        if (RefusedTrial(candidate) != nullptr)
             continue;
+        const DWORD start = GetTickCount();
         const DWORD result = WNetAddConnectionA(candidate.c_str(), "", localName.c_str());
+        const DWORD milliseconds = GetTickCount() - start;
         if (result == NO_ERROR || result == ERROR_LOGON_FAILURE) {
             TrialConnection trial(localName);
             cache.push_back(candidate);
             return candidate;
         }
-        Refused().push_back(candidate);
+        Refused().push_back({candidate, localName, result, milliseconds});
     }
     return byText;
 }

@@ -4,6 +4,8 @@
 
 #include "strings/Strings.h"
 
+#include <windows.h>
+
 #include <string>
 
 // 'X:' for a drive path, '\\server\share...' for a network path, empty when there is neither.
@@ -12,8 +14,16 @@ std::string PathRoot(const std::string& path);
 std::string FindFreeDriveLetter();
 // The drive of that letter ('A' to 'Z', either case) is present.
 int DriveExists(char letter);
-// The path is a network path whose share ('\\server\share') the network refused at a trial
-// connection, and no proven root covers it. Makes no call.
-int ShareRootRefused(const std::string& path);
+// A trial connection that the network refused: the candidate root, the drive letter mapped for
+// it ('F:'), the network's answer, and the milliseconds it took to give it.
+struct ShareTrial {
+    std::string candidate;
+    std::string localName;
+    DWORD result;
+    DWORD milliseconds;
+};
+// The refused trial of the share ('\\server\share') of a network path that no proven root
+// covers; null when there is none. Makes no call.
+const ShareTrial* RefusedShareTrial(const std::string& path);
 // The share roots proven so far, in the order proven. Created by the first PathRoot call.
 const CStringArray& ShareRootCache();

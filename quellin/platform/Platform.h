@@ -25,3 +25,6 @@ int IsTerminalServer();
 // Nonzero when this 32-bit process runs on 64-bit Windows (IsWow64Process, looked up by name);
 // 0 where Windows has no such function and whenever the answer cannot be found.
 int IsWow64();
+// The question itself: FALSE when Windows has no IsWow64Process or it fails, else TRUE with the
+// answer in `wow64`.
+BOOL QueryWow64(BOOL& wow64);

@@ -11,11 +11,12 @@ typedef BOOL(WINAPI* PFNISWOW64PROCESS)(HANDLE, PBOOL);
 } // namespace
 
 int IsWow64() {
-    auto isWow64Process = LoadedModuleFunction<PFNISWOW64PROCESS>("KERNEL32.DLL", "IsWow64Process");
-    if (isWow64Process == nullptr)
-        return 0;
     BOOL wow64 = FALSE;
-    if (!isWow64Process(GetCurrentProcess(), &wow64))
-        return 0;
-    return wow64 ? 1 : 0;
+    return QueryWow64(wow64) && wow64 ? 1 : 0;
+}
+
+BOOL QueryWow64(BOOL& wow64) {
+    wow64 = FALSE;
+    auto isWow64Process = LoadedModuleFunction<PFNISWOW64PROCESS>("KERNEL32.DLL", "IsWow64Process");
+    return isWow64Process != nullptr && isWow64Process(GetCurrentProcess(), &wow64);
 }

@@ -84,6 +84,13 @@ class AttachedLibrary {
         return text ? text : "<no record>";
     }
 
+    // What the attach saw, as the library records it.
+    std::string AttachRecord() {
+        auto record = Symbol<const char* (*)()>("QuellinAttachRecord");
+        const char* text = record ? record() : nullptr;
+        return text ? text : "<no record>";
+    }
+
     bool Loaded() const { return handle_ != nullptr; }
 
   private:

@@ -132,6 +132,9 @@ BOOL WINAPI FreeLibrary(HMODULE hLibModule);
 HANDLE WINAPI GetCurrentProcess(void);
 BOOL WINAPI IsWow64Process(HANDLE hProcess, PBOOL Wow64Process);
 
+// The time since Windows started, in milliseconds.
+DWORD WINAPI GetTickCount(void);
+
 // Versions.
 DWORD WINAPI GetVersion(void);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);

@@ -173,6 +173,11 @@ UINT WINAPI GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize) {
                           uSize);
 }
 
+DWORD WINAPI GetTickCount(void) {
+    Enter("GetTickCount");
+    return machine().kernel.tickCount;
+}
+
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer) {
     const winsim::Kernel& k = machine().kernel;
     return winsim::Folder("GetTempPathA", k.tempPath, k.tempPathW, lpBuffer, nBufferLength);
@@ -204,6 +209,11 @@ BOOL WINAPI IsWow64Process(HANDLE hProcess, PBOOL Wow64Process) {
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
     if (Enter("GetModuleFileNameA", {}, ERROR_INVALID_HANDLE))
         return 0;
+    const winsim::Modules& m = machine().modules;
+    if (hModule == winsim::ShFolderModule() && m.LoadedCount() > 0)
+        return winsim::CopyModuleName(m.shfolderFileName.empty() ? m.shfolderPath
+                                                                 : m.shfolderFileName,
+                                      lpFilename, nSize);
     if (winsim::OtherModule(hModule))
         return 0;
     const winsim::Kernel& k = machine().kernel;

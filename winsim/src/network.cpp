@@ -31,6 +31,10 @@ void Network::Answer(const std::string& remoteName, ShareAnswer answer) {
     answers_[RemoteKey(remoteName)] = answer;
 }
 
+void Network::Delay(const std::string& remoteName, DWORD milliseconds) {
+    delays_[RemoteKey(remoteName)] = milliseconds;
+}
+
 int Network::Adds() const {
     int n = 0;
     for (const std::string& t : trials)
@@ -56,6 +60,7 @@ void Network::Reset() {
     trials.clear();
     mapped.clear();
     answers_.clear();
+    delays_.clear();
 }
 
 DWORD Network::Add(const std::string& remote, const char* password, const std::string& local) {
@@ -70,6 +75,9 @@ DWORD Network::Add(const std::string& remote, const char* password, const std::s
         if ((present & (1u << (letter - 'A'))) != 0 || mapped.count(letter) != 0)
             return ERROR_ALREADY_ASSIGNED;
     }
+    auto delay = delays_.find(RemoteKey(remote));
+    if (delay != delays_.end())
+        machine().kernel.tickCount += delay->second;
     auto it = answers_.find(RemoteKey(remote));
     ShareAnswer answer = it == answers_.end() ? ShareAnswer::Reject : it->second;
     switch (answer) {

@@ -137,8 +137,8 @@ TEST_F(ProgramFolders, NoProgramFilesFolderWithoutTheWindowsDirectory) {
 }
 
 // The fixed folder of a 32-bit process on 64-bit Windows is the 32-bit programs' folder.
-// IsWow64Process is looked up in KERNEL32.DLL (Windows 95 and NT 4 have none: not WoW64), and
-// only once the fixed folder is reached.
+// IsWow64Process is looked up in KERNEL32.DLL (Windows 95 and NT 4 have none: not WoW64), once
+// an attach: the fixed folder and the attach record share the answer.
 TEST_F(ProgramFolders, FixedFolderFollowsWow64) {
     const std::string x86 =
         "\"\\Program Files (x86)\" on the Windows drive (32-bit process on 64-bit Windows)";
@@ -178,8 +178,12 @@ TEST_F(ProgramFolders, FixedFolderFollowsWow64) {
                       std::string::npos)
                 << record;
         }
-        EXPECT_EQ(M().calls.Count("GetProcAddress", "IsWow64Process") > 0, fixed);
-        EXPECT_EQ(M().calls.Count("IsWow64Process") > 0, fixed && c.exported);
+        EXPECT_EQ(M().calls.Count("GetProcAddress", "IsWow64Process"), 1u);
+        EXPECT_EQ(M().calls.Count("IsWow64Process"), c.exported ? 1u : 0u);
+        EXPECT_NE(table.AttachRecord().find(c.wow64 && c.exported ? "\ta 32-bit process on 64-bit"
+                                                                  : "\tnot"),
+                  std::string::npos)
+            << table.AttachRecord();
     }
 }
 

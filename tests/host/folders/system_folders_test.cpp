@@ -34,6 +34,64 @@ TEST_F(SystemFolders, LoadsShfolderFromSetupUnderCurrentDirectory) {
     EXPECT_EQ(M().calls.Count("FreeLibrary"), 1u);
 }
 
+// The attach record tells what the attach saw: the current directory, the path probed for
+// shfolder.dll and what came of it (with the file that answered), the version, WoW64, the code
+// page, Terminal Server, the library's version and how long the attach took.
+TEST_F(SystemFolders, AttachRecordTellsWhatTheAttachSaw) {
+    M().kernel.currentDirectory = "D:\\Install";
+    M().modules.shfolderPath = "D:\\Install\\setup\\shfolder.dll";
+    M().modules.shfolderFileName = "C:\\WINDOWS\\system32\\shfolder.dll";
+    M().version.Set(2, 6, 2, 9200);
+    M().kernel.wow64 = true;
+    M().codePage.acp = 932;
+    {
+        AttachedLibrary lib;
+        EXPECT_EQ(lib.AttachRecord(),
+                  "current directory\tGetCurrentDirectoryA\tD:\\Install\n"
+                  "folder service\tD:\\Install\\setup\\shfolder.dll\tloaded: "
+                  "C:\\WINDOWS\\system32\\shfolder.dll\n"
+                  "windows\tGetVersionExA\t6.2 build 9200, NT family (platform 2)\n"
+                  "wow64\tIsWow64Process\ta 32-bit process on 64-bit Windows\n"
+                  "code page\tGetACP\t932\n"
+                  "terminal server\tIsTerminalServer\tno\n"
+                  "library\tQuellin.dll\tversion " QUELLIN_VERSION_TEXT "\n"
+                  "attach\tGetTickCount\t0 ms\n");
+    }
+
+    // The outcomes that tell a wrong current directory, a missing, a foreign or a bare
+    // shfolder.dll, and a failed version query apart.
+    struct Case {
+        const char* what;
+        const char* line;
+    };
+    const Case cases[] = {
+        {"no shfolder.dll", "folder service\tC:\\Install\\setup\\shfolder.dll\tnot loaded: "
+                            "error 126 (ERROR_MOD_NOT_FOUND)\n"},
+        {"without its function", "folder service\tC:\\Install\\setup\\shfolder.dll\tloaded "
+                                 "without SHGetFolderPathA: C:\\Install\\setup\\shfolder.dll\n"},
+        {"no current directory", "folder service\t(no current directory)\tnot looked for\n"},
+        {"no version", "windows\tGetVersionExA\tfailed: error 87 (ERROR_INVALID_PARAMETER)\n"},
+        {"Windows 98", "windows\tGetVersionExA\t4.10 build 1998, Windows 95 family (platform 1)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        winsim::machine().Reset();
+        const std::string what = c.what;
+        if (what == "without its function") {
+            M().modules.shfolderPath = "C:\\Install\\setup\\shfolder.dll";
+            M().modules.shfolderExportsFunction = false;
+        }
+        if (what == "no current directory")
+            M().calls.FailApi("GetCurrentDirectoryA");
+        if (what == "no version")
+            M().calls.FailApi("GetVersionExA", ERROR_INVALID_PARAMETER);
+        if (what == "Windows 98")
+            M().version.Windows98();
+        AttachedLibrary lib;
+        EXPECT_NE(lib.AttachRecord().find(c.line), std::string::npos) << lib.AttachRecord();
+    }
+}
+
 TEST_F(SystemFolders, DriveRootKeepsTheDoubledBackslash) {
     M().kernel.currentDirectory = "E:\\";
     M().modules.shfolderPath = "E:\\setup\\shfolder.dll";
@@ -455,7 +513,7 @@ TEST_F(WholeAttach, EveryRecordNamesTheSourceOfItsSlot) {
     EXPECT_EQ(Lines(lib.Source(QUELLIN_BDE_FOLDER)),
               (std::vector<std::string>{
                   std::string(kDllPath) + "\tnot a valid path: C:\\A B",
-                  "default\tProgramFilesFolder + \"\\Borland\\Common Files\\Bde\\\"\tanswered, "
+                  "default\tProgramFilesFolder + \"\\Borland\\Common Files\\Bde\"\tanswered, "
                   "write test passed"}));
 
     EXPECT_EQ(kinds, (std::set<std::string>{"folder service", "shell", "registry", "windows",

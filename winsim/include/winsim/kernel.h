@@ -27,6 +27,8 @@ struct Kernel {
     std::wstring tempPathW;
     std::wstring moduleFileNameW;
     std::string userName = "Anna";
+    // The milliseconds GetTickCount answers; the network's delays (Network::Delay) add to it.
+    DWORD tickCount = 0x00100000;
     DWORD lastError = 0;
     // A 32-bit process on 64-bit Windows, as IsWow64Process reports it.
     bool wow64 = false;

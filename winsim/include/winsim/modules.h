@@ -35,6 +35,9 @@ struct FolderPathCall {
 struct Modules {
     // Where shfolder.dll lies ("C:\Install\setup\shfolder.dll"); empty: no such file anywhere.
     std::string shfolderPath;
+    // The file the loaded shfolder.dll is (GetModuleFileNameA of its handle), when another file
+    // than the one asked for answers (Wine's built-in one, say); empty: shfolderPath itself.
+    std::string shfolderFileName;
     bool shfolderExportsFunction = true;     // SHGetFolderPathA
     bool shfolderExportsWideFunction = true; // SHGetFolderPathW
     // Answers of SHGetFolderPathA per folder identifier (the full value, flags included, is

@@ -22,6 +22,9 @@ class Network {
   public:
     // Set-up: the answer for one remote name ('\\srv\share'), compared without regard to case.
     void Answer(const std::string& remoteName, ShareAnswer answer);
+    // The milliseconds WNetAddConnectionA takes to answer for that remote name (a server that
+    // is slow to answer or to refuse); the kernel's tick count moves on by as much.
+    void Delay(const std::string& remoteName, DWORD milliseconds);
 
     // What the code did: "ADD \\srv\share F: password=''" (password=null for a null
     // pointer, password='x' otherwise) and "CANCEL F: force=1", in order.
@@ -40,6 +43,7 @@ class Network {
 
   private:
     std::map<std::string, ShareAnswer> answers_; // by folded remote name
+    std::map<std::string, DWORD> delays_;        // by folded remote name
 };
 
 } // namespace winsim
