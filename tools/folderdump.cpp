@@ -207,20 +207,24 @@ std::string OutcomeError(const std::string& outcome) {
     const size_t error = outcome.find("error ");
     if (error != std::string::npos && outcome.find_first_of("0123456789", error) == error + 6)
         return std::to_string(std::strtoul(outcome.c_str() + error + 6, nullptr, 10));
-    const size_t hex = outcome.find("0x");
+    const size_t hex = outcome.find("failed: 0x");
     if (hex != std::string::npos)
-        return std::to_string(std::strtoul(outcome.c_str() + hex + 2, nullptr, 16));
+        return std::to_string(std::strtoul(outcome.c_str() + hex + 10, nullptr, 16));
     return "null";
 }
 
-std::string JsonRecord(const std::vector<Attempt>& record) {
+// A slot's record, each entry with its outcome's code and error; the attach record's facts
+// (`facts`) with their kind, detail and text only.
+std::string JsonRecord(const std::vector<Attempt>& record, bool facts = false) {
     std::string out = "[";
-    for (size_t i = 0; i < record.size(); ++i)
+    for (size_t i = 0; i < record.size(); ++i) {
         out += std::string(i ? ", " : "") + "{\"kind\": " + JsonString(record[i].kind) +
-               ", \"detail\": " + JsonString(record[i].detail) + ", \"outcome\": \"" +
-               OutcomeCode(record[i].outcome) +
-               "\", \"error\": " + OutcomeError(record[i].outcome) +
-               ", \"text\": " + JsonString(record[i].outcome) + "}";
+               ", \"detail\": " + JsonString(record[i].detail);
+        if (!facts)
+            out += std::string(", \"outcome\": \"") + OutcomeCode(record[i].outcome) +
+                   "\", \"error\": " + OutcomeError(record[i].outcome);
+        out += ", \"text\": " + JsonString(record[i].outcome) + "}";
+    }
     return out + "]";
 }
 
@@ -293,7 +297,7 @@ std::string JsonAttach(const std::vector<Attempt>& record) {
            std::to_string(std::strtoul(AttachFact(record, "code page").c_str(), nullptr, 10));
     out += ", \"terminalServer\": " + JsonBool(AttachFact(record, "terminal server") == "yes");
     out += ", \"durationMs\": " + std::to_string(std::strtoul(duration.c_str(), nullptr, 10));
-    out += ", \"record\": " + JsonRecord(record) + "}";
+    out += ", \"record\": " + JsonRecord(record, true) + "}";
     return out;
 }
 
