@@ -1,9 +1,10 @@
 // Stand-in for the shfolder.dll that an installation source carries in its "Setup" folder,
 // for the tests and the sample installation source.
 //
-// Exports SHGetFolderPathA (by that name, undecorated; stdcall on i686) and forwards every
-// call to shell32's SHGetFolderPathA, looked up by name with GetProcAddress at each call.
-// Without that function in shell32 the call returns E_FAIL.
+// Exports SHGetFolderPathA and its wide twin SHGetFolderPathW (by those names, undecorated;
+// stdcall on i686) and forwards every call to shell32's function of the same name, looked up
+// by name with GetProcAddress at each call. Without that function in shell32 the call returns
+// E_FAIL.
 //
 // Making it fail for tests: a text file "shfolder.fail" in this DLL's own folder lists folder
 // identifiers (CSIDL values), one per line, in decimal ("38") or hexadecimal ("0x26"), or the
@@ -27,6 +28,7 @@ const HRESULT kFail = static_cast<HRESULT>(0x80004005L); // E_FAIL
 const int kFlagBits = 0xFF00;                            // CSIDL_FLAG_MASK
 
 typedef HRESULT(WINAPI* FolderPathFunction)(HWND, int, HANDLE, DWORD, LPSTR);
+typedef HRESULT(WINAPI* FolderPathFunctionW)(HWND, int, HANDLE, DWORD, LPWSTR);
 
 // A handle closed when the object goes.
 class FileHandle {
@@ -155,17 +157,36 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-HRESULT WINAPI SHGetFolderPathA(HWND hwnd, int csidl, HANDLE token, DWORD flags, LPSTR path) {
+} // extern "C"
+
+namespace {
+
+// shell32's function of that name, called with the caller's arguments, unless the identifier
+// is listed to fail.
+template <typename Function, typename Char>
+HRESULT Forward(const char* name, HWND hwnd, int csidl, HANDLE token, DWORD flags, Char* path) {
     if (ListedToFail(csidl))
         return kFail;
     LoadedLibrary shell32("shell32.dll");
     if (shell32.get() == nullptr)
         return kFail;
-    auto forward = reinterpret_cast<FolderPathFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(shell32.get(), "SHGetFolderPathA")));
+    auto forward = reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(shell32.get(), name)));
     if (forward == nullptr)
         return kFail;
     return forward(hwnd, csidl, token, flags, path);
+}
+
+} // namespace
+
+extern "C" {
+
+HRESULT WINAPI SHGetFolderPathA(HWND hwnd, int csidl, HANDLE token, DWORD flags, LPSTR path) {
+    return Forward<FolderPathFunction>("SHGetFolderPathA", hwnd, csidl, token, flags, path);
+}
+
+HRESULT WINAPI SHGetFolderPathW(HWND hwnd, int csidl, HANDLE token, DWORD flags, LPWSTR path) {
+    return Forward<FolderPathFunctionW>("SHGetFolderPathW", hwnd, csidl, token, flags, path);
 }
 
 } // extern "C"
