@@ -4,11 +4,11 @@
 # between the two outputs.
 set -euo pipefail
 host_program=$1
-source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix
 # The Windows version Wine reports by default, whatever another test left set.
 wine_run reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
-wine_program="$QUELLIN_WIN64_DIR/tests/conformance/conformance.exe"
+wine_program="$QUELLIN_WIN_DIR/tests/conformance/conformance.exe"
 scratch='C:\QuellinConformance'
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/conformance.XXXXXX")
