@@ -32,8 +32,8 @@ done
 # The guest's root is this machine's, read-only: the locale of code page 932 and the lane's
 # user must be made here.
 locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' ||
-    fail "no ja_JP.UTF-8 locale on this machine (tools/deps.sh makes it)"
-command -v makensis >/dev/null || fail "no makensis (package nsis; tools/deps.sh installs it)"
+    fail "no ja_JP.UTF-8 locale on this machine (tools/deps.sh test makes it)"
+command -v makensis >/dev/null || fail "no makensis (package nsis; tools/deps.sh test installs it)"
 environment=(--env "QUELLIN_LANE=$lane")
 if [[ $lane == wow64 ]]; then
     id -u "$user" >/dev/null 2>&1 ||

@@ -74,7 +74,7 @@ done
 [[ $(dpkg-query -W -f='${db:Status-Status}' busybox-static 2>/dev/null) == installed ]] ||
     missing+=("a static busybox (package busybox-static)")
 [[ -x /usr/lib/wine/wine ]] || missing+=("32-bit Wine, /usr/lib/wine/wine (package wine32:i386)")
-((${#missing[@]} == 0)) || complain "missing: $(printf '%s; ' "${missing[@]}")tools/deps.sh installs them"
+((${#missing[@]} == 0)) || complain "missing: $(printf '%s; ' "${missing[@]}")tools/deps.sh test installs them"
 version=${kernel#/boot/vmlinuz-}
 modules_dir=/lib/modules/$version/kernel
 
