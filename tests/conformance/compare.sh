@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Runs the conformance program on the simulated machine (the host build given as argument)
-# and under Wine (the win64 build), in code pages 1252 and 932, and fails on any difference
-# between the two outputs.
+# and under Wine (the lane's build, tests/prelude.sh), in code pages 1252 and 932, and fails
+# on any difference between the two outputs.
+#
+#   compare.sh HOST_PROGRAM
 set -euo pipefail
-host_program=$1
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
+(($# == 1)) || usage "compare.sh HOST_PROGRAM"
+host_program=$1
 wine_prefix
 # The Windows version Wine reports by default, whatever another test left set.
 wine_run reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
