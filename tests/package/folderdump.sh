@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# folderdump for support use under Wine (the lane's, tests/prelude.sh): "--slot N" and "--slot Name" print the
-# value that the listing shows for that slot, alone on one line, for every slot; the listing
-# keeps its columns (slot in two, a blank, the name in twenty-two, a blank, the value) and
-# --json gives the same values. Each failure (no such slot, a bad command line, a library
-# that is missing, not a DLL, of the other architecture, or without the folder table) is one
-# line on the standard error, nothing on the standard output, and exit code 2 for the command
-# line and the slot, 1 for the library.
+# folderdump for support use, under Wine (the lane's files, tests/prelude.sh): "--slot N" and
+# "--slot Name" print the value that the listing shows for that slot, alone on one line, for
+# every slot; the listing keeps its columns (slot in two, a blank, the name in twenty-two, a
+# blank, the value) and --json gives the same values. Each failure (no such slot, a bad command
+# line, a library that is missing, not a DLL, of the other architecture, or without the folder
+# table) is one line on the standard error, nothing on the standard output, and exit code 2 for
+# the command line and the slot, 1 for the library.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The library attached under Wine (the lane's, tests/prelude.sh) from an installation source that carries the
-# stand-in shfolder.dll:
+# The library attached under Wine (the lane's files, tests/prelude.sh) from an installation
+# source that carries the stand-in shfolder.dll:
 # - the maker's folder follows the Terminal Server answer: NT 4 with "Terminal Server" in the
 #   registry's product suites gives the folder under the program-files folder; Windows 98
 #   (which never asks the registry) and XP (whose suite bit Wine leaves clear) give the one

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The stand-in shfolder.dll (the lane's build, tests/prelude.sh): forwards SHGetFolderPathA to shell32's, and fails
-# with E_FAIL for the identifiers that "shfolder.fail" beside it lists ("all", decimal, hex;
-# an identifier without flag bits also matches it with CSIDL_FLAG_CREATE).
+# The stand-in shfolder.dll (the lane's build, tests/prelude.sh): forwards SHGetFolderPathA to
+# shell32's, and fails with E_FAIL for the identifiers that "shfolder.fail" beside it lists
+# ("all", decimal, hex; an identifier without flag bits also matches it with
+# CSIDL_FLAG_CREATE).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 # Wine would otherwise load its built-in shfolder.dll in place of the file named.

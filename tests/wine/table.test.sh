@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # The whole folder table end to end. Quellin.dll is attached and detached by folderdump from
 # an installation source, under Wine's win98, nt40, win2k, winxp, vista, win7 and win10 (or
-# the versions that QUELLIN_TABLE_VERSIONS lists), three times each: with the stand-in shfolder.dll in the
-# source's "setup" folder, without it, and with the stand-in failing every call (a
-# "shfolder.fail" beside it saying "all": the folder service is bound but never answers).
-# Every one of the twenty slots must equal what table_expect.exe works out from Wine's own
-# APIs and registry for the sources the chain picks on that platform (table_expect shares no
-# code with the library), and table_expect must have seen the version asked for (Wine falls
-# back to another for a name it does not know). "DLLPATH" lists three folders and an empty item; the second and the
-# third folder hold IDAPI32.DLL, the second stands between blanks: the database-engine slot is
-# the second, trimmed.
+# the versions that QUELLIN_TABLE_VERSIONS lists), three times each: with the stand-in
+# shfolder.dll in the source's "setup" folder, without it, and with the stand-in failing every
+# call (a "shfolder.fail" beside it saying "all": the folder service is bound but never
+# answers). Every one of the twenty slots must equal what table_expect.exe works out from
+# Wine's own APIs and registry for the sources the chain picks on that platform (table_expect
+# shares no code with the library), and table_expect must have seen the version asked for
+# (Wine falls back to another for a name it does not know). "DLLPATH" lists three folders and
+# an empty item; the second and the third folder hold IDAPI32.DLL, the second stands between
+# blanks: the database-engine slot is the second, trimmed.
 #
 # Around every attach and detach the prefix's drive_c tree and the test's own folders (the
 # installation source and the DLLPATH folders) are listed; apart from the documents and

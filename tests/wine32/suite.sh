@@ -17,7 +17,9 @@ in=$(realpath "${1:-${VM32_IN:?the input folder}}")
 out=$(realpath "${2:-${VM32_OUT:?the results folder}}")
 src=$in/source
 lane=${QUELLIN_LANE:?wine32 or wow64}
-test_seconds=420
+# The time of one test: the guest runs Wine several times slower than this machine.
+test_seconds=300
+[[ -z ${VM32_IN:-} ]] || test_seconds=900
 
 export QUELLIN_WIN_DIR=$in/win-i686 QUELLIN_RELEASE_DIR=$in/release
 export QUELLIN_NSIS_INSTALLER=$in/quellin-folders.exe

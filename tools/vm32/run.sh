@@ -151,9 +151,10 @@ cp "$script" "$job/script"
 } >"$job/job"
 
 # TCG: a KVM guest does not get through early boot here, and "-cpu max" makes 32-bit
-# processes fault in the guest's kernel.
+# processes fault in the guest's kernel. 4 GiB: tmpfs takes half, and a 64-bit prefix alone
+# needs 1.3 GB.
 console="$job/console.log"
-qemu-system-x86_64 -accel tcg -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt -m 2048 -smp 2 \
+qemu-system-x86_64 -accel tcg -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt -m 4096 -smp 2 \
     -nodefaults -no-user-config -display none -monitor none -no-reboot -nic none \
     -serial "file:$console" \
     -kernel "$kernel" -initrd "$initramfs" \
