@@ -1,6 +1,9 @@
 /* Quellin.dll: the standard folders of this machine, resolved once while the library is
  * attached, offered read-only by slot number. Plain C and C++; the exports are stdcall
- * (WINAPI), undecorated, and take and return text in the ANSI code page.
+ * (WINAPI) and undecorated. The functions without a suffix and those ending in A take and
+ * return text in the ANSI code page; those ending in W wide (UTF-16) text; those ending in T
+ * are the ones of the character type the caller builds with (W with UNICODE defined, else A),
+ * as TCHAR is.
  *
  * The library looks for "setup\shfolder.dll" under the process's current directory when it is
  * attached: load it with the installation source as the current directory.
@@ -54,12 +57,21 @@ extern "C" {
  *
  * For a valid slot the last error is ERROR_SUCCESS. A slot number outside the table returns 0
  * with the last error ERROR_INVALID_PARAMETER. So 0 with ERROR_SUCCESS is an empty slot, 0
- * with ERROR_INVALID_PARAMETER a bad slot number. */
+ * with ERROR_INVALID_PARAMETER a bad slot number.
+ *
+ * QuellinGetFolderA is the same function. QuellinGetFolderW counts `size` and its result in
+ * wide characters, with the same rules; it gives the folder's true (long) name where the
+ * library names the folder by its short name because the ANSI code page cannot write its
+ * name, else the ANSI text converted. */
 DWORD WINAPI QuellinGetFolder(DWORD slot, LPSTR buffer, DWORD size);
+DWORD WINAPI QuellinGetFolderA(DWORD slot, LPSTR buffer, DWORD size);
+DWORD WINAPI QuellinGetFolderW(DWORD slot, LPWSTR buffer, DWORD size);
 
 /* The slot's name ("BdeFolder" ... "SuiteDestinationFolder"), or null for a slot number
  * outside the table. The text lives as long as the library is loaded. */
 LPCSTR WINAPI QuellinFolderName(DWORD slot);
+LPCSTR WINAPI QuellinFolderNameA(DWORD slot);
+LPCWSTR WINAPI QuellinFolderNameW(DWORD slot);
 
 /* Why the slot holds what it holds: the sources its resolver tried, in order, one line per
  * attempt, the source that answered last; or null for a slot number outside the table. The
@@ -76,10 +88,27 @@ LPCSTR WINAPI QuellinFolderName(DWORD slot);
  * the folder, else what stopped it ("failed: 0x80004005", "failed: error 2
  * (ERROR_FILE_NOT_FOUND)", "missing", "empty", "too long", "write test failed", ...). */
 LPCSTR WINAPI QuellinFolderSource(DWORD slot);
+LPCSTR WINAPI QuellinFolderSourceA(DWORD slot);
+LPCWSTR WINAPI QuellinFolderSourceW(DWORD slot);
 
 typedef DWORD(WINAPI* PFNQUELLINGETFOLDER)(DWORD, LPSTR, DWORD);
 typedef LPCSTR(WINAPI* PFNQUELLINFOLDERNAME)(DWORD);
 typedef LPCSTR(WINAPI* PFNQUELLINFOLDERSOURCE)(DWORD);
+typedef DWORD(WINAPI* PFNQUELLINGETFOLDERW)(DWORD, LPWSTR, DWORD);
+typedef LPCWSTR(WINAPI* PFNQUELLINFOLDERNAMEW)(DWORD);
+typedef LPCWSTR(WINAPI* PFNQUELLINFOLDERSOURCEW)(DWORD);
+
+/* The functions of the caller's character type. The names without a suffix stay the ANSI
+ * functions whatever the caller defines, as they always were. */
+#ifdef UNICODE
+#define QuellinGetFolderT QuellinGetFolderW
+#define QuellinFolderNameT QuellinFolderNameW
+#define QuellinFolderSourceT QuellinFolderSourceW
+#else
+#define QuellinGetFolderT QuellinGetFolderA
+#define QuellinFolderNameT QuellinFolderNameA
+#define QuellinFolderSourceT QuellinFolderSourceA
+#endif
 
 #ifdef __cplusplus
 }

@@ -17,11 +17,12 @@ const char kNoSource[] = "none";
 
 namespace {
 
-// Fields are separated by tabs and records by line ends: neither may appear inside a field.
+// Fields are separated by tabs and records by line ends: neither may appear inside a field,
+// nor any other control character (a garbled answer is shown, not played to a console).
 std::string Field(const std::string& text) {
     std::string field = text;
     for (char& c : field)
-        if (c == '\t' || c == '\n' || c == '\r')
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = ' ';
     return field;
 }

@@ -1,139 +1,151 @@
 // The user's documents folder: shfolder.dll, then the shell, then the per-user shell-folder
 // values and the user's profile, and at last "My Documents" on the Windows drive's root. The
 // order of the sources depends on the platform.
-#include "folders/ShellResources.h"
+#include "folders/Sources.h"
 #include "folders/SystemFolders.h"
-#include "paths/Directory.h"
 #include "paths/Path.h"
 #include "paths/RegValue.h"
 #include "paths/Root.h"
-#include "platform/WindowsVersion.h"
 
 namespace {
 
 const DWORD kUserNameSize = 80;
 const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
 
-// A value of this resolver as stored, read into a 260-byte buffer: a longer value counts as
-// absent. The result of the query.
-LONG QueryPersonalValue(HKEY key, const char* valueName, std::string& text) {
-    return RegQueryText(key, valueName, MAX_PATH, RegText::AsStored, text);
+// A value of this resolver as stored, read into a 260-byte buffer from a key opened for
+// reading: a longer value counts as absent. The results of the open and the query.
+RegReadResult ReadPersonalValue(HKEY root, const std::string& subKey, const char* valueName,
+                                std::string& text) {
+    RegReadResult read;
+    RegistryKey key;
+    read.open = RegOpenForReading(root, subKey.c_str(), key);
+    if (read.open == ERROR_SUCCESS)
+        read.query = RegQueryText(key.Get(), valueName, MAX_PATH, RegText::AsStored, text);
+    return read;
+}
+
+// Its wide twin, the environment references expanded; true when the value was read.
+bool ReadPersonalValueW(HKEY root, const std::string& subKey, const char* valueName,
+                        std::wstring& text) {
+    RegistryKey key;
+    if (RegOpenForReading(root, subKey.c_str(), key) != ERROR_SUCCESS ||
+        RegQueryTextW(key.Get(), valueName, MAX_PATH, RegText::AsStored, text) != ERROR_SUCCESS)
+        return false;
+    text = RegExpandReferencesW(text);
+    return true;
+}
+
+// What the record says of a value whose environment references were expanded.
+std::string ExpandedText(const std::string& stored, const std::string& expanded) {
+    return expanded == stored ? "answered" : "answered, " + stored + " expanded";
+}
+
+// "My Documents" on the root of the Windows directory's drive. It ends the chain: without that
+// root there is no folder, rather than one relative to whatever directory is current.
+Step MyDocuments(const char* how) {
+    return [how] {
+        const char* detail = "\"My Documents\" on the Windows drive";
+        const std::string folder = PathJoinBelow(PathRoot(QueryWindowsDirectory()), "My Documents");
+        if (folder.empty())
+            return Stop(kFallbackSource, detail, "no folder: the Windows drive is unknown");
+        return Answer(kFallbackSource, detail, folder, std::string("answered, ") + how);
+    };
+}
+
+// The user's own "Personal" value under "User Shell Folders", its environment references
+// expanded. A key that does not open stops the chain; a value read answers, an empty one too.
+Outcome UserShellFoldersPersonal() {
+    const std::string where =
+        RegistryValueText(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal");
+    std::string value;
+    const RegReadResult read =
+        ReadPersonalValue(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal", value);
+    if (read.open != ERROR_SUCCESS)
+        return Stop(kRegistrySource, where, RegistryOutcome(read.open, read.query));
+    if (read.query != ERROR_SUCCESS)
+        return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
+    const std::string folder = RegExpandReferences(value);
+    Outcome outcome = Answer(kRegistrySource, where, folder,
+                             value.empty() ? "empty" : ExpandedText(value, folder));
+    outcome.wide = [](std::wstring& wide) {
+        return ReadPersonalValueW(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal", wide);
+    };
+    return outcome;
+}
+
+// Outside NT a profile folder exists only when user profiles are switched on: without them
+// `profilesOff` is set, and the fixed folder follows.
+Outcome UserProfiles(bool& profilesOff) {
+    const std::string where =
+        RegistryValueText(HKEY_LOCAL_MACHINE, "Network\\Logon", "UserProfiles");
+    std::string ignored;
+    const RegReadResult read =
+        ReadPersonalValue(HKEY_LOCAL_MACHINE, "Network\\Logon", "UserProfiles", ignored);
+    profilesOff = read.open != ERROR_SUCCESS || read.query != ERROR_SUCCESS;
+    if (profilesOff)
+        return Failure(kRegistrySource, where,
+                       RegistryOutcome(read.open, read.query) + ": no user profiles");
+    return Failure(kRegistrySource, where, "present: user profiles are on");
+}
+
+// The logged-on user's name; a failure stops the chain.
+Outcome UserName(std::string& user) {
+    char name[kUserNameSize] = {0};
+    DWORD size = kUserNameSize;
+    if (!GetUserNameA(name, &size))
+        return Stop(kWindowsSource, "GetUserNameA", FailedError(GetLastError()));
+    name[kUserNameSize - 1] = '\0';
+    user = name;
+    return NotTried();
+}
+
+// "Personal" in the user's profile folder ("ProfileImagePath", its environment references
+// expanded); a profile that cannot be read stops the chain.
+Outcome ProfilePersonal(const std::string& user) {
+    const std::string profileKey = PathJoin(kProfileList, user);
+    const std::string where = RegistryValueText(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath");
+    std::string profilePath;
+    const RegReadResult read =
+        ReadPersonalValue(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath", profilePath);
+    if (read.open != ERROR_SUCCESS || read.query != ERROR_SUCCESS)
+        return Stop(kRegistrySource, where, RegistryOutcome(read.open, read.query));
+    const std::string expanded = RegExpandReferences(profilePath);
+    const std::string folder = PathJoinBelow(expanded, "Personal");
+    Outcome outcome = Answer(kRegistrySource, where + " + \"Personal\"", folder,
+                             folder.empty() ? "empty" : ExpandedText(profilePath, expanded));
+    outcome.wide = [profileKey](std::wstring& wide) {
+        if (!ReadPersonalValueW(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath", wide))
+            return false;
+        wide = PathJoinBelowW(wide, L"Personal");
+        return !wide.empty();
+    };
+    return outcome;
 }
 
 } // namespace
 
-void CSystemFolders::ResolvePersonalFolder(std::string& slot) {
-    SlotRecording recording(*this, slot);
-    FolderRecord& record = Recording();
-    // A failing version query leaves the record cleared: platform 0, neither family.
-    OSVERSIONINFOA version;
-    QueryWindowsVersion(version);
-    const bool windows9x = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-    // "My Documents" on the root of the Windows directory's drive; empty when that root is
-    // unknown, rather than a folder relative to whatever directory is current.
-    auto myDocuments = [this, &record](const char* how) {
-        const std::string root = PathRoot(QueryWindowsDirectory());
-        std::string folder = PathJoinBelow(root, "My Documents");
-        record.Add(kFallbackSource, "\"My Documents\" on the Windows drive",
-                   folder.empty() ? "no folder: the Windows drive is unknown"
-                                  : std::string("answered, ") + how);
-        return folder;
-    };
-
-    if (FolderPathFunction != nullptr) {
-        std::string path;
-        if (AskFolderService(CSIDL_PERSONAL, path)) {
-            slot = path;
-            return;
-        }
-        if (windows9x && version.dwMinorVersion > 0) {
-            // Windows 98 and Me: ask again with the create flag, then go on with the shell.
-            if (AskFolderService(CSIDL_PERSONAL | CSIDL_FLAG_CREATE, path)) {
-                slot = path;
-                return;
-            }
-        } else {
-            // NT and Windows 95: the fixed folder on the Windows drive, created.
-            slot = myDocuments("created");
-            if (!slot.empty())
-                CreateDirectoryTree(slot);
-            return;
-        }
-    }
-
-    ShellAllocatorReference allocator(ShellAllocator);
-    if (!ObtainedForShell(allocator, record))
-        return;
-    std::string path;
-    switch (AskShell(allocator.Get(), CSIDL_PERSONAL, path, record)) {
-    case ShellAnswer::Converted:
-        slot = path;
-        return;
-    case ShellAnswer::NotConverted:
-        return;
-    case ShellAnswer::Unknown:
-        break;
-    }
-
-    // The registry: the user's own shell-folder value, kept as stored (unexpanded).
-    const std::string personal =
-        RegistryValueText(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal");
-    RegistryKey userShellFolders;
-    const LONG opened =
-        RegOpenForReading(HKEY_CURRENT_USER, kUserShellFoldersKey, userShellFolders);
-    if (opened != ERROR_SUCCESS) {
-        record.Add(kRegistrySource, personal, RegistryOutcome(opened, ERROR_SUCCESS));
-        return;
-    }
-    std::string value;
-    const LONG queried = QueryPersonalValue(userShellFolders.Get(), "Personal", value);
-    if (queried == ERROR_SUCCESS) {
-        record.Add(kRegistrySource, personal, value.empty() ? "empty" : "answered");
-        slot = value;
-        return;
-    }
-    record.Add(kRegistrySource, personal, RegistryOutcome(opened, queried));
-
-    // Outside NT, a profile folder exists only when user profiles are switched on.
-    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT) {
-        const std::string profiles =
-            RegistryValueText(HKEY_LOCAL_MACHINE, "Network\\Logon", "UserProfiles");
-        RegistryKey logon;
-        std::string ignored;
-        const LONG logonOpened = RegOpenForReading(HKEY_LOCAL_MACHINE, "Network\\Logon", logon);
-        LONG logonQueried = ERROR_SUCCESS;
-        if (logonOpened == ERROR_SUCCESS)
-            logonQueried = QueryPersonalValue(logon.Get(), "UserProfiles", ignored);
-        if (logonOpened != ERROR_SUCCESS || logonQueried != ERROR_SUCCESS) {
-            record.Add(kRegistrySource, profiles,
-                       RegistryOutcome(logonOpened, logonQueried) + ": no user profiles");
-            slot = myDocuments("not created");
-            return;
-        }
-        record.Add(kRegistrySource, profiles, "present: user profiles are on");
-    }
-
-    char user[kUserNameSize] = {0};
-    DWORD userSize = kUserNameSize;
-    if (!GetUserNameA(user, &userSize)) {
-        record.Add(kWindowsSource, "GetUserNameA", FailedError(GetLastError()));
-        return;
-    }
-    user[kUserNameSize - 1] = '\0';
-    const std::string profileKey = PathJoin(kProfileList, user);
-    const std::string profileImage =
-        RegistryValueText(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath");
-    RegistryKey profile;
-    std::string profilePath;
-    const LONG profileOpened = RegOpenForReading(HKEY_LOCAL_MACHINE, profileKey.c_str(), profile);
-    LONG profileQueried = ERROR_SUCCESS;
-    if (profileOpened == ERROR_SUCCESS)
-        profileQueried = QueryPersonalValue(profile.Get(), "ProfileImagePath", profilePath);
-    if (profileOpened != ERROR_SUCCESS || profileQueried != ERROR_SUCCESS) {
-        record.Add(kRegistrySource, profileImage, RegistryOutcome(profileOpened, profileQueried));
-        return;
-    }
-    slot = PathJoinBelow(profilePath, "Personal");
-    record.Add(kRegistrySource, profileImage + " + \"Personal\"",
-               slot.empty() ? "empty" : "answered");
+// With shfolder.dll: its answer; on Windows 98 and Me it is asked again with the create flag,
+// and then the sources without it follow; on NT and Windows 95 the fixed folder on the Windows
+// drive is taken and created. Without it: the shell, the user's "Personal" value, and then the
+// profile (outside NT only with user profiles on; without them the fixed folder, not created).
+void CSystemFolders::ResolvePersonalFolder(QuellinSlot slot) {
+    const bool serviceBound = context_.FolderService() != nullptr;
+    const bool windows98OrMe = context_.Windows98OrMe();
+    const bool fixedAfterService = serviceBound && !windows98OrMe;
+    const bool notNT = !context_.NT();
+    bool profilesOff = false;
+    std::string user;
+    ShellSession shell;
+    Resolve(slot,
+            {
+                FolderService(context_, CSIDL_PERSONAL),
+                OnlyIf(windows98OrMe, FolderService(context_, CSIDL_PERSONAL | CSIDL_FLAG_CREATE)),
+                OnlyIf(fixedAfterService, Created(MyDocuments("created"))),
+                shell.Folder(CSIDL_PERSONAL),
+                UserShellFoldersPersonal,
+                OnlyIf(notNT, [&profilesOff] { return UserProfiles(profilesOff); }),
+                OnlyIf(profilesOff, MyDocuments("not created")),
+                [&user] { return UserName(user); },
+                [&user] { return ProfilePersonal(user); },
+            });
 }

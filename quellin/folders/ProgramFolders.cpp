@@ -1,11 +1,9 @@
 // The program-files, system, maker's and suite folders.
-#include "folders/FixedBuffer.h"
+#include "folders/Sources.h"
 #include "folders/SystemFolders.h"
-#include "paths/Directory.h"
 #include "paths/Path.h"
 #include "paths/RegValue.h"
 #include "paths/Root.h"
-#include "platform/Platform.h"
 #include "strings/Strings.h"
 
 namespace {
@@ -17,168 +15,150 @@ const char kProgramFiles[] = "\\Program Files";
 const char kProgramFilesX86[] = "\\Program Files (x86)";
 const char kSuiteDestination[] = "Software\\Tolva\\Inkvale Suite\\9\\Destination";
 
-// Write tests of folders, each made once: an outcome already in the list is taken from it.
-class WriteTests {
+// The root of the Windows directory's drive, asked once when first needed.
+class WindowsRoot {
   public:
-    explicit WriteTests(std::vector<std::pair<std::string, int>>& outcomes) : outcomes_(outcomes) {}
-
-    int CanWrite(const std::string& folder) {
-        for (const auto& outcome : outcomes_)
-            if (outcome.first == folder)
-                return outcome.second;
-        int writable = CanWriteToDirectory(folder);
-        outcomes_.emplace_back(folder, writable);
-        return writable;
+    const std::string& Get() {
+        if (!known_) {
+            root_ = PathRoot(QueryWindowsDirectory());
+            known_ = true;
+        }
+        return root_;
     }
 
   private:
-    std::vector<std::pair<std::string, int>>& outcomes_;
+    bool known_ = false;
+    std::string root_;
 };
 
-// What a write-tested candidate came to, for the record.
-std::string Rejected(const char* why, const std::string& folder) {
-    std::string outcome = std::string(why) + ": " + folder;
-    if (ShareRootRefused(folder))
-        outcome += " (the network refused the share)";
+// "%SystemDrive%" (in any case) in a wide text replaced by the Windows drive.
+std::wstring WithSystemDriveW(std::wstring text, const std::string& drive) {
+    const std::wstring reference = L"%SYSTEMDRIVE%";
+    for (size_t at = 0; at + reference.size() <= text.size();) {
+        bool match = true;
+        for (size_t i = 0; match && i < reference.size(); ++i)
+            match = (text[at + i] >= L'a' && text[at + i] <= L'z' ? text[at + i] - L'a' + L'A'
+                                                                  : text[at + i]) == reference[i];
+        if (!match) {
+            ++at;
+            continue;
+        }
+        text.replace(at, reference.size(), std::wstring(drive.begin(), drive.end()));
+        at += drive.size();
+    }
+    return text;
+}
+
+// "ProgramFilesPath" with "%SystemDrive%" (in any case) replaced by the Windows drive, and other
+// environment references expanded. Without a candidate `missing` is set.
+Outcome ProgramFilesPath(WindowsRoot& root, bool& missing) {
+    RegReadResult read;
+    const std::string stored = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesPath, read);
+    const std::string candidate = StrReplace(stored, kSystemDrive, root.Get(), kAnyCase);
+    std::string detail = RegistryValuePathText(HKEY_LOCAL_MACHINE, kProgramFilesPath);
+    if (candidate != stored)
+        detail += ", " + std::string(kSystemDrive) + " = " + root.Get();
+    missing = candidate.empty();
+    if (missing)
+        return Failure(kRegistrySource, detail,
+                       stored.empty() ? RegistryOutcome(read.open, read.query)
+                                      : "empty once %SystemDrive% is replaced");
+    const std::string folder = RegExpandReferences(candidate);
+    Outcome outcome =
+        Answer(kRegistrySource, detail, folder,
+               folder == candidate ? "answered" : "answered, " + candidate + " expanded");
+    const std::string drive = root.Get();
+    outcome.wide = [drive](std::wstring& wide) {
+        wide = RegExpandReferencesW(
+            WithSystemDriveW(RegReadValueW(HKEY_LOCAL_MACHINE, kProgramFilesPath), drive));
+        return !wide.empty();
+    };
     return outcome;
+}
+
+// The fixed folder on the Windows drive: "\Program Files", or "\Program Files (x86)" for a
+// 32-bit process on 64-bit Windows.
+Outcome FixedProgramFiles(AttachContext& context, WindowsRoot& root, const char* text) {
+    if (context.Wow64())
+        return Answer(kFallbackSource,
+                      "\"\\Program Files (x86)\" on the Windows drive (32-bit process on 64-bit "
+                      "Windows)",
+                      PathJoin(root.Get(), kProgramFilesX86), text);
+    return Answer(kFallbackSource, "\"\\Program Files\" on the Windows drive",
+                  PathJoin(root.Get(), kProgramFiles), text);
+}
+
+// The system directory, GetSystemDirectoryA through a 260-byte buffer, and its wide twin.
+Outcome SystemDirectory() {
+    char buffer[MAX_PATH] = {0};
+    return WindowsCallAnswer(
+        "GetSystemDirectoryA", buffer, GetSystemDirectoryA(buffer, MAX_PATH),
+        [](std::wstring& directory) { return QueryDirectoryW("GetSystemDirectoryW", directory); });
 }
 
 } // namespace
 
 // The folder service of shfolder.dll is believed without a test. Otherwise the registry's
-// "ProgramFilesDir" if writable, else "ProgramFilesPath" with the Windows drive put in, else
-// the fixed folder on the Windows drive; the candidate must be writable and have a root, or
-// the fixed folder is taken untested. The fixed folder is "\Program Files", or "\Program Files
-// (x86)" for a 32-bit process on 64-bit Windows (asked only when the fixed folder is reached).
-//
-// A folder is write-tested once within one run, and once for all the runs that ResolveAll
-// makes while it keeps the outcomes (see there); every other run tests afresh.
-std::string CSystemFolders::ProgramFilesFolderNow(int common) {
-    if (FolderPathFunction != nullptr) {
-        std::string path;
-        if (AskFolderService(common ? CSIDL_PROGRAM_FILES_COMMON : CSIDL_PROGRAM_FILES, path))
-            return path;
-    }
-
-    FolderRecord& record = Recording();
-    std::vector<std::pair<std::string, int>> testsOfThisRun;
-    WriteTests tests(keepProgramFilesWriteTests_ ? programFilesWriteTests_ : testsOfThisRun);
-    bool rootKnown = false;
-    std::string windowsRoot;
-    auto WindowsRoot = [&]() {
-        if (!rootKnown) {
-            windowsRoot = PathRoot(QueryWindowsDirectory());
-            rootKnown = true;
-        }
-        return windowsRoot;
-    };
-    // The fixed folder on the Windows drive, its detail for the record; WoW64 asked once.
-    int wow64 = -1;
-    auto Fixed = [&](std::string& detail) {
-        if (wow64 < 0)
-            wow64 = IsWow64();
-        detail = wow64 ? "\"\\Program Files (x86)\" on the Windows drive (32-bit process on "
-                         "64-bit Windows)"
-                       : "\"\\Program Files\" on the Windows drive";
-        return PathJoin(WindowsRoot(), wow64 ? kProgramFilesX86 : kProgramFiles);
-    };
-
-    // The candidate and where it came from, recorded once its fate is known.
-    RegReadResult read;
-    std::string candidate = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesDir, read);
-    const char* kind = kRegistrySource;
-    std::string detail = RegistryValuePathText(HKEY_LOCAL_MACHINE, kProgramFilesDir);
-    const bool dirEmpty = candidate.empty();
-    if (dirEmpty || !tests.CanWrite(candidate)) {
-        record.Add(kind, detail,
-                   dirEmpty ? RegistryOutcome(read.open, read.query)
-                            : Rejected("write test failed", candidate));
-        detail = RegistryValuePathText(HKEY_LOCAL_MACHINE, kProgramFilesPath);
-        const std::string stored = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesPath, read);
-        const bool pathEmpty = stored.empty();
-        candidate = StrReplace(stored, kSystemDrive, WindowsRoot(), 0);
-        if (candidate != stored)
-            detail += ", " + std::string(kSystemDrive) + " = " + WindowsRoot();
-        if (candidate.empty()) {
-            if (pathEmpty)
-                record.Add(kind, detail, RegistryOutcome(read.open, read.query));
-            else
-                record.Add(kind, detail, "empty once %SystemDrive% is replaced");
-            candidate = Fixed(detail);
-            kind = kFallbackSource;
-        }
-    }
-    if (tests.CanWrite(candidate)) {
-        if (!PathRoot(candidate).empty()) {
-            record.Add(kind, detail, "answered, write test passed");
-            return candidate;
-        }
-        record.Add(kind, detail, "no drive or share root: " + candidate);
-    } else {
-        record.Add(kind, detail, Rejected("write test failed", candidate));
-    }
-    candidate = Fixed(detail);
-    record.Add(kFallbackSource, detail, "answered, untested");
-    return candidate;
-}
-
-void CSystemFolders::ResolveProgramFilesFolder(std::string& slot, int common) {
-    SlotRecording recording(*this, slot);
-    slot = ProgramFilesFolderNow(common);
+// "ProgramFilesDir" if writable, else "ProgramFilesPath" with the Windows drive put in (or, when
+// it is missing, the fixed folder on the Windows drive) if writable, else the fixed folder
+// untested. Whether the process runs under WoW64 is asked only once the fixed folder is
+// reached. While ResolveAll keeps write tests (see there), a folder is
+// tested once for all the runs it makes.
+void CSystemFolders::ResolveProgramFilesFolder(QuellinSlot slot, ProgramFilesKind kind) {
+    WindowsRoot root;
+    bool pathMissing = false;
+    const int csidl =
+        kind == ProgramFilesKind::CommonFiles ? CSIDL_PROGRAM_FILES_COMMON : CSIDL_PROGRAM_FILES;
+    Resolve(slot,
+            {
+                FolderService(context_, csidl),
+                WriteTested(MachineValue(kProgramFilesDir)),
+                WriteTested([&] { return ProgramFilesPath(root, pathMissing); }),
+                OnlyIf(pathMissing, WriteTested([this, &root] {
+                           return FixedProgramFiles(context_, root, "answered");
+                       })),
+                [this, &root] { return FixedProgramFiles(context_, root, "answered, untested"); },
+            });
 }
 
 std::string CSystemFolders::RefreshProgramFilesFolder() {
-    ResolveProgramFilesFolder(ProgramFilesFolder, 0);
-    return ProgramFilesFolder;
+    ResolveProgramFilesFolder(QUELLIN_PROGRAM_FILES_FOLDER, ProgramFilesKind::ProgramFiles);
+    return slots_[QUELLIN_PROGRAM_FILES_FOLDER];
 }
 
 // The system directory, or the Windows directory when the user may not write to it.
-void CSystemFolders::ResolveSystemFolder(std::string& slot) {
-    SlotRecording recording(*this, slot);
-    FolderRecord& record = Recording();
-    char buffer[MAX_PATH] = {0};
-    UINT length = GetSystemDirectoryA(buffer, MAX_PATH);
-    std::string folder = FixedBufferText(buffer, length);
-    if (folder.empty())
-        record.Add(kWindowsSource, "GetSystemDirectoryA",
-                   length == 0 ? FailedError(GetLastError()) : "too long for 260 bytes");
-    if (!CanWriteToDirectory(folder)) {
-        if (!folder.empty())
-            record.Add(kWindowsSource, "GetSystemDirectoryA",
-                       Rejected("write test failed", folder));
-        folder = QueryWindowsDirectory();
-        if (!folder.empty())
-            record.Add(kWindowsSource, "GetWindowsDirectoryA", "answered");
-    } else {
-        record.Add(kWindowsSource, "GetSystemDirectoryA", "answered, write test passed");
-    }
-    slot = folder;
+void CSystemFolders::ResolveSystemFolder(QuellinSlot slot) {
+    Resolve(slot, {WriteTested(SystemDirectory), WindowsDirectory()});
 }
 
 // On Terminal Server the maker's components go under the program-files folder, shared by all
 // sessions; elsewhere into the maker's folder under the Windows directory. Neither is tested.
-void CSystemFolders::ResolveRundleFolder(std::string& slot) {
-    SlotRecording recording(*this, slot);
-    FolderRecord& record = Recording();
-    if (IsTerminalServer()) {
-        slot = PathJoinBelow(RefreshProgramFilesFolder(), "Tolva\\Rundle");
-        record.Add(kDefaultSource,
-                   BelowSlot("ProgramFilesFolder", "Tolva\\Rundle") + " (Terminal Server)",
-                   "answered");
-    } else {
-        // Without the Windows directory there is no maker's folder: a bare "Tolva" would name
-        // a folder relative to whatever directory is current.
-        slot = PathJoinBelow(QueryWindowsDirectory(), "Tolva");
-        record.Add(kWindowsSource, "GetWindowsDirectoryA + \"Tolva\" (not Terminal Server)",
-                   slot.empty() ? "no folder: no Windows directory" : "answered");
+void CSystemFolders::ResolveRundleFolder(QuellinSlot slot) {
+    if (context_.TerminalServer()) {
+        RefreshProgramFilesFolder();
+        Resolve(slot, {Default(*this, QUELLIN_PROGRAM_FILES_FOLDER, "Tolva\\Rundle",
+                               " (Terminal Server)")});
+        return;
     }
+    // Without the Windows directory there is no maker's folder: a bare "Tolva" would name a
+    // folder relative to whatever directory is current.
+    Resolve(slot, {[] {
+                const char* detail = "GetWindowsDirectoryA + \"Tolva\" (not Terminal Server)";
+                const std::string folder = PathJoinBelow(QueryWindowsDirectory(), "Tolva");
+                if (folder.empty())
+                    return Failure(kWindowsSource, detail, "no folder: no Windows directory");
+                Outcome outcome = Answer(kWindowsSource, detail, folder);
+                outcome.wide = [](std::wstring& wide) {
+                    if (!QueryWindowsDirectoryW(wide))
+                        return false;
+                    wide = PathJoinBelowW(wide, L"Tolva");
+                    return true;
+                };
+                return outcome;
+            }});
 }
 
 // Where the suite was installed, as its setup registered it; empty when it was not.
-void CSystemFolders::ResolveSuiteDestinationFolder(std::string& slot) {
-    SlotRecording recording(*this, slot);
-    RegReadResult read;
-    slot = RegReadValue(HKEY_LOCAL_MACHINE, kSuiteDestination, read);
-    Recording().Add(kRegistrySource, RegistryValuePathText(HKEY_LOCAL_MACHINE, kSuiteDestination),
-                    slot.empty() ? RegistryOutcome(read.open, read.query) : "answered");
+void CSystemFolders::ResolveSuiteDestinationFolder(QuellinSlot slot) {
+    Resolve(slot, {MachineValue(kSuiteDestination)});
 }

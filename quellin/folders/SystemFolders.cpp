@@ -1,57 +1,43 @@
-// Construction, destruction and the resolving order of the folder table.
+// Construction and the resolving order of the folder table.
 #include "folders/SystemFolders.h"
 
-#include "folders/FixedBuffer.h"
+#include "platform/WideText.h"
 
 namespace {
 
-// The slot list as the table reads it by number: each slot's member and name.
-struct SlotEntry {
-    DWORD number;
-    std::string CSystemFolders::*member;
-    const char* name;
+const char* const kSlotNames[] = {
+#define QUELLIN_SLOT_NAME(number, constant, name) #name,
+    QUELLIN_SLOTS(QUELLIN_SLOT_NAME)
+#undef QUELLIN_SLOT_NAME
 };
 
-constexpr SlotEntry kSlots[] = {
-#define QUELLIN_SLOT_ENTRY(number, constant, name) {constant, &CSystemFolders::name, #name},
-    QUELLIN_SLOTS(QUELLIN_SLOT_ENTRY)
-#undef QUELLIN_SLOT_ENTRY
+constexpr QuellinSlot kSlotNumbers[] = {
+#define QUELLIN_SLOT_NUMBER(number, constant, name) constant,
+    QUELLIN_SLOTS(QUELLIN_SLOT_NUMBER)
+#undef QUELLIN_SLOT_NUMBER
 };
 
 constexpr bool SlotsNumberedInOrder() {
-    for (DWORD i = 0; i < QUELLIN_SLOT_COUNT; ++i)
-        if (kSlots[i].number != i)
+    for (int i = 0; i < QUELLIN_SLOT_COUNT; ++i)
+        if (kSlotNumbers[i] != i)
             return false;
     return true;
 }
-static_assert(sizeof kSlots / sizeof kSlots[0] == QUELLIN_SLOT_COUNT && SlotsNumberedInOrder(),
+static_assert(sizeof kSlotNames / sizeof kSlotNames[0] == QUELLIN_SLOT_COUNT &&
+                  SlotsNumberedInOrder(),
               "the slot list numbers its slots 0, 1, 2, ... in order");
 
 } // namespace
 
-CSystemFolders::CSystemFolders() {
-    // shfolder.dll is sought in the "setup" folder under the current directory, whose text is
-    // used unchanged: at a drive root the path holds two backslashes in a row. A current
-    // directory that does not fit the buffer is not guessed at; the module is then not loaded.
-    char directory[MAX_PATH] = {0};
-    DWORD length = GetCurrentDirectoryA(MAX_PATH, directory);
-    if (length != 0 && length < MAX_PATH) {
-        std::string modulePath = std::string(directory, length) + "\\setup\\shfolder.dll";
-        ShFolderModule = LoadLibraryA(modulePath.c_str());
-    }
-    if (ShFolderModule != nullptr) {
-        FARPROC function = GetProcAddress(ShFolderModule, "SHGetFolderPathA");
-        FolderPathFunction =
-            reinterpret_cast<PFNSHGETFOLDERPATHA>(reinterpret_cast<void (*)()>(function));
-    }
+CSystemFolders::CSystemFolders() : context_(AttachContext::Take()) {
     ResolveAll();
 }
 
-// The module is freed first; the slots are then destroyed from the last down to the first, the
-// reverse of their declaration.
-CSystemFolders::~CSystemFolders() {
-    if (ShFolderModule != nullptr)
-        FreeLibrary(ShFolderModule);
+CSystemFolders::CSystemFolders(AttachContext context,
+                               const std::vector<std::pair<QuellinSlot, std::string>>& slots)
+    : context_(std::move(context)) {
+    for (const auto& slot : slots)
+        slots_[slot.first] = slot.second;
 }
 
 // Later resolvers build defaults from earlier slots; those of the program-files and Windows
@@ -63,86 +49,65 @@ CSystemFolders::~CSystemFolders() {
 // a write test made in that stretch is kept and not probed again; from the documents folder
 // on, which may create folders, nothing is kept.
 void CSystemFolders::ResolveAll() {
-    keepProgramFilesWriteTests_ = true;
-    ResolveBdeFolder(BdeFolder);
-    ResolveDaoFolder(DaoFolder);
-    ResolveOdbcFolder(OdbcFolder);
-    ResolveWindowsFolder(WindowsFolder);
-    ResolveProgramFilesFolder(ProgramFilesFolder, 0);
-    ResolveSystemFolder(SystemFolder);
-    ResolveSendToFolder(SendToFolder);
-    ResolveTemplatesFolder(TemplatesFolder);
-    ResolveStartMenuFolder(StartMenuFolder, 1);
-    ResolveProgramsFolder(ProgramsFolder, 1);
-    ResolveStartupFolder(StartupFolder);
-    ResolveDesktopFolder(DesktopFolder, 1);
-    ResolveFontsFolder(FontsFolder);
-    ResolveTempFolder(TempFolder);
-    ResolveModuleFolder(ModuleFolder);
-    ResolveRundleFolder(RundleFolder);
-    keepProgramFilesWriteTests_ = false;
-    programFilesWriteTests_.clear();
-    ResolvePersonalFolder(PersonalFolder);
-    ResolveMyPicturesFolder(MyPicturesFolder);
-    ResolveSuiteDestinationFolder(SuiteDestinationFolder);
+    context_.KeepWriteTests(true);
+    ResolveBdeFolder(QUELLIN_BDE_FOLDER);
+    ResolveDaoFolder(QUELLIN_DAO_FOLDER);
+    ResolveOdbcFolder(QUELLIN_ODBC_FOLDER);
+    ResolveWindowsFolder(QUELLIN_WINDOWS_FOLDER);
+    ResolveProgramFilesFolder(QUELLIN_PROGRAM_FILES_FOLDER, ProgramFilesKind::ProgramFiles);
+    ResolveSystemFolder(QUELLIN_SYSTEM_FOLDER);
+    ResolveSendToFolder(QUELLIN_SEND_TO_FOLDER);
+    ResolveTemplatesFolder(QUELLIN_TEMPLATES_FOLDER);
+    ResolveStartMenuFolder(QUELLIN_START_MENU_FOLDER, Owner::AllUsers);
+    ResolveProgramsFolder(QUELLIN_PROGRAMS_FOLDER, Owner::AllUsers);
+    ResolveStartupFolder(QUELLIN_STARTUP_FOLDER, QUELLIN_COMMON_STARTUP_FOLDER);
+    ResolveDesktopFolder(QUELLIN_DESKTOP_FOLDER, Owner::AllUsers);
+    ResolveFontsFolder(QUELLIN_FONTS_FOLDER);
+    ResolveTempFolder(QUELLIN_TEMP_FOLDER);
+    ResolveModuleFolder(QUELLIN_MODULE_FOLDER);
+    ResolveRundleFolder(QUELLIN_RUNDLE_FOLDER);
+    context_.KeepWriteTests(false);
+    ResolvePersonalFolder(QUELLIN_PERSONAL_FOLDER);
+    ResolveMyPicturesFolder(QUELLIN_MY_PICTURES_FOLDER);
+    ResolveSuiteDestinationFolder(QUELLIN_SUITE_DESTINATION_FOLDER);
 
-    for (DWORD number = 0; number < QUELLIN_SLOT_COUNT; ++number)
-        sourceRecords_[number] = records_[number].Text(!Slot(number).empty());
+    for (int slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
+        sourceRecords_[slot] = records_[slot].Text(!slots_[slot].empty());
 }
 
-const std::string& CSystemFolders::Slot(DWORD number) const {
-    return this->*(kSlots[number].member);
+CSystemFolders::~CSystemFolders() {
+    for (std::atomic<std::wstring*>& record : wideSourceRecords_)
+        delete record.load();
 }
 
-const char* CSystemFolders::SlotName(DWORD number) {
-    return kSlots[number].name;
+std::wstring CSystemFolders::WideText(QuellinSlot slot) const {
+    return wide_[slot].empty() ? WideFromAnsi(slots_[slot]) : wide_[slot];
 }
 
-const std::string& CSystemFolders::SourceRecord(DWORD number) const {
-    return sourceRecords_[number];
-}
-
-FolderRecord& CSystemFolders::RecordOf(const std::string& slot) {
-    for (DWORD number = 0; number < QUELLIN_SLOT_COUNT; ++number)
-        if (&slot == &Slot(number))
-            return records_[number];
-    return elsewhere_;
-}
-
-const char* CSystemFolders::NameOf(const std::string& slot) const {
-    for (DWORD number = 0; number < QUELLIN_SLOT_COUNT; ++number)
-        if (&slot == &Slot(number))
-            return SlotName(number);
-    return "a folder";
-}
-
-FolderRecord& CSystemFolders::Recording() {
-    return recording_ != nullptr ? *recording_ : elsewhere_;
-}
-
-CSystemFolders::SlotRecording::SlotRecording(CSystemFolders& table, const std::string& slot)
-    : table_(table), previous_(table.recording_) {
-    table_.recording_ = &table_.RecordOf(slot);
-    table_.recording_->Clear();
-}
-
-CSystemFolders::SlotRecording::~SlotRecording() {
-    table_.recording_ = previous_;
-}
-
-bool CSystemFolders::AskFolderService(int csidl, std::string& path) {
-    return AskFolderService(csidl, path, Recording());
-}
-
-bool CSystemFolders::AskFolderService(int csidl, std::string& path, FolderRecord& record) {
-    char buffer[MAX_PATH] = {0};
-    const HRESULT result = FolderPathFunction(nullptr, csidl, nullptr, 0, buffer);
-    if (result != S_OK) {
-        record.Add(kFolderServiceSource, CsidlText(csidl), FailedHResult(result));
-        return false;
+// The first caller to convert a record publishes it; another that raced it drops its own copy.
+const wchar_t* CSystemFolders::WideSourceRecord(QuellinSlot slot) const {
+    std::wstring* record = wideSourceRecords_[slot].load(std::memory_order_acquire);
+    if (record == nullptr) {
+        auto* converted = new std::wstring(WideFromAnsi(sourceRecords_[slot]));
+        if (wideSourceRecords_[slot].compare_exchange_strong(record, converted,
+                                                             std::memory_order_acq_rel)) {
+            record = converted;
+        } else {
+            delete converted;
+        }
     }
-    path = BufferText(buffer);
-    record.Add(kFolderServiceSource, CsidlText(csidl),
-               path.empty() ? "answered without a terminated path" : "answered");
-    return true;
+    return record->c_str();
+}
+
+const char* CSystemFolders::SlotName(QuellinSlot slot) {
+    return kSlotNames[slot];
+}
+
+void CSystemFolders::Resolve(QuellinSlot slot, const std::vector<Step>& steps) {
+    Chain chain(*this, slot);
+    for (const Step& step : steps) {
+        chain.Try(step);
+        if (chain.Ended())
+            return;
+    }
 }

@@ -3,117 +3,101 @@
 #pragma once
 
 #include "Quellin.h"
+#include "folders/AttachContext.h"
+#include "folders/Chain.h"
 #include "folders/FolderRecord.h"
+#include "folders/ShellResources.h"
 
 #include <windows.h>
-#include <shlobj.h>
 
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
 
-// SHGetFolderPathA of shfolder.dll: owner window, folder identifier, access token, flags,
-// 260-byte output buffer; returns an HRESULT.
-typedef HRESULT(WINAPI* PFNSHGETFOLDERPATHA)(HWND, int, HANDLE, DWORD, LPSTR);
+// Whose folder a shell-folder resolver prefers: the user's own, or the one all users share.
+enum class Owner { User, AllUsers };
+// Which folder the program-files resolver asks the folder service for.
+enum class ProgramFilesKind { ProgramFiles, CommonFiles };
 
 class CSystemFolders {
   public:
+    // The attach: the context taken from this process, then every slot resolved.
     CSystemFolders();
+    // A table on that context whose slots start as given (the rest empty) and are resolved one
+    // resolver at a time.
+    explicit CSystemFolders(AttachContext context,
+                            const std::vector<std::pair<QuellinSlot, std::string>>& slots = {});
     ~CSystemFolders();
     CSystemFolders(const CSystemFolders&) = delete;
     CSystemFolders& operator=(const CSystemFolders&) = delete;
 
-    // The slots, declared from the slot list in slot order: BdeFolder (0) first,
-    // SuiteDestinationFolder last.
-#define QUELLIN_SLOT_MEMBER(number, constant, name) std::string name;
-    QUELLIN_SLOTS(QUELLIN_SLOT_MEMBER)
-#undef QUELLIN_SLOT_MEMBER
-
-    // The shell's task allocator, obtained and released inside each resolver that needs it.
-    IMalloc* ShellAllocator = nullptr;
-    // shfolder.dll from the installation source's "setup" folder, or null.
-    HMODULE ShFolderModule = nullptr;
-    // Its SHGetFolderPathA, or null.
-    PFNSHGETFOLDERPATHA FolderPathFunction = nullptr;
-
-    // Runs the nineteen resolvers in their fixed order.
+    // Runs the nineteen resolvers in their fixed order and writes every slot's record.
     void ResolveAll();
 
-    // A slot by number (below QUELLIN_SLOT_COUNT), its name, and why it holds what it holds
-    // (the record's text, FolderRecord.h; complete once the table is built).
-    const std::string& Slot(DWORD number) const;
-    static const char* SlotName(DWORD number);
-    const std::string& SourceRecord(DWORD number) const;
-
-    // Asks the bound SHGetFolderPathA (which must not be null) for one folder: no window, no
-    // access token, flags 0, a cleared 260-byte buffer. True and the path when it answers
-    // S_OK; a buffer left without a terminating zero gives an empty path. The answer goes to
-    // the record being written, or to the one given.
-    bool AskFolderService(int csidl, std::string& path);
-    bool AskFolderService(int csidl, std::string& path, FolderRecord& record);
-
-    // While it lives, what the resolvers record goes to the record of `slot`, cleared first;
-    // resolvers nest (the shared-component folders refresh the program-files folder), so the
-    // record written before is taken up again when it goes.
-    class SlotRecording {
-      public:
-        SlotRecording(CSystemFolders& table, const std::string& slot);
-        ~SlotRecording();
-        SlotRecording(const SlotRecording&) = delete;
-        SlotRecording& operator=(const SlotRecording&) = delete;
-
-      private:
-        CSystemFolders& table_;
-        FolderRecord* previous_;
-    };
-    // The record being written, and the record of a slot of this table.
-    FolderRecord& Recording();
-    FolderRecord& RecordOf(const std::string& slot);
-    // The name of a slot of this table ("a folder" for any other string).
-    const char* NameOf(const std::string& slot) const;
+    // A slot, its name, and why it holds what it holds (the record's text, FolderRecord.h;
+    // complete once the table is built).
+    const std::string& Slot(QuellinSlot slot) const { return slots_[slot]; }
+    static const char* SlotName(QuellinSlot slot);
+    const std::string& SourceRecord(QuellinSlot slot) const { return sourceRecords_[slot]; }
+    // The slot's wide long name where it is known (a folder named by its short name, and those
+    // built on it); else empty.
+    const std::wstring& WideSlot(QuellinSlot slot) const { return wide_[slot]; }
+    // The slot as wide text: its long name where known, else its text converted from the ANSI
+    // code page. And its record as wide text, converted when first asked for (from any thread)
+    // and kept as long as the table.
+    std::wstring WideText(QuellinSlot slot) const;
+    const wchar_t* WideSourceRecord(QuellinSlot slot) const;
+    const AttachContext& Context() const { return context_; }
 
     // Shared-component folders.
-    void ResolveBdeFolder(std::string& slot);
-    void ResolveDaoFolder(std::string& slot);
-    void ResolveOdbcFolder(std::string& slot);
+    void ResolveBdeFolder(QuellinSlot slot);
+    void ResolveDaoFolder(QuellinSlot slot);
+    void ResolveOdbcFolder(QuellinSlot slot);
 
     // The user's documents folder.
-    void ResolvePersonalFolder(std::string& slot);
+    void ResolvePersonalFolder(QuellinSlot slot);
 
-    // Shell folders.
-    void ResolveDesktopFolder(std::string& slot, int allUsers);
-    void ResolveProgramsFolder(std::string& slot, int allUsers);
-    void ResolveSendToFolder(std::string& slot);
-    void ResolveTemplatesFolder(std::string& slot);
-    void ResolveStartMenuFolder(std::string& slot, int allUsers);
-    void ResolveStartupFolder(std::string& slot);
-    void ResolveFontsFolder(std::string& slot);
-    void ResolveMyPicturesFolder(std::string& slot);
+    // Shell folders. Startup fills the all-users Startup slot beside the user's.
+    void ResolveDesktopFolder(QuellinSlot slot, Owner owner);
+    void ResolveProgramsFolder(QuellinSlot slot, Owner owner);
+    void ResolveSendToFolder(QuellinSlot slot);
+    void ResolveTemplatesFolder(QuellinSlot slot);
+    void ResolveStartMenuFolder(QuellinSlot slot, Owner owner);
+    void ResolveStartupFolder(QuellinSlot slot, QuellinSlot commonSlot);
+    void ResolveFontsFolder(QuellinSlot slot);
+    void ResolveMyPicturesFolder(QuellinSlot slot);
 
     // Program-files, system, maker and suite folders.
-    void ResolveProgramFilesFolder(std::string& slot, int common);
+    void ResolveProgramFilesFolder(QuellinSlot slot, ProgramFilesKind kind);
+    // The program-files folder resolved again into its slot, and returned.
     std::string RefreshProgramFilesFolder();
-    void ResolveSystemFolder(std::string& slot);
-    void ResolveRundleFolder(std::string& slot);
-    void ResolveSuiteDestinationFolder(std::string& slot);
+    void ResolveSystemFolder(QuellinSlot slot);
+    void ResolveRundleFolder(QuellinSlot slot);
+    void ResolveSuiteDestinationFolder(QuellinSlot slot);
 
     // Windows, temporary and module folders.
-    void ResolveTempFolder(std::string& slot);
-    void ResolveWindowsFolder(std::string& slot);
-    void ResolveModuleFolder(std::string& slot);
-    std::string QueryWindowsDirectory();
+    void ResolveTempFolder(QuellinSlot slot);
+    void ResolveWindowsFolder(QuellinSlot slot);
+    void ResolveModuleFolder(QuellinSlot slot);
 
   private:
-    std::string ProgramFilesFolderNow(int common);
+    friend class Chain;
 
+    // One chain of steps for the slot (Chain.h).
+    void Resolve(QuellinSlot slot, const std::vector<Step>& steps);
+    // The chains of the shell folders that follow the full chain (Desktop, Programs, Start
+    // Menu), and of those with one identifier and no default (SendTo, Templates, Fonts).
+    void ResolveShellFolder(QuellinSlot slot, Owner owner, int personalCsidl, int commonCsidl,
+                            const char* valueName, QuellinSlot defaultBase,
+                            const char* defaultLeaf);
+    void ResolveUserShellFolder(QuellinSlot slot, int csidl, const char* valueName,
+                                FailedConversion failed);
+
+    AttachContext context_;
+    std::string slots_[QUELLIN_SLOT_COUNT];
+    std::wstring wide_[QUELLIN_SLOT_COUNT];
     FolderRecord records_[QUELLIN_SLOT_COUNT];
-    FolderRecord* recording_ = nullptr;
-    // Where a resolver records when it fills no slot of this table.
-    FolderRecord elsewhere_;
     std::string sourceRecords_[QUELLIN_SLOT_COUNT];
-
-    // Outcomes of the program-files chain's write tests, by folder, kept while ResolveAll
-    // runs the steps that leave the disk as they found it (ProgramFolders.cpp).
-    std::vector<std::pair<std::string, int>> programFilesWriteTests_;
-    bool keepProgramFilesWriteTests_ = false;
+    mutable std::atomic<std::wstring*> wideSourceRecords_[QUELLIN_SLOT_COUNT] = {};
 };

@@ -60,17 +60,81 @@ std::string PathJoinBelow(const std::string& folder, const std::string& name) {
     return PathJoin(base, below);
 }
 
+PathFault PathFaultOf(const std::string& path) {
+    if (path.empty())
+        return PathFault::Usable;
+    bool unwritable = false;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const BYTE c = static_cast<BYTE>(path[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < path.size()) {
+            ++i; // a trail byte may be '\' or '|' without being one
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F || c == '*' || c == '"' || c == '<' || c == '>' || c == '|' ||
+            (c == ':' && i != 1))
+            return PathFault::Invalid;
+        unwritable = unwritable || c == '?';
+    }
+    if (unwritable)
+        return PathFault::Unwritable;
+
+    // The root, and the names below it.
+    size_t names = 0;
+    const bool drive = path.size() >= 3 &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                       path[1] == ':' && path[2] == '\\';
+    if (drive) {
+        names = 3;
+    } else {
+        // '\\server\share': two backslashes, a server and a share, neither empty.
+        if (path.compare(0, 2, "\\\\") != 0)
+            return PathFault::NotFull;
+        const size_t server = 2;
+        const size_t share = path.find('\\', server);
+        if (share == std::string::npos || share == server || share + 1 == path.size() ||
+            path[share + 1] == '\\')
+            return PathFault::NotFull;
+        names = share + 1;
+    }
+    // No empty name below the root but at the end; stepping from character to character, so a
+    // trail byte 0x5C is no separator.
+    bool afterSeparator = true;
+    for (size_t i = names; i < path.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+            ++i;
+            afterSeparator = false;
+        } else if (path[i] == '\\') {
+            if (afterSeparator)
+                return PathFault::Invalid;
+            afterSeparator = true;
+        } else {
+            afterSeparator = false;
+        }
+    }
+    return PathFault::Usable;
+}
+
+std::wstring PathJoinBelowW(const std::wstring& folder, const std::wstring& name) {
+    const size_t end = folder.find_last_not_of(L'\\');
+    if (folder.empty() || end == std::wstring::npos)
+        return std::wstring();
+    const size_t begin = name.find_first_not_of(L'\\');
+    return folder.substr(0, end + 1) + L"\\" +
+           (begin == std::wstring::npos ? std::wstring() : name.substr(begin));
+}
+
 void PathNormalize(std::string& path) {
     // A network path (or an empty one) begins with two backslashes once trimmed.
     const bool network = StrBefore(StrTrim(path), "\\\\").empty();
     // One left-to-right pass: a run of three backslashes leaves two.
-    std::string text = StrReplace(path, "\\\\", "\\", 1);
+    std::string text = StrReplace(path, "\\\\", "\\", kExactCase);
     if (network)
         text = "\\" + text;
     text = StrTrim(StrStripTrailing(text, "\\"));
     // A bare drive gets its backslash back, and so does a drive followed directly by a name;
     // a path with a colon and backslash anywhere, or with '>', keeps its colons.
-    if (StrContains(text, ":", 1) && !StrContains(text, ":\\", 1) && !StrContains(text, ">", 0))
-        text = StrReplace(text, ":", ":\\", 1);
+    if (StrContains(text, ":", kExactCase) && !StrContains(text, ":\\", kExactCase) &&
+        !StrContains(text, ">", kAnyCase))
+        text = StrReplace(text, ":", ":\\", kExactCase);
     path = text;
 }

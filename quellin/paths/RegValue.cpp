@@ -2,9 +2,54 @@
 #include "paths/RegValue.h"
 
 #include "paths/Path.h"
+#include "platform/ModuleFunction.h"
 #include "strings/Strings.h"
 
 #include <algorithm>
+#include <vector>
+
+namespace {
+
+typedef LONG(WINAPI* PFNREGQUERYVALUEEXW)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
+typedef DWORD(WINAPI* PFNEXPANDENVIRONMENTSTRINGSW)(LPCWSTR, LPWSTR, DWORD);
+
+// Both rights sets name READ_CONTROL; together they are 0x2001F.
+const REGSAM kReadWrite = KEY_READ | KEY_WRITE; // NOLINT(misc-redundant-expression)
+
+bool IsBlank(wchar_t c) {
+    return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
+
+std::wstring TrimW(const std::wstring& text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+// Expands through a first buffer of MAX_PATH characters, then, when Windows asks for more,
+// one of exactly that size; false when even that does not hold the whole text.
+template <typename Char, typename Expand>
+bool ExpandWhole(const std::basic_string<Char>& text, Expand expand,
+                 std::basic_string<Char>& expanded) {
+    std::vector<Char> buffer(MAX_PATH);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const DWORD needed = expand(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (needed == 0)
+            return false;
+        if (needed <= buffer.size()) {
+            expanded.assign(buffer.data(), std::char_traits<Char>::length(buffer.data()));
+            return true;
+        }
+        buffer.assign(needed, Char(0));
+    }
+    return false;
+}
+
+} // namespace
 
 LONG RegOpenForReading(HKEY root, const char* subKey, RegistryKey& key) {
     return RegOpenKeyExA(root, subKey, 0, KEY_READ, key.Receive());
@@ -29,6 +74,27 @@ LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText for
     return result;
 }
 
+LONG RegQueryTextW(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
+                   std::wstring& text) {
+    auto queryValue = LoadedModuleFunction<PFNREGQUERYVALUEEXW>("ADVAPI32.DLL", "RegQueryValueExW");
+    if (queryValue == nullptr)
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    // Value names are ASCII text.
+    const std::wstring name(valueName, valueName + std::char_traits<char>::length(valueName));
+    std::vector<WCHAR> data(std::min<DWORD>(bufferSize, MAX_PATH), 0);
+    DWORD size = static_cast<DWORD>(data.size() * sizeof(WCHAR));
+    DWORD type = 0;
+    const LONG result =
+        queryValue(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    if (result != ERROR_SUCCESS)
+        return result;
+    const size_t characters = std::min<size_t>(size / sizeof(WCHAR), data.size());
+    const auto end = data.begin() + static_cast<std::ptrdiff_t>(characters);
+    const std::wstring read(data.begin(), std::find(data.begin(), end, WCHAR{0}));
+    text = form == RegText::Trimmed ? TrimW(read) : read;
+    return result;
+}
+
 std::string RegQueryString(HKEY key, const std::string& valueName) {
     std::string text;
     RegQueryText(key, valueName.c_str(), kRegValueBufferSize, RegText::Trimmed, text);
@@ -42,14 +108,41 @@ std::string RegReadValue(HKEY root, const std::string& valuePath) {
 
 // The key is opened for reading and writing: a key that this user may only read is not read.
 std::string RegReadValue(HKEY root, const std::string& valuePath, RegReadResult& result) {
-    // Both rights sets name READ_CONTROL; together they are 0x2001F.
-    const REGSAM readWrite = KEY_READ | KEY_WRITE; // NOLINT(misc-redundant-expression)
     RegistryKey key;
-    result.open = RegOpenKeyExA(root, PathParent(valuePath).c_str(), 0, readWrite, key.Receive());
+    result.open = RegOpenKeyExA(root, PathParent(valuePath).c_str(), 0, kReadWrite, key.Receive());
     if (result.open != ERROR_SUCCESS)
         return std::string();
     std::string text;
     result.query = RegQueryText(key.Get(), PathLeaf(valuePath).c_str(), kRegValueBufferSize,
                                 RegText::Trimmed, text);
     return text;
+}
+
+std::wstring RegReadValueW(HKEY root, const std::string& valuePath) {
+    RegistryKey key;
+    if (RegOpenKeyExA(root, PathParent(valuePath).c_str(), 0, kReadWrite, key.Receive()) !=
+        ERROR_SUCCESS)
+        return std::wstring();
+    std::wstring text;
+    RegQueryTextW(key.Get(), PathLeaf(valuePath).c_str(), kRegValueBufferSize, RegText::Trimmed,
+                  text);
+    return text;
+}
+
+std::string RegExpandReferences(const std::string& text) {
+    std::string expanded;
+    if (text.find('%') == std::string::npos ||
+        !ExpandWhole(text, ExpandEnvironmentStringsA, expanded))
+        return text;
+    return expanded;
+}
+
+std::wstring RegExpandReferencesW(const std::wstring& text) {
+    auto expand = LoadedModuleFunction<PFNEXPANDENVIRONMENTSTRINGSW>("KERNEL32.DLL",
+                                                                     "ExpandEnvironmentStringsW");
+    std::wstring expanded;
+    if (text.find(L'%') == std::wstring::npos || expand == nullptr ||
+        !ExpandWhole(text, expand, expanded))
+        return text;
+    return expanded;
 }

@@ -25,6 +25,11 @@ enum class RegText { AsStored, Trimmed };
 // environment references are never expanded. Otherwise `text` is left alone.
 LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
                   std::string& text);
+// Its wide twin (RegQueryValueExW, bound by name: Windows 95 lacks it): the same value through
+// a buffer of as many characters as `bufferSize` is bytes. ERROR_CALL_NOT_IMPLEMENTED where
+// Windows has no such call.
+LONG RegQueryTextW(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
+                   std::wstring& text);
 
 // The value's text (255-byte buffer, trimmed) from a key the caller holds open; empty on any
 // failure.
@@ -40,3 +45,12 @@ struct RegReadResult {
 };
 // RegReadValue, telling what the read came to.
 std::string RegReadValue(HKEY root, const std::string& valuePath, RegReadResult& result);
+// Its wide twin: the same value, read the same way, as wide text (empty on any failure).
+std::wstring RegReadValueW(HKEY root, const std::string& valuePath);
+
+// Environment references ('%USERPROFILE%\Documents') in a value that names a folder, expanded
+// with ExpandEnvironmentStringsA. A text without '%' is given back as it is without a call, and
+// so is one that cannot be expanded whole; a reference to no variable stays as written.
+std::string RegExpandReferences(const std::string& text);
+// Its wide twin (ExpandEnvironmentStringsW, bound by name).
+std::wstring RegExpandReferencesW(const std::wstring& text);

@@ -43,7 +43,7 @@ CStringArray& Refused() {
 
 bool WasRefused(const std::string& candidate) {
     for (const std::string& refused : Refused())
-        if (StrEqual(refused, candidate, 0))
+        if (StrEqual(refused, candidate, kAnyCase))
             return true;
     return false;
 }
@@ -52,7 +52,7 @@ bool WasRefused(const std::string& candidate) {
 // and goes on, if at all, with a backslash: '\\srv\share' answers for '\\srv\share\x' but not
 // for '\\srv\share2\x'.
 bool RootCovers(const std::string& root, const std::string& path) {
-    if (path.size() < root.size() || !StrEqual(path.substr(0, root.size()), root, 0))
+    if (path.size() < root.size() || !StrEqual(path.substr(0, root.size()), root, kAnyCase))
         return false;
     return path.size() == root.size() || path[root.size()] == '\\';
 }
@@ -99,7 +99,7 @@ std::string PathRoot(const std::string& path) {
 
     // A drive path: one letter before the first colon. A path with a colon is never a
     // network path.
-    if (StrContains(text, ":", 1)) {
+    if (StrContains(text, ":", kExactCase)) {
         const std::string drive = StrBefore(text, ":");
         if (drive.size() == 1 && IsAsciiLetter(drive[0]))
             return drive + ":";

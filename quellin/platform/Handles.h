@@ -67,9 +67,18 @@ struct LocalMemoryTraits {
     static void Release(HLOCAL block) { LocalFree(block); }
 };
 
+struct LoadedModuleTraits {
+    using Handle = HMODULE;
+    static HMODULE None() { return nullptr; }
+    static bool IsValid(HMODULE module) { return module != nullptr; }
+    static void Release(HMODULE module) { FreeLibrary(module); }
+};
+
 // An open registry key, closed with RegCloseKey.
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 // An open file, closed with CloseHandle.
 using FileHandle = UniqueHandle<FileHandleTraits>;
 // A block from LocalAlloc, freed with LocalFree.
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+// A module from LoadLibraryA, freed with FreeLibrary.
+using LoadedModule = UniqueHandle<LoadedModuleTraits>;

@@ -1,6 +1,6 @@
-// Functions looked up by name in modules that every process has loaded (ntdll.dll,
-// KERNEL32.DLL): a function that older Windows lacks is never imported, or the library would
-// not load there.
+// Functions looked up by name in modules the process has loaded (ntdll.dll and KERNEL32.DLL in
+// every process, ADVAPI32.DLL and SHELL32.DLL, which the library imports): a function that
+// older Windows lacks is never imported, or the library would not load there.
 #pragma once
 
 #include <windows.h>

@@ -1,8 +1,6 @@
 // The platform record, filled when the library is attached.
 #include "platform/Platform.h"
 
-#include "platform/WindowsVersion.h"
-
 namespace {
 
 // The code of one platform and version, tested in this order.
@@ -31,8 +29,9 @@ DWORD PlatformCode(DWORD platformId, DWORD major, DWORD minor) {
 
 } // namespace
 
-CPlatformFlags::CPlatformFlags() : platformCode(0x1000), version4OrLater(0) {
-    if (!QueryWindowsVersion(versionInfo)) {
+CPlatformFlags::CPlatformFlags(const WindowsVersion& version)
+    : versionInfo(version.info), platformCode(0x1000), version4OrLater(0) {
+    if (!version.answered) {
         platformCode = 0;
         return;
     }

@@ -1,12 +1,14 @@
 // The platform record filled at attach, the Terminal Server test and the WoW64 question.
 #pragma once
 
+#include "platform/WindowsVersion.h"
+
 #include <windows.h>
 
-// Filled once when the library is attached, after the folder table; read by nothing in the
-// library. Its teardown does nothing.
+// Filled once when the library is attached, after the folder table, from the version query the
+// attach made; read by nothing in the library. Its teardown does nothing.
 struct CPlatformFlags {
-    CPlatformFlags();
+    explicit CPlatformFlags(const WindowsVersion& version);
 
     // As GetVersionExA fills it (size field 148).
     OSVERSIONINFOA versionInfo;

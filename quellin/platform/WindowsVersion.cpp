@@ -3,14 +3,15 @@
 
 #include <cstring>
 
-BOOL QueryWindowsVersion(OSVERSIONINFOA& info) {
-    std::memset(&info, 0, sizeof info);
-    info.dwOSVersionInfoSize = sizeof info;
-    const BOOL answered = GetVersionExA(&info);
-    if (!answered) {
+WindowsVersion QueryWindowsVersion() {
+    WindowsVersion version;
+    std::memset(&version.info, 0, sizeof version.info);
+    version.info.dwOSVersionInfoSize = sizeof version.info;
+    version.answered = GetVersionExA(&version.info);
+    if (!version.answered) {
         // Whatever a failing call left in the record is not an answer.
-        std::memset(&info, 0, sizeof info);
-        info.dwOSVersionInfoSize = sizeof info;
+        std::memset(&version.info, 0, sizeof version.info);
+        version.info.dwOSVersionInfoSize = sizeof version.info;
     }
-    return answered;
+    return version;
 }

@@ -9,7 +9,10 @@
 // An ordered, growable array of strings, indexed from 0.
 typedef std::vector<std::string> CStringArray;
 
-// Case flag: nonzero compares exactly, zero compares upper-cased copies of both sides.
+// Case flag: nonzero compares exactly, zero compares upper-cased copies of both sides. Callers
+// name it.
+const int kExactCase = 1;
+const int kAnyCase = 0;
 int StrContains(const std::string& text, const std::string& pattern, int caseFlag);
 int StrEqual(const std::string& text, const std::string& other, int caseFlag);
 

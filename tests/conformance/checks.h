@@ -19,6 +19,8 @@ std::string Err();
 std::string BoolErr(BOOL ret);
 // Bytes in hexadecimal, "-" for none.
 std::string Hex(const void* data, size_t size);
+// Wide characters in hexadecimal, four digits each, "-" for none.
+std::string HexW(const WCHAR* text, size_t count);
 // "<0", "0" or ">0".
 std::string Sign(int value);
 // A handle value that no call handed out.
@@ -26,6 +28,7 @@ HANDLE BogusHandle();
 
 void CodePageChecks();
 void StringChecks();
+void ConversionChecks();
 void RegistryChecks();
 // Creates the scratch folder and checks directories, files and the current directory in it;
 // the scratch folder stays the current directory.

@@ -10,7 +10,7 @@
 // error is printed only where the documentation defines it ("err=unset" when the call left it
 // alone).
 #include "checks.h"
-#include "codepage.h"
+#include "machine.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     }
     CodePageChecks();
     StringChecks();
+    ConversionChecks();
     RegistryChecks();
     ScratchChecks(scratch);
     FolderSizeChecks();

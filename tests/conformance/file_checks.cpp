@@ -1,6 +1,8 @@
 // Directories and files inside the scratch folder: attributes, creation and removal with their
-// errors, dispositions and share modes of CreateFileA, the current directory.
+// errors, dispositions and share modes of CreateFileA, the current directory; names the ANSI
+// code page cannot write and the short names that reach them.
 #include "checks.h"
+#include "machine.h"
 
 #include <cstring>
 
@@ -245,9 +247,207 @@ void FileChecks() {
     Check("GetFileAttributesA.deleted", Attributes(a));
 }
 
+std::wstring Widen(const std::string& ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+// Documents in Cyrillic (which code page 932 can write, 1252 not) and in Korean (which
+// neither can write), and a long name of plain ASCII.
+const WCHAR kCyrillic[] = L"\x0414\x043e\x043a\x0443\x043c\x0435\x043d\x0442\x044b";
+const WCHAR kKorean[] = L"\xbb38\xc11c";
+const char kLongName[] = "Long Folder Name";
+
+std::wstring WideIn(const WCHAR* name) {
+    return Widen(gScratch) + L"\\" + name;
+}
+
+// The short path as GetShortPathNameW gives it, converted to ANSI; empty when it fails or does
+// not convert whole.
+std::string ShortPath(const std::wstring& path) {
+    WCHAR buffer[MAX_PATH];
+    DWORD length = GetShortPathNameW(path.c_str(), buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::string();
+    char text[MAX_PATH * 2];
+    BOOL used = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, buffer, -1, text, sizeof text,
+                                nullptr, &used);
+    return n > 0 && !used ? std::string(text) : std::string();
+}
+
+// What is stable about a short name: plain ASCII, a '~' in its last name, and an ANSI call
+// finds the folder by it.
+std::string ShortNameTraits(const std::string& shortPath) {
+    if (shortPath.empty())
+        return "none";
+    bool ascii = true;
+    for (char c : shortPath)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    std::string last = shortPath.substr(shortPath.rfind('\\') + 1);
+    return Fmt("ascii=%d tilde=%d attributes=", ascii, last.find('~') != std::string::npos) +
+           Attributes(shortPath);
+}
+
+// The ANSI form of a wide path ('?' for what the code page cannot write).
+std::string Ansi(const std::wstring& path) {
+    char text[MAX_PATH * 2];
+    int n = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, text, sizeof text, nullptr, nullptr);
+    return n > 0 ? std::string(text) : std::string();
+}
+
+void WideNameChecks() {
+    Check("MakeWideDirectory.cyrillic", Fmt("%d", MakeWideDirectory(WideIn(kCyrillic))));
+    Check("MakeWideDirectory.korean", Fmt("%d", MakeWideDirectory(WideIn(kKorean))));
+    Arm();
+    Check("CreateDirectoryA.long-name", BoolErr(CreateDirectoryA(In(kLongName).c_str(), nullptr)));
+
+    const std::string cyrillic = ShortPath(WideIn(kCyrillic));
+    const std::string korean = ShortPath(WideIn(kKorean));
+    const std::string longName = ShortPath(Widen(In(kLongName)));
+    Check("GetShortPathNameW.cyrillic", ShortNameTraits(cyrillic));
+    Check("GetShortPathNameW.korean", ShortNameTraits(korean));
+    Check("GetShortPathNameW.long-name", ShortNameTraits(longName));
+    // The ANSI form of the long name: '?' names nothing, where the code page lacks a character.
+    Check("GetFileAttributesA.cyrillic-ansi", Attributes(Ansi(WideIn(kCyrillic))));
+    Check("GetFileAttributesA.korean-ansi", Attributes(Ansi(WideIn(kKorean))));
+    Arm();
+    Check("CreateDirectoryA.question-mark", BoolErr(CreateDirectoryA(In("?").c_str(), nullptr)));
+    OpenFails("question-mark", In("a?.txt"), GENERIC_WRITE, 0, CREATE_NEW);
+    OpenFails("asterisk", In("*"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+
+    // A folder made below a short name, by an ANSI call.
+    if (!korean.empty()) {
+        Arm();
+        Check("CreateDirectoryA.below-short-name",
+              BoolErr(CreateDirectoryA((korean + "\\Sub Folder").c_str(), nullptr)));
+        Check("GetShortPathNameW.below-short-name",
+              ShortNameTraits(ShortPath(WideIn(kKorean) + L"\\Sub Folder")));
+    }
+
+    // The size rule: the length on success; the size needed (the zero included) and the buffer
+    // untouched when it is too small; the same buffer may hold the long and the short path.
+    const std::wstring longPath = Widen(In(kLongName));
+    WCHAR buffer[MAX_PATH];
+    const DWORD length = GetShortPathNameW(longPath.c_str(), buffer, MAX_PATH);
+    Arm();
+    DWORD ret = GetShortPathNameW(longPath.c_str(), nullptr, 0);
+    Check("GetShortPathNameW.size-query",
+          Fmt("ret=length%+ld ", static_cast<long>(ret) - static_cast<long>(length)) + Err());
+    for (DWORD size : {length, length + 1}) {
+        WCHAR out[MAX_PATH];
+        for (WCHAR& c : out)
+            c = 'x';
+        ret = GetShortPathNameW(longPath.c_str(), out, size);
+        bool untouched = out[0] == 'x';
+        bool same = ret == length && std::memcmp(out, buffer, (length + 1) * sizeof(WCHAR)) == 0;
+        Check(Fmt("GetShortPathNameW.size-length%+ld", static_cast<long>(size - length)),
+              Fmt("ret=length%+ld untouched=%d same=%d",
+                  static_cast<long>(ret) - static_cast<long>(length), untouched, same));
+    }
+    WCHAR inPlace[MAX_PATH];
+    std::memcpy(inPlace, longPath.c_str(), (longPath.size() + 1) * sizeof(WCHAR));
+    ret = GetShortPathNameW(inPlace, inPlace, MAX_PATH);
+    Check("GetShortPathNameW.in-place",
+          Fmt("same=%d",
+              ret == length && std::memcmp(inPlace, buffer, (length + 1) * sizeof(WCHAR)) == 0));
+    const struct {
+        const char* name;
+        std::wstring path;
+    } failing[] = {
+        {"missing", Widen(In("missing"))},
+        {"missing-below-wide-name", WideIn(kKorean) + L"\\missing"},
+        {"missing-parent", Widen(In("missing\\sub"))},
+    };
+    for (const auto& c : failing) {
+        Arm();
+        ret = GetShortPathNameW(c.path.c_str(), buffer, MAX_PATH);
+        Check(std::string("GetShortPathNameW.") + c.name, Fmt("ret=%lu ", U(ret)) + Err());
+    }
+    Arm();
+    ret = GetShortPathNameW(nullptr, buffer, MAX_PATH);
+    Check("GetShortPathNameW.null", Fmt("ret=%lu ", U(ret)) + Err());
+    // The caller's separators, a trailing one and relative paths are kept.
+    std::wstring slashes = longPath;
+    for (WCHAR& c : slashes)
+        if (c == L'\\')
+            c = L'/';
+    ret = GetShortPathNameW(slashes.c_str(), buffer, MAX_PATH);
+    Check("GetShortPathNameW.slashes",
+          Fmt("ret-positive=%d backslashes=%d", ret > 0,
+              ret > 0 && std::wstring(buffer).find(L'\\') != std::wstring::npos));
+    ret = GetShortPathNameW((longPath + L"\\").c_str(), buffer, MAX_PATH);
+    Check("GetShortPathNameW.trailing-backslash",
+          Fmt("ret=length%+ld ends-in-backslash=%d",
+              static_cast<long>(ret) - static_cast<long>(length),
+              ret > 0 && buffer[ret - 1] == L'\\'));
+    ret = GetShortPathNameW(L"sub", buffer, MAX_PATH);
+    Check("GetShortPathNameW.relative", Fmt("ret=%lu ", U(ret)) + Ansi(ret ? buffer : L""));
+    ret = GetShortPathNameW(L"C:\\", buffer, MAX_PATH);
+    Check("GetShortPathNameW.drive-root", Fmt("ret=%lu ", U(ret)) + Ansi(ret ? buffer : L""));
+
+    // The current directory by its short name, and below a name ANSI cannot write.
+    if (!cyrillic.empty()) {
+        Arm();
+        Check("SetCurrentDirectoryA.short-name", BoolErr(SetCurrentDirectoryA(cyrillic.c_str())));
+        WCHAR current[MAX_PATH];
+        GetCurrentDirectoryW(MAX_PATH, current);
+        char currentA[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, currentA);
+        Check("GetCurrentDirectoryW.short-name",
+              Fmt("wide-is-short=%d ansi-is-short=%d", Ansi(current) == cyrillic,
+                  cyrillic == currentA));
+    }
+    SetCurrentDirectoryA(gScratch.c_str());
+    if (EnterWideDirectory(WideIn(kKorean))) {
+        WCHAR current[MAX_PATH];
+        DWORD wideLength = GetCurrentDirectoryW(MAX_PATH, current);
+        char currentA[MAX_PATH * 2];
+        DWORD ansiLength = GetCurrentDirectoryA(sizeof currentA, currentA);
+        const std::string expected = Ansi(WideIn(kKorean));
+        Check("GetCurrentDirectoryW.wide-name",
+              Fmt("ret-is-length=%d long-name=%d", wideLength == std::wstring(current).size(),
+                  std::wstring(current) == WideIn(kKorean)));
+        Check("GetCurrentDirectoryA.wide-name",
+              Fmt("ret-is-length=%d ansi-form=%d size-query=length%+ld",
+                  ansiLength == expected.size(), expected == currentA,
+                  static_cast<long>(GetCurrentDirectoryA(0, nullptr)) -
+                      static_cast<long>(ansiLength)));
+        // Relative ANSI paths resolve against it.
+        Check("GetFileAttributesA.relative-below-wide-name", Attributes("Sub Folder"));
+        HANDLE h = Open("probe.txt", GENERIC_WRITE, 0, CREATE_NEW);
+        Check("CreateFileA.relative-below-wide-name",
+              h == INVALID_HANDLE_VALUE ? "invalid " + Err() : "opened");
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+        Arm();
+        Check("DeleteFileA.relative-below-wide-name", BoolErr(DeleteFileA("probe.txt")));
+        Arm();
+        BOOL up = SetCurrentDirectoryA("..");
+        GetCurrentDirectoryA(sizeof currentA, currentA);
+        Check("SetCurrentDirectoryA.up-from-wide-name",
+              BoolErr(up) + Fmt(" now-scratch=%d", gScratch == currentA));
+    }
+    SetCurrentDirectoryA(gScratch.c_str());
+}
+
+// Removes the folders of WideNameChecks through their short names.
+void RemoveWideNames() {
+    const std::string korean = ShortPath(WideIn(kKorean));
+    Arm();
+    Check("RemoveDirectoryA.below-short-name",
+          BoolErr(RemoveDirectoryA((korean + "\\Sub Folder").c_str())));
+    const std::string names[] = {korean, ShortPath(WideIn(kCyrillic)),
+                                 ShortPath(Widen(In(kLongName)))};
+    for (const std::string& name : names) {
+        Arm();
+        Check("RemoveDirectoryA.short-name", BoolErr(RemoveDirectoryA(name.c_str())));
+    }
+}
+
 } // namespace
 
 void RemoveScratchChecks() {
+    RemoveWideNames();
     HANDLE h = Open(In("sub\\inner.txt"), GENERIC_WRITE, 0, CREATE_NEW);
     if (h != INVALID_HANDLE_VALUE)
         CloseHandle(h);
@@ -277,4 +477,5 @@ void ScratchChecks(const std::string& scratch) {
     gScratch = scratch;
     DirectoryChecks();
     FileChecks();
+    WideNameChecks();
 }

@@ -45,6 +45,13 @@ std::string Hex(const void* data, size_t size) {
     return out.empty() ? std::string("-") : out;
 }
 
+std::string HexW(const WCHAR* text, size_t count) {
+    std::string out;
+    for (size_t i = 0; i < count; ++i)
+        out += Fmt(i ? " %04x" : "%04x", static_cast<unsigned>(text[i]));
+    return out.empty() ? std::string("-") : out;
+}
+
 std::string Sign(int value) {
     return value < 0 ? "<0" : value > 0 ? ">0" : "0";
 }

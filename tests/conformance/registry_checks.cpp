@@ -1,6 +1,8 @@
 // The registry: keys the program creates under HKEY_CURRENT_USER, the size rules of
-// RegQueryValueExA, the opens of RegOpenKeyExA and RegOpenKeyA, closing and deleting.
+// RegQueryValueExA and RegQueryValueExW, the opens of RegOpenKeyExA and RegOpenKeyA, closing
+// and deleting.
 #include "checks.h"
+#include "machine.h"
 
 #include <cstring>
 
@@ -96,6 +98,97 @@ void QueryValueSizes(HKEY key, const char* name) {
     ret = RegQueryValueExA(key, name, nullptr, nullptr, buffer, &size);
     Check(n + ".roomy", Fmt("ret=%ld size=%lu", static_cast<long>(ret), U(size)) +
                             " data=" + Hex(buffer, needed + 2));
+}
+
+bool IsText(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// A size of RegQueryValueExW: in WCHARs for text, in bytes for other data.
+std::string WideSize(DWORD type, DWORD size) {
+    if (!IsText(type))
+        return Fmt("bytes=%lu", U(size));
+    return Fmt("wchars=%lu", U(size / sizeof(WCHAR))) +
+           (size % sizeof(WCHAR) ? Fmt("+%lu", U(size % sizeof(WCHAR))) : std::string());
+}
+
+// The data a call left in the buffer: text as WCHARs, and whether a zero was appended after
+// them; other data as bytes.
+std::string WideData(DWORD type, const BYTE* buffer, DWORD size) {
+    if (!IsText(type))
+        return Hex(buffer, size + 1);
+    WCHAR text[40];
+    std::memcpy(text, buffer, sizeof text);
+    const size_t count = size / sizeof(WCHAR);
+    const BYTE* after = buffer + count * sizeof(WCHAR);
+    bool untouched = true;
+    for (size_t i = 0; i < sizeof(WCHAR); ++i)
+        untouched = untouched && after[i] == 0xCC;
+    return HexW(text, count) + (untouched ? " then untouched" : Fmt(" then %04x", text[count]));
+}
+
+// The size rules of RegQueryValueExW on one value, as QueryValueSizes for the ANSI call.
+void QueryWideValueSizes(HKEY key, const char* name) {
+    const std::string n = Fmt("RegQueryValueExW[%s]", name ? name : "(null)");
+    std::wstring wideName = name ? std::wstring(name, name + std::strlen(name)) : std::wstring();
+    LPCWSTR wname = name ? wideName.c_str() : nullptr;
+    DWORD type = 0xEE;
+    DWORD size = 0x55;
+    LONG ret = RegQueryValueExW(key, wname, nullptr, &type, nullptr, &size);
+    if (ret != ERROR_SUCCESS) {
+        Check(n + ".nodata", Fmt("ret=%ld", static_cast<long>(ret)));
+        return;
+    }
+    Check(n + ".nodata",
+          Fmt("ret=%ld type=%lu ", static_cast<long>(ret), U(type)) + WideSize(type, size));
+    const DWORD needed = size;
+    BYTE buffer[160];
+    std::memset(buffer, 0xCC, sizeof buffer);
+    ret = RegQueryValueExW(key, wname, nullptr, nullptr, buffer, &size);
+    Check(n + ".exact", Fmt("ret=%ld ", static_cast<long>(ret)) + WideSize(type, size) +
+                            " data=" + WideData(type, buffer, needed));
+    if (needed > 0) {
+        std::memset(buffer, 0xCC, sizeof buffer);
+        size = needed - 1;
+        ret = RegQueryValueExW(key, wname, nullptr, nullptr, buffer, &size);
+        Check(n + ".short", Fmt("ret=%ld ", static_cast<long>(ret)) + WideSize(type, size) +
+                                Fmt(" untouched=%d", buffer[0] == 0xCC));
+    }
+    std::memset(buffer, 0xCC, sizeof buffer);
+    size = sizeof buffer;
+    ret = RegQueryValueExW(key, wname, nullptr, nullptr, buffer, &size);
+    Check(n + ".roomy", Fmt("ret=%ld ", static_cast<long>(ret)) + WideSize(type, size) +
+                            " data=" + WideData(type, buffer, needed));
+}
+
+// Values written as wide text: what the ANSI call reads of them ('?' for what the code page
+// cannot write), and what the wide call reads of values written in ANSI.
+void WideValues() {
+    const std::wstring cyrillic = L"C:\\\x0414\x043e";
+    const std::wstring korean = L"C:\\\xbb38\xc11c";
+    Check("SetWideValue.wsz", Fmt("%d", SetWideValue(kKey, "wsz", L"abc")));
+    Check("SetWideValue.wcyrillic", Fmt("%d", SetWideValue(kKey, "wcyrillic", cyrillic)));
+    Check("SetWideValue.wkorean", Fmt("%d", SetWideValue(kKey, "wkorean", korean)));
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    SetValue(key, "sz_double_byte", REG_SZ, "\x82\xa0z", 4);
+    const char* names[] = {"wsz",    "wcyrillic", "wkorean", "sz",  "sz_bare", "sz_double_byte",
+                           "multi",  "expand",    "dword",   "bin", "empty",   nullptr,
+                           "missing"};
+    for (const char* name : names)
+        QueryWideValueSizes(key, name);
+    const char* wideNames[] = {"wsz", "wcyrillic", "wkorean"};
+    for (const char* name : wideNames)
+        QueryValueSizes(key, name);
+    BYTE buffer[16];
+    DWORD size = sizeof buffer;
+    DWORD reserved = 0;
+    LONG ret = RegQueryValueExW(key, L"wsz", &reserved, nullptr, buffer, &size);
+    Check("RegQueryValueExW.reserved", Fmt("ret=%ld", static_cast<long>(ret)));
+    ret = RegQueryValueExW(key, L"wsz", nullptr, nullptr, buffer, nullptr);
+    Check("RegQueryValueExW.data-without-size", Fmt("ret=%ld", static_cast<long>(ret)));
+    RegCloseKey(key);
 }
 
 void QueryValues() {
@@ -241,6 +334,7 @@ void RegistryChecks() {
     DeleteConformanceKeys();
     CreateConformanceKeys();
     QueryValues();
+    WideValues();
     OpenKeys();
     RemoveKeys();
 }

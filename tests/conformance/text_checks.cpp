@@ -1,5 +1,8 @@
-// Text: lstrcmpA and lstrlenA, the ANSI code page, its lead bytes and upper case.
+// Text: lstrcmpA and lstrlenA, the ANSI code page, its lead bytes and upper case, conversions
+// between multibyte and wide text.
 #include "checks.h"
+
+#include <cstring>
 
 void StringChecks() {
     struct Case {
@@ -149,4 +152,156 @@ void CodePageChecks() {
     char cut[] = "\x82\x81";
     CharUpperBuffA(cut, 1);
     Check("CharUpperBuffA.cut-pair", Hex(cut, 2));
+}
+
+namespace {
+
+void ToWide(const char* name, UINT cp, DWORD flags, const char* text, int length) {
+    WCHAR out[64];
+    Arm();
+    int ret = MultiByteToWideChar(cp, flags, text, length, out, 64);
+    Check(std::string("MultiByteToWideChar.") + name,
+          ret > 0 ? Fmt("ret=%d ", ret) + HexW(out, static_cast<size_t>(ret))
+                  : Fmt("ret=%d ", ret) + Err());
+}
+
+void ToMultiByte(const char* name, UINT cp, DWORD flags, const WCHAR* text, int length) {
+    char out[64];
+    BOOL used = 7;
+    Arm();
+    int ret = WideCharToMultiByte(cp, flags, text, length, out, sizeof out, nullptr,
+                                  cp == CP_UTF8 ? nullptr : &used);
+    std::string result = ret > 0 ? Fmt("ret=%d ", ret) + Hex(out, static_cast<size_t>(ret))
+                                 : Fmt("ret=%d ", ret) + Err();
+    if (cp != CP_UTF8)
+        result += Fmt(" used=%d", used);
+    Check(std::string("WideCharToMultiByte.") + name, result);
+}
+
+} // namespace
+
+// The rules of both calls, and what each code page makes of the characters the library meets:
+// the bytes every code page has, the codes 1252 maps to C1 controls, double-byte codes of 932
+// with and without a character, invalid UTF-8, and characters a code page lacks (with and
+// without best fit).
+void ConversionChecks() {
+    WCHAR wide[16];
+    char bytes[16];
+    Arm();
+    Check("MultiByteToWideChar.size-query",
+          Fmt("ret=%d ", MultiByteToWideChar(CP_ACP, 0, "abc", -1, nullptr, 0)) + Err());
+    Check("MultiByteToWideChar.size-query-counted",
+          Fmt("ret=%d", MultiByteToWideChar(CP_ACP, 0, "abc", 3, nullptr, 0)));
+    Arm();
+    Check("MultiByteToWideChar.short-buffer",
+          Fmt("ret=%d ", MultiByteToWideChar(CP_ACP, 0, "abcdef", -1, wide, 3)) + Err());
+    Arm();
+    Check("MultiByteToWideChar.length-0",
+          Fmt("ret=%d ", MultiByteToWideChar(CP_ACP, 0, "abc", 0, wide, 16)) + Err());
+    Arm();
+    Check("MultiByteToWideChar.null-text",
+          Fmt("ret=%d ", MultiByteToWideChar(CP_ACP, 0, nullptr, -1, wide, 16)) + Err());
+    Arm();
+    Check("MultiByteToWideChar.null-buffer-with-size",
+          Fmt("ret=%d ", MultiByteToWideChar(CP_ACP, 0, "abc", -1, nullptr, 16)) + Err());
+    Arm();
+    Check("MultiByteToWideChar.unknown-flags",
+          Fmt("ret=%d ", MultiByteToWideChar(CP_ACP, 0x1000, "abc", -1, wide, 16)) + Err());
+    Arm();
+    Check("MultiByteToWideChar.utf8-unknown-flags",
+          Fmt("ret=%d ", MultiByteToWideChar(CP_UTF8, 0x1000, "abc", -1, wide, 16)) + Err());
+    ToWide("ascii", CP_ACP, 0, "C:\\a~1", -1);
+    if (!IsDBCSLeadByte(0x81)) {
+        const char c1252[] = "\x80\x81\x8d\x8f\x90\x9d\x9f\xa0\xe9\xff";
+        ToWide("1252-high", CP_ACP, 0, c1252, sizeof c1252 - 1);
+        ToWide("1252-high-strict", CP_ACP, MB_ERR_INVALID_CHARS, c1252, sizeof c1252 - 1);
+    } else {
+        const char c932[] = "\x82\xa0\x95\x5c\xb1\x80\xa0\xfd\xfe\xff\x84\x44\xfa\x5c";
+        ToWide("932-codes", CP_ACP, 0, c932, sizeof c932 - 1);
+        ToWide("932-codes-strict", CP_ACP, MB_ERR_INVALID_CHARS, c932, sizeof c932 - 1);
+        ToWide("932-no-character", CP_ACP, 0, "\x85\x40", 2);
+        ToWide("932-no-character-strict", CP_ACP, MB_ERR_INVALID_CHARS, "\x85\x40", 2);
+        ToWide("932-invalid-trail", CP_ACP, 0, "\x82\x20z", 3);
+        ToWide("932-lone-lead", CP_ACP, 0, "a\x82", 2);
+        ToWide("932-lone-lead-strict", CP_ACP, MB_ERR_INVALID_CHARS, "a\x82", 2);
+        ToWide("932-lead-before-zero", CP_ACP, 0, "\x82", -1);
+    }
+    const struct {
+        const char* name;
+        const char* text;
+    } utf8[] = {
+        {"utf8-text", "\xd0\x94\xe2\x82\xac\xef\xbd\xb1z"},
+        {"utf8-invalid-byte", "\xff"},
+        {"utf8-overlong", "\xc0\x80"},
+        {"utf8-cut", "\xe2\x82"},
+        {"utf8-cut-before-ascii", "\xe2\x82z"},
+        {"utf8-surrogate", "\xed\xa0\x80"},
+        {"utf8-beyond-unicode", "\xf4\x90\x80\x80"},
+        {"utf8-lone-continuation", "\x80\x80"},
+        {"utf8-bad-second", "\xe2\x28\xa1"},
+    };
+    for (const auto& c : utf8) {
+        ToWide(c.name, CP_UTF8, 0, c.text, static_cast<int>(std::strlen(c.text)));
+        ToWide((std::string(c.name) + "-strict").c_str(), CP_UTF8, MB_ERR_INVALID_CHARS, c.text,
+               static_cast<int>(std::strlen(c.text)));
+    }
+
+    // Cyrillic, x, A with macron, e acute, the euro sign, hiragana a, half-width katakana a,
+    // the yen sign, the parallel sign, a lone surrogate, the zero.
+    const WCHAR mixed[] = {0x0414, 0x043e, 'x',    0x0100, 0x00e9, 0x20ac,
+                           0x3042, 0xff71, 0x00a5, 0x2225, 0xd800, 0};
+    ToMultiByte("acp", CP_ACP, 0, mixed, -1);
+    ToMultiByte("acp-no-best-fit", CP_ACP, WC_NO_BEST_FIT_CHARS, mixed, -1);
+    ToMultiByte("utf8", CP_UTF8, 0, mixed, -1);
+    Arm();
+    Check("WideCharToMultiByte.utf8-strict",
+          Fmt("ret=%d ", WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, mixed, -1, bytes,
+                                             sizeof bytes, nullptr, nullptr)) +
+              Err());
+    const WCHAR fits[] = {0x00c0, 0x00c6, 0x0110, 0x0141, 0x00d8, 0xff21, 0x0391,
+                          0x2013, 0x0080, 0x0152, 0x0160, 0x00fc, 0};
+    ToMultiByte("best-fit", CP_ACP, 0, fits, -1);
+    ToMultiByte("best-fit-refused", CP_ACP, WC_NO_BEST_FIT_CHARS, fits, -1);
+    BOOL used = 7;
+    Arm();
+    int ret = WideCharToMultiByte(CP_ACP, 0, mixed, -1, nullptr, 0, nullptr, &used);
+    Check("WideCharToMultiByte.size-query", Fmt("ret=%d used=%d ", ret, used) + Err());
+    Arm();
+    Check(
+        "WideCharToMultiByte.short-buffer",
+        Fmt("ret=%d ", WideCharToMultiByte(CP_ACP, 0, L"abcdef", -1, bytes, 3, nullptr, nullptr)) +
+            Err());
+    const WCHAR twoKana[] = {0x3042, 0x3044};
+    Arm();
+    Check("WideCharToMultiByte.short-buffer-inside-character",
+          Fmt("ret=%d ", WideCharToMultiByte(CP_ACP, 0, twoKana, 2, bytes, 3, nullptr, nullptr)) +
+              Err());
+    const WCHAR cyrillic[] = {'a', 0x0414, 0};
+    used = 7;
+    Arm();
+    ret = WideCharToMultiByte(CP_ACP, 0, cyrillic, -1, bytes, sizeof bytes, "#", &used);
+    Check("WideCharToMultiByte.default-character",
+          Fmt("ret=%d ", ret) + Hex(bytes, ret > 0 ? static_cast<size_t>(ret) : 0) +
+              Fmt(" used=%d", used));
+    const WCHAR korean[] = {0xbb38, 0xc11c, 0};
+    used = 7;
+    ret = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, korean, -1, bytes, sizeof bytes,
+                              nullptr, &used);
+    Check("WideCharToMultiByte.no-character",
+          Fmt("ret=%d ", ret) + Hex(bytes, ret > 0 ? static_cast<size_t>(ret) : 0) +
+              Fmt(" used=%d", used));
+    used = 7;
+    ret = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, L"C:\\ab", -1, bytes, sizeof bytes,
+                              nullptr, &used);
+    Check("WideCharToMultiByte.every-character", Fmt("ret=%d used=%d", ret, used));
+    Arm();
+    Check("WideCharToMultiByte.length-0",
+          Fmt("ret=%d ",
+              WideCharToMultiByte(CP_ACP, 0, L"abc", 0, bytes, sizeof bytes, nullptr, nullptr)) +
+              Err());
+    Arm();
+    Check("WideCharToMultiByte.unknown-flags",
+          Fmt("ret=%d ", WideCharToMultiByte(CP_ACP, 0x1000, L"abc", -1, bytes, sizeof bytes,
+                                             nullptr, nullptr)) +
+              Err());
 }

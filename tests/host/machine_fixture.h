@@ -65,6 +65,18 @@ class AttachedLibrary {
         return text;
     }
 
+    // The slot's text through the wide accessor.
+    std::wstring FolderW(unsigned slot) {
+        auto get = Symbol<unsigned (*)(unsigned, wchar_t*, unsigned)>("QuellinGetFolderW");
+        if (get == nullptr)
+            return L"<no accessor>";
+        unsigned needed = get(slot, nullptr, 0);
+        std::wstring text(needed, L'\0');
+        unsigned length = get(slot, &text[0], needed);
+        text.resize(length);
+        return text;
+    }
+
     // Why the slot holds what it holds, as the library records it.
     std::string Source(unsigned slot) {
         auto source = Symbol<const char* (*)(unsigned)>("QuellinFolderSource");

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # launcher.exe of the i686 build: PE32, a GUI program, no resources, imports only kernel32,
-# user32 and the C runtime's msvcrt.dll.
+# user32 and the C runtime's msvcrt.dll, and none of the wide functions that Windows 95 lacks:
+# it looks them up by name when it needs them.
 set -euo pipefail
 exe="$1/launcher/launcher.exe"
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
@@ -19,4 +20,8 @@ for dll in $dlls; do
     *) fail "$exe imports $dll" ;;
     esac
 done
-echo "launcher.exe: PE32, GUI, no resources, imports $(echo $dlls)"
+grep -qE '^[[:space:]]*DLL Name: KERNEL32' <<<"$dump" || fail "no import table read from $exe"
+for name in GetCurrentDirectoryW GetShortPathNameW; do
+    ! grep -qE "[[:space:]]$name\$" <<<"$dump" || fail "$exe imports $name"
+done
+echo "launcher.exe: PE32, GUI, no resources, imports $(echo $dlls), not the wide functions"

@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Quellin.dll of the i686 build: PE32, exports the three accessors undecorated, imports only
-# Windows system DLLs.
+# Quellin.dll of the i686 build: PE32, exports the accessors undecorated (the A names at the
+# same entry points, the W ones beside them), imports only Windows system DLLs.
 set -euo pipefail
 dll="$1/quellin/Quellin.dll"
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 source "$QUELLIN_SOURCE_DIR/tests/pe/lib.bash"
 pe_expect_magic "$dll" 010b
 dump=$(pe_dump "$dll")
-grep -qE '\] QuellinGetFolder$' <<<"$dump" || fail "QuellinGetFolder not exported by that name"
-grep -qE '\] QuellinFolderName$' <<<"$dump" || fail "QuellinFolderName not exported by that name"
-grep -qE '\] QuellinFolderSource$' <<<"$dump" || fail "QuellinFolderSource not exported by that name"
+# Each export by its name; the A names are the undecorated functions' own entry points.
+rva_of() { # name: the entry point's RVA
+    local ordinal
+    ordinal=$(sed -nE "s/^[[:space:]]*\[ *([0-9]+)\] $1\$/\1/p" <<<"$dump" | head -1)
+    [[ -n $ordinal ]] || fail "$1 not exported by that name"
+    sed -nE "s/^[[:space:]]*\[ *$ordinal\] \+base\[ *[0-9]+\] ([0-9a-f]+) Export RVA\$/\1/p" <<<"$dump"
+}
+for name in QuellinGetFolder QuellinFolderName QuellinFolderSource; do
+    [[ $(rva_of "$name") == "$(rva_of "${name}A")" ]] || fail "${name}A is not ${name}'s entry point"
+    rva_of "${name}W" >/dev/null
+done
 pe_expect_system_imports "$dll"
 echo "Quellin.dll: PE32, exports and imports as expected"

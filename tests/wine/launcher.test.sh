@@ -58,3 +58,27 @@ rc=0
 [[ $rc == 0 ]] || fail "launcher without Setup32.exe exits $rc"
 [[ ! -e "$record" ]] || fail "something wrote a record without Setup32.exe"
 echo "without Setup32.exe: exit 0, nothing started"
+
+# A source folder whose name the ANSI code page cannot write (Cyrillic under code page 1252):
+# the launcher names it by its short name, which exists and holds no '?', for the program it
+# starts and for the "Setup" folder on the command line; the stand-in runs there.
+cyrillic_dir="$work/Загрузки/Suite"
+mkdir -p "$cyrillic_dir/Setup"
+cp "$QUELLIN_LAUNCHER" "$QUELLIN_WIN_DIR/tools/Setup32.exe" "$cyrillic_dir/"
+rc=0
+(cd "$cyrillic_dir" && LANG=C.UTF-8 LC_ALL=C.UTF-8 wine_run "$cyrillic_dir/launcher.exe") || rc=$?
+[[ $rc == 0 ]] || fail "launcher in a folder code page 1252 cannot write exits $rc"
+record="$cyrillic_dir/setup32.record"
+[[ -f "$record" ]] || fail "Setup32.exe not started from a folder code page 1252 cannot write"
+command_line=$(sed -n 1p "$record" | tr -d '\r')
+current=$(sed -n 2p "$record" | tr -d '\r')
+short_path=$(sed -n 's/^ \/nocheck \/spath="\(.*\)\\Setup"$/\1/p' <<<"$command_line")
+[[ -n "$short_path" ]] || fail "command line not as expected: $(cat -A "$record")"
+[[ "$short_path" != *'?'* && "$short_path" == *'~'* ]] || fail "not a short path: $short_path"
+[[ "$current" == "$short_path" ]] || fail "Setup32.exe ran in $current, not in $short_path"
+[[ $(sed -n 3p "$record") == ended ]] || fail "the launcher did not wait for Setup32.exe"
+# The short path names the source folder itself.
+unix_path=$(LANG=C.UTF-8 LC_ALL=C.UTF-8 wine_run winepath -u "$short_path" | tr -d '\r')
+[[ "$(cd "$unix_path" 2>/dev/null && pwd -P)" == "$(cd "$cyrillic_dir" && pwd -P)" ]] ||
+    fail "$short_path is $unix_path, not the source folder"
+echo "folder code page 1252 cannot write: started with [$command_line] by its short name"

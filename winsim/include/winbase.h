@@ -111,6 +111,16 @@ UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
 UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
 DWORD WINAPI GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
+// Their wide twins. Windows 95 lacks them: product code binds them by name.
+DWORD WINAPI GetCurrentDirectoryW(DWORD nBufferLength, LPWSTR lpBuffer);
+UINT WINAPI GetWindowsDirectoryW(LPWSTR lpBuffer, UINT uSize);
+UINT WINAPI GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize);
+DWORD WINAPI GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
+DWORD WINAPI GetModuleFileNameW(HMODULE hModule, LPWSTR lpFilename, DWORD nSize);
+
+// The environment.
+DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR lpSrc, LPSTR lpDst, DWORD nSize);
+DWORD WINAPI ExpandEnvironmentStringsW(LPCWSTR lpSrc, LPWSTR lpDst, DWORD nSize);
 
 // Modules.
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
@@ -139,6 +149,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShar
 BOOL WINAPI CloseHandle(HANDLE hObject);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
 DWORD WINAPI GetLogicalDrives(void);
+DWORD WINAPI GetShortPathNameW(LPCWSTR lpszLongPath, LPWSTR lpszShortPath, DWORD cchBuffer);
 
 // Memory and strings.
 HLOCAL WINAPI LocalAlloc(UINT uFlags, SIZE_T uBytes);

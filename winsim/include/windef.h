@@ -34,6 +34,9 @@ typedef uint64_t DWORDLONG;
 typedef int INT;
 typedef unsigned int UINT;
 typedef char CHAR;
+// UTF-16 on Windows; on the host the compiler's wide character (32 bits), so that L"" literals
+// are WCHAR strings on both. Sizes in bytes are always counted with sizeof(WCHAR).
+typedef wchar_t WCHAR;
 typedef unsigned char UCHAR;
 typedef size_t SIZE_T;
 typedef uintptr_t UINT_PTR;
@@ -49,6 +52,12 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef CHAR* LPSTR;
 typedef const CHAR* LPCSTR;
+typedef CHAR* LPCH;
+typedef const CHAR* LPCCH;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef WCHAR* LPWCH;
+typedef const WCHAR* LPCWCH;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef BOOL *PBOOL, *LPBOOL;

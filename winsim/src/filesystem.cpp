@@ -7,7 +7,11 @@
 #include <winsim/paths.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <locale.h>
 #include <stdexcept>
+#include <wctype.h>
 
 namespace winsim {
 namespace {
@@ -20,8 +24,46 @@ char UpperLetter(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
 }
 
-// A name may not hold control characters nor any of < > : " | ? *.
-bool ValidName(const std::string& name) {
+// A name the code page cannot write, inside a text the machine passes to Locate itself: a
+// byte 0x01 and six hexadecimal digits per wide character. No caller's name can hold it (a
+// control character is invalid in a name).
+bool IsToken(const std::string& name) {
+    return !name.empty() && name[0] == '\x01';
+}
+
+std::string MakeToken(const std::wstring& name) {
+    std::string token = "\x01";
+    char digits[8];
+    for (WCHAR c : name) {
+        std::snprintf(digits, sizeof digits, "%06X", static_cast<unsigned>(c) & 0xFFFFFFu);
+        token += digits;
+    }
+    return token;
+}
+
+std::wstring TokenName(const std::string& token) {
+    std::wstring name;
+    for (size_t i = 1; i + 6 <= token.size(); i += 6)
+        name += static_cast<WCHAR>(std::stoul(token.substr(i, 6), nullptr, 16));
+    return name;
+}
+
+// Upper case of wide text as the file system compares names.
+std::wstring FoldWide(const std::wstring& text) {
+    static locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    std::wstring out = text;
+    for (WCHAR& c : out)
+        c = utf8 != static_cast<locale_t>(nullptr)
+                ? static_cast<WCHAR>(towupper_l(static_cast<wint_t>(c), utf8))
+                : (c >= L'a' && c <= L'z' ? static_cast<WCHAR>(c - 32) : c);
+    return out;
+}
+
+// A name may not hold control characters nor any of < > : " | ? *; a token only in a text
+// of the machine's own.
+bool ValidName(const std::string& name, bool trusted) {
+    if (IsToken(name))
+        return trusted;
     for (size_t i = 0; i < name.size(); i += CharLengthAt(name, i)) {
         if (CharLengthAt(name, i) == 2)
             continue;
@@ -32,11 +74,52 @@ bool ValidName(const std::string& name) {
     return true;
 }
 
+// Characters, a token's counted as the wide characters it stands for.
 size_t CharCount(const std::string& text) {
     size_t n = 0;
-    for (size_t i = 0; i < text.size(); i += CharLengthAt(text, i))
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] == '\x01') {
+            size_t digits = 0;
+            for (++i; i < text.size() && std::isxdigit(static_cast<unsigned char>(text[i])); ++i)
+                ++digits;
+            n += digits / 6;
+            continue;
+        }
+        i += CharLengthAt(text, i);
         ++n;
+    }
     return n;
+}
+
+std::string JoinKey(const std::string& parent, const std::string& name) {
+    return EndsWithChar(parent, '\\') ? parent + name : parent + "\\" + name;
+}
+
+bool IsSeparator(WCHAR c) {
+    return c == L'\\' || c == L'/';
+}
+
+// The characters of a legal 8.3 name besides letters and digits.
+bool IsDosCharacter(WCHAR c) {
+    return c < 0x80 && (std::isalnum(static_cast<int>(c)) ||
+                        std::strchr("!#$%&'()-@^_`{}~", static_cast<int>(c)) != nullptr);
+}
+
+// At most eight characters, a dot and three more, all of them allowed in 8.3 names: such a
+// name is its own short name.
+bool IsLegalShortName(const std::wstring& name) {
+    size_t dot = name.find(L'.');
+    if (name.empty() ||
+        (dot != std::wstring::npos && name.find(L'.', dot + 1) != std::wstring::npos))
+        return false;
+    size_t base = dot == std::wstring::npos ? name.size() : dot;
+    size_t extension = dot == std::wstring::npos ? 0 : name.size() - dot - 1;
+    if (base == 0 || base > 8 || extension > 3 || (dot != std::wstring::npos && extension == 0))
+        return false;
+    for (WCHAR c : name)
+        if (c != L'.' && !IsDosCharacter(c))
+            return false;
+    return true;
 }
 
 const DWORD kReadRights = GENERIC_READ | GENERIC_ALL | FILE_READ_DATA;
@@ -44,10 +127,44 @@ const DWORD kWriteRights = GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_
 
 } // namespace
 
-FileSystem::Where FileSystem::Locate(const std::string& input, int depth) const {
+std::string FileSystem::TextOf(const std::wstring& path) const {
+    const CodePage& cp = machine().codePage;
+    std::string text;
+    std::wstring name;
+    auto flush = [&]() {
+        text += cp.CanWrite(name) ? cp.ToAnsi(name, false) : MakeToken(name);
+        name.clear();
+    };
+    for (WCHAR c : path) {
+        if (IsSeparator(c)) {
+            flush();
+            text += static_cast<char>(c);
+        } else {
+            name += c;
+        }
+    }
+    flush();
+    return text;
+}
+
+std::string FileSystem::CurrentDirectoryText() const {
+    const Kernel& k = machine().kernel;
+    return k.currentDirectoryW.empty() ? k.currentDirectory : TextOf(k.currentDirectoryW);
+}
+
+bool FileSystem::ShortNamesOn(const Where& w) const {
+    auto it = drives_.find(w.drive);
+    return w.drive == 0 || it == drives_.end() || !it->second.noShortNames;
+}
+
+FileSystem::Where FileSystem::Locate(const std::string& input, int depth, bool trusted) const {
     Where w;
     if (input.empty()) {
         w.error = ERROR_PATH_NOT_FOUND;
+        return w;
+    }
+    if (!trusted && input.find('\x01') != std::string::npos) {
+        w.error = ERROR_INVALID_NAME;
         return w;
     }
     // The ANSI name passes through a buffer of MAX_PATH + 1 wide characters.
@@ -63,7 +180,7 @@ FileSystem::Where FileSystem::Locate(const std::string& input, int depth) const 
     for (size_t i = 0; i < path.size(); i += CharLengthAt(path, i))
         if (path[i] == '/' && CharLengthAt(path, i) == 1)
             path[i] = '\\';
-    const std::string& cwd = machine().kernel.currentDirectory;
+    const std::string cwd = CurrentDirectoryText();
 
     std::string rootDisplay;
     std::vector<std::string> names;
@@ -88,27 +205,27 @@ FileSystem::Where FileSystem::Locate(const std::string& input, int depth) const 
         std::string rest = path.substr(2);
         if (rest.empty() || rest[0] != '\\') {
             // Relative to the drive: from the current directory when it lies on that drive.
-            Where current = Locate(cwd, depth + 1);
+            Where current = Locate(cwd, depth + 1, true);
             std::string base = (current.error == 0 && current.drive == letter)
-                                   ? current.display
+                                   ? cwd
                                    : std::string(1, letter) + ":\\";
-            return Locate(base + "\\" + rest, depth + 1);
+            return Locate(base + "\\" + rest, depth + 1, true);
         }
         auto mapped = machine().network.mapped.find(letter);
         if (drives_.count(letter) == 0 && mapped != machine().network.mapped.end())
-            return Locate(mapped->second + rest, depth + 1);
+            return Locate(mapped->second + rest, depth + 1, true);
         w.drive = letter;
         rootDisplay = std::string(1, letter) + ":\\";
         names = SplitNames(rest.substr(1), '\\');
     } else if (path[0] == '\\') {
-        Where current = Locate(cwd, depth + 1);
+        Where current = Locate(cwd, depth + 1, true);
         if (current.error != 0)
             return current;
         const Node* root = Find(current.root);
         std::string rootText = root ? root->display : current.display;
-        return Locate(rootText + path, depth + 1);
+        return Locate(rootText + path, depth + 1, true);
     } else {
-        return Locate(cwd + "\\" + path, depth + 1);
+        return Locate(cwd + "\\" + path, depth + 1, true);
     }
 
     std::vector<std::string> parts;
@@ -123,7 +240,7 @@ FileSystem::Where FileSystem::Locate(const std::string& input, int depth) const 
         parts.push_back(n);
     }
     // Trailing dots and spaces are no part of the last name.
-    if (!parts.empty()) {
+    if (!parts.empty() && !IsToken(parts.back())) {
         std::string& last = parts.back();
         while (!last.empty() && (last.back() == '.' || last.back() == ' '))
             last.pop_back();
@@ -131,25 +248,57 @@ FileSystem::Where FileSystem::Locate(const std::string& input, int depth) const 
             parts.pop_back();
     }
     for (const std::string& n : parts)
-        if (!ValidName(n)) {
+        if (!ValidName(n, trusted)) {
             w.error = ERROR_INVALID_NAME;
             return w;
         }
 
+    const CodePage& cp = machine().codePage;
     w.trailingSeparator = !parts.empty() && !names.empty() && names.back().empty();
     w.root = FoldCase(rootDisplay);
     w.display = rootDisplay;
-    std::string parentDisplay;
+    w.key = w.root;
+    w.wide = cp.ToWide(rootDisplay);
+    std::string text = rootDisplay;
+    const bool shortNames = ShortNamesOn(w);
     for (const std::string& n : parts) {
-        parentDisplay = w.display;
-        if (!EndsWithChar(w.display, '\\'))
-            w.display += "\\";
-        w.display += n;
+        w.parentDisplay = w.display;
+        w.parent = w.key;
+        w.parentText = text;
+        std::string name = n;
+        std::string keyName = FoldCase(n);
+        w.lastName = cp.ToWide(n);
+        if (IsToken(n)) {
+            w.lastName = TokenName(n);
+            name = cp.ToAnsi(w.lastName);
+            keyName = MakeToken(FoldWide(w.lastName));
+            w.wideOnly = true;
+        }
+        std::string key = JoinKey(w.key, keyName);
+        if (Find(key) == nullptr && shortNames) {
+            auto alias = shortKeys_.find(JoinKey(w.key, Upper(n)));
+            if (alias != shortKeys_.end())
+                key = alias->second;
+        }
+        w.key = key;
+        w.display = JoinKey(w.display, name);
+        text = JoinKey(text, n);
+        w.wide += (w.wide.empty() || IsSeparator(w.wide.back()) ? L"" : L"\\") + w.lastName;
     }
-    w.key = FoldCase(w.display);
-    w.parent = parts.empty() ? std::string() : FoldCase(parentDisplay);
-    w.parentDisplay = parentDisplay;
+    if (parts.empty()) {
+        w.parentDisplay.clear();
+        w.parent.clear();
+    }
     return w;
+}
+
+void FileSystem::Forget(const std::string& key) {
+    auto it = nodes_.find(key);
+    if (it == nodes_.end())
+        return;
+    if (!it->second.shortName.empty())
+        shortKeys_.erase(JoinKey(it->second.parent, it->second.shortName));
+    nodes_.erase(it);
 }
 
 const FileSystem::Node* FileSystem::Find(const std::string& key) const {
@@ -191,17 +340,49 @@ bool FileSystem::FullDisk(const Where& w) const {
 }
 
 bool FileSystem::IsCurrentDirectory(const Where& w) const {
-    Where current = Locate(machine().kernel.currentDirectory);
+    Where current = Locate(CurrentDirectoryText(), 0, true);
     return current.error == 0 && current.key == w.key;
 }
 
 // --- Set-up ---
 
-FileSystem::Where FileSystem::SetUpPath(const std::string& path) const {
-    Where w = Locate(path);
+FileSystem::Where FileSystem::SetUpPath(const std::string& path, bool trusted) const {
+    Where w = Locate(path, 0, trusted);
     if (w.error != 0)
         throw std::invalid_argument("not a path the file system can hold: " + path);
     return w;
+}
+
+std::string FileSystem::NewShortName(const std::string& parent, const std::wstring& name) const {
+    // Blanks go, and every dot but the last; what 8.3 names cannot hold becomes '_'.
+    std::wstring kept;
+    for (WCHAR c : name)
+        if (c != L' ')
+            kept += c;
+    size_t dot = kept.rfind(L'.');
+    std::wstring base = dot == std::wstring::npos ? kept : kept.substr(0, dot);
+    std::wstring extension = dot == std::wstring::npos ? std::wstring() : kept.substr(dot + 1);
+    auto dos = [](WCHAR c) {
+        return IsDosCharacter(c) && c != L'.' ? static_cast<char>(std::toupper(static_cast<int>(c)))
+                                              : '_';
+    };
+    std::string b, e;
+    for (WCHAR c : base)
+        if (c != L'.')
+            b += dos(c);
+    for (size_t i = 0; i < extension.size() && i < 3; ++i)
+        e += dos(extension[i]);
+    if (b.empty())
+        b = "_";
+    for (int n = 1;; ++n) {
+        std::string tail = "~" + std::to_string(n);
+        std::string candidate = b.substr(0, std::min<size_t>(6, 8 - tail.size())) + tail;
+        if (!e.empty())
+            candidate += "." + e;
+        if (shortKeys_.count(JoinKey(parent, candidate)) == 0 &&
+            nodes_.count(JoinKey(parent, FoldCase(candidate))) == 0)
+            return candidate;
+    }
 }
 
 FileSystem::Node& FileSystem::Put(const Where& w, bool directory) {
@@ -210,26 +391,37 @@ FileSystem::Node& FileSystem::Put(const Where& w, bool directory) {
         node.display = w.display;
         node.parent = w.parent;
         node.directory = directory;
+        node.name = w.lastName;
+        const Node* parent = Find(w.parent);
+        node.wide = parent == nullptr ? w.wide
+                    : parent->wide.empty() || IsSeparator(parent->wide.back())
+                        ? parent->wide + w.lastName
+                        : parent->wide + L"\\" + w.lastName;
+        if (!w.parent.empty() && !IsLegalShortName(w.lastName)) {
+            node.shortName = NewShortName(w.parent, w.lastName);
+            shortKeys_[JoinKey(w.parent, node.shortName)] = w.key;
+        }
     }
     return node;
 }
 
-FileSystem::Node& FileSystem::MakeDirectories(const std::string& path) {
-    Where w = SetUpPath(path);
+FileSystem::Node& FileSystem::MakeDirectories(const std::string& path, bool trusted) {
+    Where w = SetUpPath(path, trusted);
     if (w.drive != 0 && drives_.count(w.drive) == 0)
         AddDrive(w.drive);
     if (!w.parent.empty())
-        MakeDirectories(w.parentDisplay);
+        MakeDirectories(w.parentText, true);
     return Put(w, true);
 }
 
 void FileSystem::AddDrive(char letter, bool readOnly) {
     letter = UpperLetter(letter);
-    drives_[letter] = Drive{readOnly, false};
+    drives_[letter] = Drive{readOnly, false, false};
     std::string root = std::string(1, letter) + ":\\";
     Node& node = nodes_[root];
     node = Node();
     node.display = root;
+    node.wide = std::wstring(root.begin(), root.end());
     node.directory = true;
 }
 
@@ -239,17 +431,40 @@ void FileSystem::RemoveDrive(char letter) {
     std::string prefix = std::string(1, letter) + ":\\";
     for (auto it = nodes_.begin(); it != nodes_.end();)
         it = it->first.compare(0, prefix.size(), prefix) == 0 ? nodes_.erase(it) : std::next(it);
+    for (auto it = shortKeys_.begin(); it != shortKeys_.end();)
+        it =
+            it->first.compare(0, prefix.size(), prefix) == 0 ? shortKeys_.erase(it) : std::next(it);
+}
+
+void FileSystem::WithoutShortNames(char letter) {
+    letter = UpperLetter(letter);
+    if (drives_.count(letter) == 0)
+        AddDrive(letter);
+    drives_[letter].noShortNames = true;
 }
 
 void FileSystem::AddDirectory(const std::string& path) {
     MakeDirectories(path);
 }
 
+void FileSystem::AddDirectory(const std::wstring& path) {
+    MakeDirectories(TextOf(path), true);
+}
+
 void FileSystem::AddFile(const std::string& path, const std::string& content) {
     Where w = SetUpPath(path);
     if (w.parent.empty())
         throw std::invalid_argument("a root is no file: " + path);
-    MakeDirectories(w.parentDisplay);
+    MakeDirectories(w.parentText, true);
+    Node& node = Put(w, false);
+    node.content = content;
+}
+
+void FileSystem::AddFile(const std::wstring& path, const std::string& content) {
+    Where w = SetUpPath(TextOf(path), true);
+    if (w.parent.empty())
+        throw std::invalid_argument("a root is no file");
+    MakeDirectories(w.parentText, true);
     Node& node = Put(w, false);
     node.content = content;
 }
@@ -296,6 +511,18 @@ bool FileSystem::Exists(const std::string& path) const {
     return Attributes(path, &error) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool FileSystem::Exists(const std::wstring& path) const {
+    DWORD error = 0;
+    return AttributesAt(Locate(TextOf(path), 0, true), &error) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string FileSystem::ShortPath(const std::wstring& path) const {
+    std::wstring shortPath;
+    DWORD error = 0;
+    return ShortPathOf(path, &shortPath, &error) ? machine().codePage.ToAnsi(shortPath)
+                                                 : std::string();
+}
+
 bool FileSystem::IsDirectory(const std::string& path) const {
     DWORD error = 0;
     DWORD a = Attributes(path, &error);
@@ -334,6 +561,7 @@ void FileSystem::Reset() {
     nodes_.clear();
     handles_.clear();
     refused_.clear();
+    shortKeys_.clear();
     nextHandle_ = 0x4000;
     createdDirectories.clear();
     removedDirectories.clear();
@@ -350,6 +578,8 @@ void FileSystem::Reset() {
     for (const auto& d : defaults) {
         Node& node = nodes_[Upper(d[0])];
         node.display = d[0];
+        node.wide.assign(node.display.begin(), node.display.end());
+        node.name = node.wide.substr(node.wide.rfind(L'\\') + 1);
         node.parent = Upper(d[1]);
         node.directory = true;
     }
@@ -357,13 +587,75 @@ void FileSystem::Reset() {
 
 // --- The API's side ---
 
-std::string FileSystem::FullPath(const std::string& path) const {
+std::string FileSystem::FullPath(const std::string& path, std::wstring* wide) const {
     Where w = Locate(path);
+    if (wide != nullptr)
+        *wide = w.error == 0 && w.wideOnly ? w.wide : std::wstring();
     return w.error == 0 ? w.display : std::string();
 }
 
+bool FileSystem::ShortPathOf(const std::wstring& path, std::wstring* shortPath,
+                             DWORD* error) const {
+    if (path.empty()) {
+        *error = ERROR_BAD_PATHNAME;
+        return false;
+    }
+    if (AttributesAt(Locate(TextOf(path), 0, true), error) == INVALID_FILE_ATTRIBUTES) {
+        *error = ERROR_FILE_NOT_FOUND;
+        return false;
+    }
+    // The root as given: a drive ('C:', 'C:\'), a share ('\\srv\share\') or a leading
+    // separator; then name by name, each looked up below what came before it.
+    size_t i = 0;
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        int separators = 0;
+        for (i = 2; i < path.size() && separators < 2; ++i)
+            separators += IsSeparator(path[i]) ? 1 : 0;
+        if (separators == 2)
+            --i;
+    } else if (path.size() >= 2 && path[1] == L':') {
+        i = 2;
+    }
+    std::wstring out = path.substr(0, i);
+    std::string text = TextOf(out);
+    while (i < path.size()) {
+        if (IsSeparator(path[i])) {
+            out += path[i];
+            text += static_cast<char>(path[i]);
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < path.size() && !IsSeparator(path[end]))
+            ++end;
+        const std::wstring name = path.substr(i, end - i);
+        const std::string nameText = TextOf(name);
+        text = text.empty() || EndsWithChar(text, '\\') || EndsWithChar(text, '/')
+                   ? text + nameText
+                   : text + "\\" + nameText;
+        i = end;
+        if (name == L"." || name == L"..") {
+            out += name;
+            continue;
+        }
+        Where w = Locate(text, 0, true);
+        const Node* node = w.error == 0 ? Find(w.key) : nullptr;
+        if (node == nullptr)
+            out += name; // a file that a directory with every name taken holds
+        else if (ShortNamesOn(w) && !node->shortName.empty())
+            out += std::wstring(node->shortName.begin(), node->shortName.end());
+        else
+            out += node->name;
+    }
+    *shortPath = out;
+    return true;
+}
+
 DWORD FileSystem::Attributes(const std::string& path, DWORD* error) const {
-    Where w = Locate(path);
+    return AttributesAt(Locate(path), error);
+}
+
+DWORD FileSystem::AttributesAt(const Where& w, DWORD* error) const {
     if (w.error != 0) {
         *error = w.error;
         return INVALID_FILE_ATTRIBUTES;
@@ -436,7 +728,7 @@ bool FileSystem::RemoveDir(const std::string& path, DWORD* error) {
     else if (HasChildren(w.key))
         *error = ERROR_DIR_NOT_EMPTY;
     else {
-        nodes_.erase(w.key);
+        Forget(w.key);
         removedDirectories.push_back(path);
         return true;
     }
@@ -550,7 +842,7 @@ bool FileSystem::Delete(const std::string& path, DWORD* error) {
             *error = ERROR_SHARING_VIOLATION;
             return false;
         }
-        nodes_.erase(w.key);
+        Forget(w.key);
         deletedFiles.push_back(path);
         return true;
     }
@@ -635,6 +927,25 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
         return TRUE;
     winsim::SetError(error);
     return FALSE;
+}
+
+// The size rule: the short path and its zero when they fit (the length returned), else the
+// size needed with the zero, the buffer untouched. A path that does not exist fails.
+DWORD WINAPI GetShortPathNameW(LPCWSTR lpszLongPath, LPWSTR lpszShortPath, DWORD cchBuffer) {
+    std::wstring path = lpszLongPath != nullptr ? std::wstring(lpszLongPath) : std::wstring();
+    if (Enter("GetShortPathNameW", machine().codePage.ToAnsi(path), ERROR_FILE_NOT_FOUND))
+        return 0;
+    if (lpszLongPath == nullptr) {
+        winsim::SetError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::wstring shortPath;
+    DWORD error = 0;
+    if (!machine().files.ShortPathOf(path, &shortPath, &error)) {
+        winsim::SetError(error);
+        return 0;
+    }
+    return winsim::CopyPathOut(shortPath, lpszShortPath, cchBuffer);
 }
 
 // The present drives and the letters mapped to network shares.

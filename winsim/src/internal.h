@@ -32,13 +32,15 @@ inline void SetError(DWORD e) {
     machine().kernel.lastError = e;
 }
 
-// The size rule of GetWindowsDirectoryA, GetCurrentDirectoryA and GetTempPathA: when the text
+// The size rule of GetWindowsDirectoryA, GetCurrentDirectoryA and GetTempPathA (and of their
+// wide twins, counted in WCHARs): when the text
 // and its terminating zero fit, copy them and return the length without the zero; otherwise
 // copy nothing and return the size needed, the zero included.
-inline DWORD CopyPathOut(const std::string& text, LPSTR buffer, DWORD size) {
+template <typename Char>
+DWORD CopyPathOut(const std::basic_string<Char>& text, Char* buffer, DWORD size) {
     if (buffer == nullptr || text.size() + 1 > size)
         return static_cast<DWORD>(text.size() + 1);
-    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    std::memcpy(buffer, text.c_str(), (text.size() + 1) * sizeof(Char));
     return static_cast<DWORD>(text.size());
 }
 

@@ -97,7 +97,8 @@ BOOL WINAPI CreateProcessA(LPCSTR lpApplicationName, LPSTR lpCommandLine,
         start.startupInfo.assign(bytes, bytes + sizeof(STARTUPINFOA));
     }
     start.processInformation = lpProcessInformation != nullptr;
-    start.callerCurrentDirectory = machine().kernel.currentDirectory;
+    const winsim::Kernel& k = machine().kernel;
+    start.callerCurrentDirectory = winsim::AnsiAnswer(k.currentDirectory, k.currentDirectoryW);
     p.starts.push_back(start);
 
     if (Enter("CreateProcessA",

@@ -1,7 +1,7 @@
 // The registry: keys by path under the predefined roots, values with exact bytes, per-key
 // access for this user, and open handles. Served through RegOpenKeyExA, RegOpenKeyA,
-// RegQueryValueExA, RegCloseKey, RegCreateKeyExA, RegSetValueExA and RegDeleteKeyA with the NT
-// rules for rights and sizes.
+// RegQueryValueExA, RegQueryValueExW, RegCloseKey, RegCreateKeyExA, RegSetValueExA and
+// RegDeleteKeyA with the NT rules for rights and sizes.
 #include "internal.h"
 #include "names.h"
 
@@ -99,6 +99,16 @@ void Registry::SetString(HKEY root, const std::string& keyPath, const std::strin
     SetRaw(root, keyPath, name, type, value + std::string(1, '\0'));
 }
 
+void Registry::SetString(HKEY root, const std::string& keyPath, const std::string& name,
+                         const std::wstring& value, DWORD type) {
+    RegistryValue stored;
+    stored.type = type;
+    stored.wide = value + L'\0';
+    stored.wideStored = true;
+    stored.data = machine().codePage.ToAnsi(stored.wide);
+    Make(root, keyPath).values[FoldCase(name)] = stored;
+}
+
 void Registry::SetMultiString(HKEY root, const std::string& keyPath, const std::string& name,
                               const std::vector<std::string>& items) {
     std::string bytes;
@@ -118,7 +128,7 @@ void Registry::SetDword(HKEY root, const std::string& keyPath, const std::string
 
 void Registry::SetRaw(HKEY root, const std::string& keyPath, const std::string& name, DWORD type,
                       const std::string& bytes) {
-    Make(root, keyPath).values[FoldCase(name)] = RegistryValue{type, bytes};
+    Make(root, keyPath).values[FoldCase(name)] = RegistryValue{type, bytes, false, {}};
 }
 
 void Registry::DeleteValue(HKEY root, const std::string& keyPath, const std::string& name) {
@@ -341,7 +351,7 @@ LONG Registry::Set(HKEY handle, const std::string& name, DWORD type, const BYTE*
         ++size;
     std::string bytes =
         size ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
-    keys_[id].values[FoldCase(name)] = RegistryValue{type, bytes};
+    keys_[id].values[FoldCase(name)] = RegistryValue{type, bytes, false, {}};
     return ERROR_SUCCESS;
 }
 
@@ -368,9 +378,7 @@ LONG Registry::Delete(HKEY parent, const std::string& subKey) {
     return ERROR_SUCCESS;
 }
 
-LONG Registry::Query(HKEY handle, const std::string& name, DWORD* type, BYTE* data, DWORD* size) {
-    if (data != nullptr && size == nullptr)
-        return ERROR_INVALID_PARAMETER;
+LONG Registry::FindValue(HKEY handle, const std::string& name, const RegistryValue** value) const {
     std::string id;
     DWORD granted = 0;
     if (LONG error = LiveKey(handle, &id, &granted))
@@ -382,7 +390,56 @@ LONG Registry::Query(HKEY handle, const std::string& name, DWORD* type, BYTE* da
                   : std::map<std::string, RegistryValue>::const_iterator();
     if (key == nullptr || it == key->values.end())
         return ERROR_FILE_NOT_FOUND;
-    const RegistryValue& value = it->second;
+    *value = &it->second;
+    return ERROR_SUCCESS;
+}
+
+// The wide call: string data as wide text (a value stored in ANSI converted from the code
+// page), sizes in bytes of WCHARs; other data as stored. A buffer too small is left alone.
+LONG Registry::QueryWide(HKEY handle, const std::wstring& name, DWORD* type, BYTE* data,
+                         DWORD* size) {
+    if (data != nullptr && size == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    const CodePage& cp = machine().codePage;
+    if (!cp.CanWrite(name))
+        return ERROR_FILE_NOT_FOUND; // every value name stored is one ANSI can write
+    const RegistryValue* value = nullptr;
+    if (LONG error = FindValue(handle, cp.ToAnsi(name, false), &value))
+        return error;
+    const bool text = IsStringType(value->type);
+    const std::wstring wide = !text               ? std::wstring()
+                              : value->wideStored ? value->wide
+                                                  : cp.ToWide(value->data);
+    const DWORD needed = text ? static_cast<DWORD>(wide.size() * sizeof(WCHAR))
+                              : static_cast<DWORD>(value->data.size());
+    if (type != nullptr)
+        *type = value->type;
+    if (data == nullptr) {
+        if (size != nullptr)
+            *size = needed;
+        return ERROR_SUCCESS;
+    }
+    if (*size < needed) {
+        *size = needed;
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(data, text ? static_cast<const void*>(wide.data()) : value->data.data(), needed);
+    // As in the ANSI call, a string stored without its zero gets one when there is room.
+    if (text && !wide.empty() && wide.back() != 0 && needed + sizeof(WCHAR) <= *size) {
+        const WCHAR zero = 0;
+        std::memcpy(data + needed, &zero, sizeof zero);
+    }
+    *size = needed;
+    return ERROR_SUCCESS;
+}
+
+LONG Registry::Query(HKEY handle, const std::string& name, DWORD* type, BYTE* data, DWORD* size) {
+    if (data != nullptr && size == nullptr)
+        return ERROR_INVALID_PARAMETER;
+    const RegistryValue* found = nullptr;
+    if (LONG error = FindValue(handle, name, &found))
+        return error;
+    const RegistryValue& value = *found;
     DWORD needed = static_cast<DWORD>(value.data.size());
     if (type != nullptr)
         *type = value.type;
@@ -457,6 +514,17 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
     if (lpReserved != nullptr)
         return ERROR_INVALID_PARAMETER;
     return machine().registry.Query(hKey, name, lpType, lpData, lpcbData);
+}
+
+LONG WINAPI RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                             LPBYTE lpData, LPDWORD lpcbData) {
+    std::wstring name = lpValueName != nullptr ? std::wstring(lpValueName) : std::wstring();
+    DWORD error = 0;
+    if (Enter("RegQueryValueExW", machine().codePage.ToAnsi(name), ERROR_FILE_NOT_FOUND, &error))
+        return static_cast<LONG>(error);
+    if (lpReserved != nullptr)
+        return ERROR_INVALID_PARAMETER;
+    return machine().registry.QueryWide(hKey, name, lpType, lpData, lpcbData);
 }
 
 LONG WINAPI RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass,

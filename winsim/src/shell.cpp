@@ -171,28 +171,54 @@ HRESULT WINAPI SHGetSpecialFolderLocation(HWND, int csidl, LPITEMIDLIST* ppidl) 
     return S_OK;
 }
 
-// Writes the folder's path (at most MAX_PATH bytes with its zero) for a list the shell handed
-// out and has not been freed; otherwise writes an empty string and returns FALSE.
-BOOL WINAPI SHGetPathFromIDListA(LPCITEMIDLIST pidl, LPSTR pszPath) {
-    winsim::Shell& s = machine().shell;
+} // extern "C"
+
+namespace winsim {
+namespace {
+
+// Writes the folder's path (at most MAX_PATH characters with its zero) for a list the shell
+// handed out and has not been freed; otherwise writes an empty string and returns FALSE.
+template <typename Char> BOOL PathFromList(const char* api, LPCITEMIDLIST pidl, Char* pszPath) {
+    Shell& s = machine().shell;
     auto block = s.liveBlocks.find(const_cast<ITEMIDLIST*>(pidl));
     int csidl = block == s.liveBlocks.end() ? -1 : block->second;
     if (pszPath != nullptr)
-        pszPath[0] = '\0';
-    if (Enter("SHGetPathFromIDListA", std::to_string(csidl), ERROR_INVALID_PARAMETER))
+        pszPath[0] = 0;
+    if (Enter(api, std::to_string(csidl), ERROR_INVALID_PARAMETER))
         return FALSE;
     if (pidl == nullptr || pszPath == nullptr)
         return FALSE;
     if (csidl < 0) {
-        s.misuse.push_back("SHGetPathFromIDListA with a list not handed out (or freed)");
+        s.misuse.push_back(std::string(api) + " with a list not handed out (or freed)");
         return FALSE;
     }
     auto folder = s.folders.find(csidl);
-    if (folder == s.folders.end() || folder->second.convertFails ||
-        folder->second.path.size() >= MAX_PATH)
+    if (folder == s.folders.end() || folder->second.convertFails)
         return FALSE;
-    std::memcpy(pszPath, folder->second.path.c_str(), folder->second.path.size() + 1);
+    const CodePage& cp = machine().codePage;
+    const ShellFolder& f = folder->second;
+    std::basic_string<Char> path;
+    if constexpr (sizeof(Char) == 1)
+        path = f.widePath.empty() ? f.path : cp.ToAnsi(f.widePath);
+    else
+        path = f.widePath.empty() ? cp.ToWide(f.path) : f.widePath;
+    if (path.size() >= MAX_PATH)
+        return FALSE;
+    std::memcpy(pszPath, path.c_str(), (path.size() + 1) * sizeof(Char));
     return TRUE;
+}
+
+} // namespace
+} // namespace winsim
+
+extern "C" {
+
+BOOL WINAPI SHGetPathFromIDListA(LPCITEMIDLIST pidl, LPSTR pszPath) {
+    return winsim::PathFromList("SHGetPathFromIDListA", pidl, pszPath);
+}
+
+BOOL WINAPI SHGetPathFromIDListW(LPCITEMIDLIST pidl, LPWSTR pszPath) {
+    return winsim::PathFromList("SHGetPathFromIDListW", pidl, pszPath);
 }
 
 } // extern "C"

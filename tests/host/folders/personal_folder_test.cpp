@@ -121,9 +121,18 @@ TEST_F(PersonalFolder, NoAllocatorNoFolder) {
     EXPECT_EQ(Resolve(), "");
 }
 
-TEST_F(PersonalFolder, PersonalValueIsKeptAsStored) {
+// "Personal" names the folder through the user's profile: the reference is expanded, and a
+// reference to no variable leaves no folder (the chain goes on).
+TEST_F(PersonalFolder, PersonalValueIsExpanded) {
+    M().kernel.SetEnvironment("USERPROFILE", "C:\\Users\\anna");
     SetPersonal("%USERPROFILE%\\Documents", REG_EXPAND_SZ);
-    EXPECT_EQ(Resolve(), "%USERPROFILE%\\Documents");
+    EXPECT_EQ(Resolve(), "C:\\Users\\anna\\Documents");
+
+    winsim::machine().Reset();
+    M().version.NT4();
+    SetPersonal("%NOBODY%\\Documents", REG_EXPAND_SZ);
+    SetProfile("C:\\Profiles\\anna");
+    EXPECT_EQ(Resolve(), "C:\\Profiles\\anna\\Personal");
 }
 
 TEST_F(PersonalFolder, EmptyPersonalValueEndsTheChain) {
@@ -215,9 +224,10 @@ TEST_F(PersonalFolder, KeysTheUserMayOnlyReadAreRead) {
 TEST_F(PersonalFolder, NtWithoutPersonalUsesTheProfile) {
     M().version.NT4();
     M().registry.CreateKey(HKEY_CURRENT_USER, kUserShellFolders);
+    M().kernel.SetEnvironment("SystemRoot", "C:\\WINNT");
     SetProfile("%SystemRoot%\\Profiles\\anna");
     EnableUserProfiles(); // not consulted on NT
-    EXPECT_EQ(Resolve(), "%SystemRoot%\\Profiles\\anna\\Personal");
+    EXPECT_EQ(Resolve(), "C:\\WINNT\\Profiles\\anna\\Personal");
     EXPECT_EQ(M().calls.Count("RegOpenKeyExA", "HKLM\\Network\\Logon"), 0u);
 
     winsim::machine().Reset();

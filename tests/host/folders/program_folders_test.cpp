@@ -68,11 +68,10 @@ TEST_F(ProgramFolders, CommonFlagAsksForTheCommonFilesFolder) {
     M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {S_OK, "C:\\Programs"};
     M().modules.shfolderAnswers[CSIDL_PROGRAM_FILES_COMMON] = {S_OK, "C:\\Programs\\Common"};
     CSystemFolders table;
-    std::string slot;
-    table.ResolveProgramFilesFolder(slot, 1);
-    EXPECT_EQ(slot, "C:\\Programs\\Common");
-    table.ResolveProgramFilesFolder(slot, 0);
-    EXPECT_EQ(slot, "C:\\Programs");
+    table.ResolveProgramFilesFolder(QUELLIN_PROGRAM_FILES_FOLDER, ProgramFilesKind::CommonFiles);
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Programs\\Common");
+    table.ResolveProgramFilesFolder(QUELLIN_PROGRAM_FILES_FOLDER, ProgramFilesKind::ProgramFiles);
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Programs");
 }
 
 TEST_F(ProgramFolders, FailingFolderServiceFallsToTheRegistry) {
@@ -125,12 +124,16 @@ TEST_F(ProgramFolders, NeitherValueGivesProgramFilesOnTheWindowsDrive) {
 // No program-files value can be read and Windows does not give its directory: the
 // program-files folder, which is never empty, is "\Program Files" on the current drive (a
 // fault the sweep found).
-TEST_F(ProgramFolders, ProgramFilesFallBackToTheCurrentDriveWithoutTheWindowsDirectory) {
+// Without the Windows drive the fixed folder would be "\Program Files" on whatever drive is
+// current: no folder, and the slot stays empty.
+TEST_F(ProgramFolders, NoProgramFilesFolderWithoutTheWindowsDirectory) {
     machines::Build(machines::Named("XPWithoutShfolder"));
     M().calls.FailApi("GetWindowsDirectoryA");
     M().registry.DeleteValue(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "\\Program Files");
+    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "");
+    EXPECT_NE(lib.Source(QUELLIN_PROGRAM_FILES_FOLDER).find("not a full path: \\Program Files"),
+              std::string::npos);
 }
 
 // The fixed folder of a 32-bit process on 64-bit Windows is the 32-bit programs' folder.
@@ -167,7 +170,7 @@ TEST_F(ProgramFolders, FixedFolderFollowsWow64) {
         }
         M().files.DenyNewDirectories("D:\\"); // the fixed folder cannot be made: untested
         CSystemFolders table;
-        EXPECT_EQ(table.ProgramFilesFolder, c.folder);
+        EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), c.folder);
         const std::string record = table.SourceRecord(QUELLIN_PROGRAM_FILES_FOLDER);
         const bool fixed = !c.detail.empty();
         if (fixed) {
@@ -212,10 +215,10 @@ TEST_F(ProgramFolders, RefreshAfterItsOwnTurnTestsAfresh) {
     M().files.AddDirectory("C:\\Apps");
     ProgramFilesDir("C:\\Apps");
     CSystemFolders table; // built: the program-files folder's own turn has run
-    EXPECT_EQ(table.ProgramFilesFolder, "C:\\Apps");
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Apps");
     M().files.DenyNewFiles("C:\\Apps");
     EXPECT_EQ(table.RefreshProgramFilesFolder(), "C:\\Program Files");
-    EXPECT_EQ(table.ProgramFilesFolder, "C:\\Program Files");
+    EXPECT_EQ(table.Slot(QUELLIN_PROGRAM_FILES_FOLDER), "C:\\Program Files");
 }
 
 // --- system, maker's and suite folders ----------------------------------------------------

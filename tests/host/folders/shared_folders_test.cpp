@@ -174,11 +174,12 @@ TEST_F(SharedFolders, ProgramFilesFolderAskedForOnlyWithoutCommonFilesDir) {
             M().registry.SetString(HKEY_LOCAL_MACHINE, kWindowsKey, "CommonFilesDir",
                                    "C:\\Program Files\\Common Files");
         CSystemFolders table;
-        for (auto resolve :
-             {&CSystemFolders::ResolveDaoFolder, &CSystemFolders::ResolveOdbcFolder}) {
+        const std::pair<void (CSystemFolders::*)(QuellinSlot), QuellinSlot> resolvers[] = {
+            {&CSystemFolders::ResolveDaoFolder, QUELLIN_DAO_FOLDER},
+            {&CSystemFolders::ResolveOdbcFolder, QUELLIN_ODBC_FOLDER}};
+        for (const auto& resolve : resolvers) {
             M().modules.folderPathCalls.clear();
-            std::string slot;
-            (table.*resolve)(slot);
+            (table.*resolve.first)(resolve.second);
             const std::vector<int> asked = M().modules.FolderIdsAsked();
             EXPECT_EQ(std::count(asked.begin(), asked.end(), CSIDL_PROGRAM_FILES),
                       registered ? 0 : 1);

@@ -21,39 +21,39 @@ const char kShfolder[] = "C:\\Install\\setup\\shfolder.dll";
 // One resolver as the tests drive it.
 struct Resolver {
     const char* name;
-    void (CSystemFolders::*withFlag)(std::string&, int);
-    void (CSystemFolders::*plain)(std::string&);
-    std::string CSystemFolders::*slot;
-    int personal; // identifier asked on the Windows 95 family or without the all-users flag
+    void (CSystemFolders::*withOwner)(QuellinSlot, Owner);
+    void (CSystemFolders::*plain)(QuellinSlot);
+    QuellinSlot slot;
+    int personal; // identifier asked on the Windows 95 family or for the user's own folder
     int common;   // identifier asked for all users (the same for the folders without a flag)
     const char* valueName;
-    bool rootByPlatform;               // else always the default user under HKEY_USERS
-    std::string CSystemFolders::*base; // default: base slot and leaf; null: no default
+    bool rootByPlatform; // else always the default user under HKEY_USERS
+    bool hasDefault;     // default: base slot and leaf
+    QuellinSlot base;
     const char* leaf;
     bool takesFailedConversion; // the slot takes the buffer even when conversion fails
     bool isStartup;
 };
 
 const Resolver kResolvers[] = {
-    {"Desktop", &CSystemFolders::ResolveDesktopFolder, nullptr, &CSystemFolders::DesktopFolder,
-     CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, "Desktop", true,
-     &CSystemFolders::StartMenuFolder, "Desktop", false, false},
-    {"Programs", &CSystemFolders::ResolveProgramsFolder, nullptr, &CSystemFolders::ProgramsFolder,
-     CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, "Programs", true, &CSystemFolders::StartMenuFolder,
+    {"Desktop", &CSystemFolders::ResolveDesktopFolder, nullptr, QUELLIN_DESKTOP_FOLDER,
+     CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, "Desktop", true, true,
+     QUELLIN_START_MENU_FOLDER, "Desktop", false, false},
+    {"Programs", &CSystemFolders::ResolveProgramsFolder, nullptr, QUELLIN_PROGRAMS_FOLDER,
+     CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, "Programs", true, true, QUELLIN_START_MENU_FOLDER,
      "Programs", false, false},
-    {"StartMenu", &CSystemFolders::ResolveStartMenuFolder, nullptr,
-     &CSystemFolders::StartMenuFolder, CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, "Start Menu", true,
-     &CSystemFolders::WindowsFolder, "Start Menu", false, false},
-    {"SendTo", nullptr, &CSystemFolders::ResolveSendToFolder, &CSystemFolders::SendToFolder,
-     CSIDL_SENDTO, CSIDL_SENDTO, "SendTo", false, nullptr, nullptr, true, false},
-    {"Templates", nullptr, &CSystemFolders::ResolveTemplatesFolder,
-     &CSystemFolders::TemplatesFolder, CSIDL_TEMPLATES, CSIDL_TEMPLATES, "Templates", false,
-     nullptr, nullptr, true, false},
-    {"Fonts", nullptr, &CSystemFolders::ResolveFontsFolder, &CSystemFolders::FontsFolder,
-     CSIDL_FONTS, CSIDL_FONTS, "Fonts", false, nullptr, nullptr, false, false},
-    {"Startup", nullptr, &CSystemFolders::ResolveStartupFolder, &CSystemFolders::StartupFolder,
-     CSIDL_STARTUP, CSIDL_STARTUP, "StartUp", true, &CSystemFolders::ProgramsFolder, "Startup",
-     false, true},
+    {"StartMenu", &CSystemFolders::ResolveStartMenuFolder, nullptr, QUELLIN_START_MENU_FOLDER,
+     CSIDL_STARTMENU, CSIDL_COMMON_STARTMENU, "Start Menu", true, true, QUELLIN_WINDOWS_FOLDER,
+     "Start Menu", false, false},
+    {"SendTo", nullptr, &CSystemFolders::ResolveSendToFolder, QUELLIN_SEND_TO_FOLDER, CSIDL_SENDTO,
+     CSIDL_SENDTO, "SendTo", false, false, QUELLIN_SLOT_COUNT, nullptr, true, false},
+    {"Templates", nullptr, &CSystemFolders::ResolveTemplatesFolder, QUELLIN_TEMPLATES_FOLDER,
+     CSIDL_TEMPLATES, CSIDL_TEMPLATES, "Templates", false, false, QUELLIN_SLOT_COUNT, nullptr, true,
+     false},
+    {"Fonts", nullptr, &CSystemFolders::ResolveFontsFolder, QUELLIN_FONTS_FOLDER, CSIDL_FONTS,
+     CSIDL_FONTS, "Fonts", false, false, QUELLIN_SLOT_COUNT, nullptr, false, false},
+    {"Startup", nullptr, nullptr, QUELLIN_STARTUP_FOLDER, CSIDL_STARTUP, CSIDL_STARTUP, "StartUp",
+     true, true, QUELLIN_PROGRAMS_FOLDER, "Startup", false, true},
 };
 
 struct Platform {
@@ -87,51 +87,38 @@ class ShellFolderResolvers : public MachineTest {
   protected:
     void SetUp() override {
         MachineTest::SetUp();
-        table_.reset(new CSystemFolders);
         Fresh(kXP, true);
     }
-    void TearDown() override {
-        Unbind();
-        table_.reset();
-    }
+    void TearDown() override { table_.reset(); }
 
-    // A fresh machine on that platform, the table's slots empty, shfolder.dll bound or not.
+    // A fresh machine on that platform, with shfolder.dll in the installation source or not;
+    // the table is made, on that machine, when a resolver first runs.
     void Fresh(const Platform& p, bool bound) {
-        Unbind();
+        table_.reset();
+        slots_.clear();
         winsim::machine().Reset();
         M().version.Set(p.id, p.major, p.minor, 1000);
         if (p.versionFails)
             M().calls.FailApi("GetVersionExA");
-            // Every slot of the table emptied.
-#define QUELLIN_CLEAR_SLOT(number, constant, name) T().name.clear();
-        QUELLIN_SLOTS(QUELLIN_CLEAR_SLOT)
-#undef QUELLIN_CLEAR_SLOT
-        if (bound) {
+        if (bound)
             M().modules.shfolderPath = kShfolder;
-            module_ = LoadLibraryA(kShfolder);
-            T().FolderPathFunction = reinterpret_cast<PFNSHGETFOLDERPATHA>(
-                reinterpret_cast<void (*)()>(GetProcAddress(module_, "SHGetFolderPathA")));
-            ASSERT_NE(T().FolderPathFunction, nullptr);
-        }
     }
-    void Unbind() {
-        if (module_ != nullptr)
-            FreeLibrary(module_);
-        module_ = nullptr;
-        T().FolderPathFunction = nullptr;
-    }
+    // What a slot holds when the table is made (empty unless set here; the last setting counts).
+    void SetSlot(QuellinSlot slot, const std::string& text) { slots_.emplace_back(slot, text); }
 
     CSystemFolders& T() {
+        if (!table_)
+            table_.reset(new CSystemFolders(AttachContext::Take(), slots_));
         return *table_;
     }
-    std::string& Slot(const Resolver& r) {
-        return T().*r.slot;
-    }
-    void Run(const Resolver& r, int allUsers = 1) {
-        if (r.withFlag != nullptr)
-            (T().*r.withFlag)(Slot(r), allUsers);
+    std::string Slot(const Resolver& r) { return T().Slot(r.slot); }
+    void Run(const Resolver& r, Owner owner = Owner::AllUsers) {
+        if (r.withOwner != nullptr)
+            (T().*r.withOwner)(r.slot, owner);
+        else if (r.plain != nullptr)
+            (T().*r.plain)(r.slot);
         else
-            (T().*r.plain)(Slot(r));
+            T().ResolveStartupFolder(QUELLIN_STARTUP_FOLDER, QUELLIN_COMMON_STARTUP_FOLDER);
     }
 
     void AnswerEverything() {
@@ -160,7 +147,6 @@ class ShellFolderResolvers : public MachineTest {
         for (const winsim::Call& c : M().calls.calls)
             obtained += c.api == "SHGetMalloc" && !c.failed;
         EXPECT_EQ(static_cast<size_t>(s.mallocAcquired), obtained);
-        EXPECT_EQ(T().ShellAllocator, nullptr);
         std::vector<std::string> open = M().OpenResources();
         // The bound shfolder.dll is the test's own.
         open.erase(std::remove(open.begin(), open.end(), "modules loaded: 1"), open.end());
@@ -172,7 +158,7 @@ class ShellFolderResolvers : public MachineTest {
     }
 
     std::unique_ptr<CSystemFolders> table_;
-    HMODULE module_ = nullptr;
+    std::vector<std::pair<QuellinSlot, std::string>> slots_;
 };
 
 std::vector<int> Ids(std::initializer_list<int> ids) {
@@ -185,22 +171,24 @@ std::vector<int> Ids(std::initializer_list<int> ids) {
 TEST_F(ShellFolderResolvers, IdentifierAskedOfShfolderByPlatformAndFlag) {
     for (const Resolver& r : kResolvers) {
         for (const Platform& p : kPlatforms) {
-            for (int allUsers : {0, 1}) {
+            for (Owner owner : {Owner::User, Owner::AllUsers}) {
+                const bool allUsers = owner == Owner::AllUsers;
                 SCOPED_TRACE(std::string(r.name) + " on " + p.name +
                              (allUsers ? " for all users" : " for the user"));
                 Fresh(p, true);
                 AnswerEverything();
                 ShellKnows(r.personal);
                 ShellKnows(r.common);
-                Run(r, allUsers);
+                Run(r, owner);
 
                 DWORD platform = SeenPlatform(p);
-                bool personal = platform == 1 || allUsers == 0 || r.withFlag == nullptr;
+                bool personal = platform == 1 || !allUsers || r.withOwner == nullptr;
                 if (r.isStartup) {
                     EXPECT_EQ(M().modules.FolderIdsAsked(),
                               Ids({CSIDL_STARTUP, CSIDL_COMMON_STARTUP}));
-                    EXPECT_EQ(T().StartupFolder, Answer(CSIDL_STARTUP));
-                    EXPECT_EQ(T().CommonStartupFolder, Answer(CSIDL_COMMON_STARTUP));
+                    EXPECT_EQ(T().Slot(QUELLIN_STARTUP_FOLDER), Answer(CSIDL_STARTUP));
+                    EXPECT_EQ(T().Slot(QUELLIN_COMMON_STARTUP_FOLDER),
+                              Answer(CSIDL_COMMON_STARTUP));
                 } else if (personal || platform == 2) {
                     int id = personal ? r.personal : r.common;
                     EXPECT_EQ(M().modules.FolderIdsAsked(), Ids({id}));
@@ -235,11 +223,11 @@ TEST_F(ShellFolderResolvers, SourcesInTurn) {
                        kDefault, kNoAllocator, kUnbound}) {
             SCOPED_TRACE(std::string(r.name) + " case " + std::to_string(c));
             Fresh(kNT4, c != kUnbound);
-            T().StartMenuFolder = "C:\\Menu";
-            T().WindowsFolder = "C:\\WINNT";
-            T().ProgramsFolder = "C:\\Menu\\Programs";
             const std::string before = r.isStartup ? "" : "before";
-            Slot(r) = before;
+            SetSlot(QUELLIN_START_MENU_FOLDER, "C:\\Menu");
+            SetSlot(QUELLIN_WINDOWS_FOLDER, "C:\\WINNT");
+            SetSlot(QUELLIN_PROGRAMS_FOLDER, "C:\\Menu\\Programs");
+            SetSlot(r.slot, before);
             int id = r.common; // NT with the all-users flag
             if (c == kFolderService) {
                 AnswerEverything();
@@ -279,7 +267,7 @@ TEST_F(ShellFolderResolvers, SourcesInTurn) {
                 expected = before;
                 break;
             case kDefault:
-                expected = r.base ? T().*r.base + "\\" + r.leaf : before;
+                expected = r.hasDefault ? T().Slot(r.base) + "\\" + r.leaf : before;
                 break;
             }
             EXPECT_EQ(Slot(r), expected);
@@ -316,17 +304,20 @@ TEST_F(ShellFolderResolvers, RegistryRootByPlatform) {
                                                    : std::string("HKU\\") + kDefaultUserKey});
             EXPECT_EQ(M().registry.openAccess, std::vector<DWORD>{KEY_READ});
             if (r.isStartup) {
-                EXPECT_EQ(T().CommonStartupFolder, T().StartupFolder);
+                EXPECT_EQ(T().Slot(QUELLIN_COMMON_STARTUP_FOLDER),
+                          T().Slot(QUELLIN_STARTUP_FOLDER));
             }
             ExpectReleased();
         }
     }
 }
 
-// The value is kept as stored: up to its first zero byte, untrimmed, unexpanded. Data of more
-// than 255 bytes is not read, and the default is not used for it.
+// The value is kept as stored: up to its first zero byte, untrimmed, its environment references
+// expanded. Data of more than 255 bytes is not read, and the default is not used for it; a
+// value that names no folder an installer can use (leading blanks, a reference to no
+// variable) is passed over for the default.
 TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
-    const std::string longest = "  C:\\" + std::string(248, 'x') + " "; // 254 characters
+    const std::string longest = "C:\\" + std::string(249, 'x') + "  "; // 254 characters
     ASSERT_EQ(longest.size(), 254u);
     struct {
         const char* what;
@@ -337,7 +328,9 @@ TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
         {"254 characters", longest + '\0', REG_SZ, longest},
         {"255 characters", longest + "y" + '\0', REG_SZ, ""},
         {"expandable", std::string("%USERPROFILE%\\Menu") + '\0', REG_EXPAND_SZ,
-         "%USERPROFILE%\\Menu"},
+         "C:\\Users\\anna\\Menu"},
+        {"leading blanks", std::string("  C:\\Menu") + '\0', REG_SZ, ""},
+        {"no such variable", std::string("%NOBODY%\\Menu") + '\0', REG_EXPAND_SZ, ""},
         {"zero inside", std::string("C:\\A\0C:\\B", 9), REG_SZ, "C:\\A"},
         {"no terminating zero", "C:\\Raw", REG_BINARY, "C:\\Raw"},
     };
@@ -345,11 +338,16 @@ TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
         for (const auto& v : values) {
             SCOPED_TRACE(std::string(r.name) + ": " + v.what);
             Fresh(kNT4, false);
-            T().StartMenuFolder = T().WindowsFolder = T().ProgramsFolder = "C:\\Base";
-            Slot(r).clear();
+            for (QuellinSlot base :
+                 {QUELLIN_START_MENU_FOLDER, QUELLIN_WINDOWS_FOLDER, QUELLIN_PROGRAMS_FOLDER})
+                SetSlot(base, "C:\\Base");
+            SetSlot(r.slot, "");
+            M().kernel.SetEnvironment("USERPROFILE", "C:\\Users\\anna");
             M().registry.SetRaw(HKEY_USERS, kDefaultUserKey, r.valueName, v.type, v.data);
             Run(r);
-            EXPECT_EQ(Slot(r), v.expected);
+            const bool passedOver = v.expected.empty() && v.data.size() < 255;
+            EXPECT_EQ(Slot(r),
+                      passedOver && r.hasDefault ? "C:\\Base\\" + std::string(r.leaf) : v.expected);
             ExpectReleased();
         }
     }
@@ -363,10 +361,12 @@ TEST_F(ShellFolderResolvers, DefaultsFromEarlierSlots) {
         for (const char* base : {"C:\\WINDOWS\\Start Menu\\", ""}) {
             SCOPED_TRACE(std::string(r.name) + " on '" + base + "'");
             Fresh(kWin95, false);
-            T().StartMenuFolder = T().WindowsFolder = T().ProgramsFolder = base;
+            for (QuellinSlot slot :
+                 {QUELLIN_START_MENU_FOLDER, QUELLIN_WINDOWS_FOLDER, QUELLIN_PROGRAMS_FOLDER})
+                SetSlot(slot, base);
             Run(r);
             std::string expected;
-            if (r.base != nullptr)
+            if (r.hasDefault)
                 expected = *base ? std::string("C:\\WINDOWS\\Start Menu\\") + r.leaf : "";
             EXPECT_EQ(Slot(r), expected);
             ExpectReleased();
@@ -387,7 +387,7 @@ TEST_F(ShellFolderResolvers, UnterminatedFolderServiceAnswerGivesAnEmptySlot) {
             Run(r);
             EXPECT_EQ(Slot(r), "");
             if (r.isStartup) {
-                EXPECT_EQ(T().CommonStartupFolder, "");
+                EXPECT_EQ(T().Slot(QUELLIN_COMMON_STARTUP_FOLDER), "");
             }
             ExpectReleased();
         }
@@ -430,7 +430,7 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
     for (const auto& c : paths) {
         SCOPED_TRACE(c.what);
         Fresh(kWin98, true);
-        T().ProgramsFolder = c.programs;
+        SetSlot(QUELLIN_PROGRAMS_FOLDER, c.programs);
         M().modules.shfolderAnswers[CSIDL_STARTUP] = {c.serviceUser, Answer(CSIDL_STARTUP)};
         M().modules.shfolderAnswers[CSIDL_COMMON_STARTUP] = {c.serviceAllUsers,
                                                              Answer(CSIDL_COMMON_STARTUP)};
@@ -443,8 +443,8 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
         if (c.value)
             SetValue(HKEY_CURRENT_USER, "StartUp", "C:\\Reg Startup");
         Run(startup);
-        EXPECT_EQ(T().StartupFolder, c.userSlot);
-        EXPECT_EQ(T().CommonStartupFolder, c.allUsersSlot);
+        EXPECT_EQ(T().Slot(QUELLIN_STARTUP_FOLDER), c.userSlot);
+        EXPECT_EQ(T().Slot(QUELLIN_COMMON_STARTUP_FOLDER), c.allUsersSlot);
         ExpectReleased();
     }
 
@@ -454,8 +454,8 @@ TEST_F(ShellFolderResolvers, StartupFillsTheAllUsersSlotOnEachPath) {
     ShellKnows(CSIDL_COMMON_STARTUP);
     M().calls.FailApi("SHGetMalloc");
     Run(startup);
-    EXPECT_EQ(T().StartupFolder, Answer(CSIDL_STARTUP));
-    EXPECT_EQ(T().CommonStartupFolder, "");
+    EXPECT_EQ(T().Slot(QUELLIN_STARTUP_FOLDER), Answer(CSIDL_STARTUP));
+    EXPECT_EQ(T().Slot(QUELLIN_COMMON_STARTUP_FOLDER), "");
     ExpectReleased();
 }
 
@@ -488,15 +488,14 @@ TEST_F(ShellFolderResolvers, MyPictures) {
         SCOPED_TRACE(std::string(c.platform.name) + (c.bound ? " with" : " without") +
                      " shfolder.dll");
         Fresh(c.platform, c.bound);
-        T().PersonalFolder = "C:\\Docs";
+        SetSlot(QUELLIN_PERSONAL_FOLDER, "C:\\Docs");
         M().files.AddDirectory("C:\\Docs");
         M().modules.shfolderAnswers[kCreateMyPictures] = {c.service, Answer(kCreateMyPictures)};
         ShellKnows(CSIDL_MYPICTURES);
         M().registry.CreateKey(HKEY_USERS, kDefaultUserKey);
         SetValue(HKEY_USERS, "My Pictures", "C:\\Registry");
-        T().MyPicturesFolder.clear();
-        T().ResolveMyPicturesFolder(T().MyPicturesFolder);
-        EXPECT_EQ(T().MyPicturesFolder, c.expected);
+        T().ResolveMyPicturesFolder(QUELLIN_MY_PICTURES_FOLDER);
+        EXPECT_EQ(T().Slot(QUELLIN_MY_PICTURES_FOLDER), c.expected);
         EXPECT_EQ(M().modules.FolderIdsAsked(), c.serviceAsked);
         EXPECT_EQ(M().files.IsDirectory(joined), c.created);
         EXPECT_TRUE(M().registry.opens.empty());
@@ -512,8 +511,8 @@ TEST_F(ShellFolderResolvers, MyPictures) {
             ShellKnows(CSIDL_MYPICTURES);
             M().calls.FailApi("SHGetMalloc");
         }
-        T().ResolveMyPicturesFolder(T().MyPicturesFolder);
-        EXPECT_EQ(T().MyPicturesFolder, "");
+        T().ResolveMyPicturesFolder(QUELLIN_MY_PICTURES_FOLDER);
+        EXPECT_EQ(T().Slot(QUELLIN_MY_PICTURES_FOLDER), "");
         EXPECT_TRUE(M().registry.opens.empty());
         ExpectReleased();
     }
@@ -525,8 +524,8 @@ TEST_F(ShellFolderResolvers, MyPicturesWithoutDocumentsFolderCreatesNothing) {
     Fresh(kXP, true);
     M().kernel.currentDirectory = "C:\\Install";
     std::vector<std::string> before = M().files.Snapshot();
-    T().ResolveMyPicturesFolder(T().MyPicturesFolder);
-    EXPECT_EQ(T().MyPicturesFolder, "");
+    T().ResolveMyPicturesFolder(QUELLIN_MY_PICTURES_FOLDER);
+    EXPECT_EQ(T().Slot(QUELLIN_MY_PICTURES_FOLDER), "");
     EXPECT_TRUE(M().files.createdDirectories.empty());
     EXPECT_EQ(M().files.Snapshot(), before);
     EXPECT_FALSE(M().files.Exists("C:\\Install\\My Pictures"));

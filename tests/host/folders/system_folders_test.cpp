@@ -432,12 +432,14 @@ TEST_F(WholeAttach, EveryRecordNamesTheSourceOfItsSlot) {
         EXPECT_EQ(lib.Source(QUELLIN_SLOT_COUNT), "<no record>");
     }
 
-    // A machine with neither the program-files values nor the engine's search path: the fixed
-    // program-files folder, and the engine's folder built on it.
+    // A machine with a program-files value too long for its buffer and a search path whose one
+    // folder is named with a tab: the fixed program-files folder, and the engine's folder built
+    // on it. The tab does not break the record's three fields.
     machines::Build(machines::Named("Win95WithoutShfolder"));
-    M().registry.DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
-                             "ProgramFilesDir");
-    M().registry.DeleteValue(HKEY_LOCAL_MACHINE, "Software\\Borland\\Database Engine", "DLLPATH");
+    M().registry.SetString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
+                           "ProgramFilesDir", "C:\\" + std::string(300, 'p'));
+    M().registry.SetString(HKEY_LOCAL_MACHINE, "Software\\Borland\\Database Engine", "DLLPATH",
+                           "C:\\A\tB");
     AttachedLibrary lib;
     for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
         std::set<std::string> seen = ExpectWellFormed(lib, slot);
@@ -446,18 +448,87 @@ TEST_F(WholeAttach, EveryRecordNamesTheSourceOfItsSlot) {
     EXPECT_EQ(
         Lines(lib.Source(QUELLIN_PROGRAM_FILES_FOLDER)),
         (std::vector<std::string>{
-            std::string(kProgramFilesDir) + "\tmissing",
+            std::string(kProgramFilesDir) + "\ttoo long",
             "registry\tHKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion "
             "\"ProgramFilesPath\"\tmissing",
             "fallback\t\"\\Program Files\" on the Windows drive\tanswered, write test passed"}));
     EXPECT_EQ(Lines(lib.Source(QUELLIN_BDE_FOLDER)),
               (std::vector<std::string>{
-                  std::string(kDllPath) + "\tmissing",
+                  std::string(kDllPath) + "\tnot a valid path: C:\\A B",
                   "default\tProgramFilesFolder + \"\\Borland\\Common Files\\Bde\\\"\tanswered, "
                   "write test passed"}));
 
     EXPECT_EQ(kinds, (std::set<std::string>{"folder service", "shell", "registry", "windows",
                                             "default", "fallback", "none"}));
+}
+
+// A documents folder whose name code page 1252 cannot write (the ANSI calls give
+// 'C:\?????????'). On NT the source's wide twin gives the true name: the slot names the folder
+// by its short name, which exists and holds no '?', the wide accessor gives the true name, and
+// My Pictures, built below it, follows. Without a short name, without the wide twin, or on
+// Windows 98 (which keeps names in the ANSI code page) the source fails and the chain goes on.
+TEST_F(WholeAttach, FoldersTheAnsiCodePageCannotWriteAreNamedByTheirShortNames) {
+    const std::wstring documents = L"C:\\Документы";
+    enum Source { kFolderService, kShell, kUserShellFolders };
+    struct Case {
+        const char* machine;
+        Source source;
+        bool shortNames, wideService, rescued;
+        const char* otherwise; // the documents folder when the source fails
+    };
+    const Case cases[] = {
+        {"XPWithShfolder", kFolderService, true, true, true, ""},
+        {"XPWithoutShfolder", kShell, true, true, true, ""},
+        {"XPWithoutShfolder", kUserShellFolders, true, true, true, ""},
+        {"XPWithShfolder", kFolderService, true, false, false, "C:\\My Documents"},
+        {"XPWithShfolder", kFolderService, false, true, false, "C:\\My Documents"},
+        {"XPWithoutShfolder", kUserShellFolders, false, true, false,
+         "C:\\Documents and Settings\\anna\\Personal"},
+        {"Win98WithShfolder", kFolderService, true, true, false, "C:\\My Documents"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.machine) + " source " + std::to_string(c.source) +
+                     (c.shortNames ? "" : ", no short names") +
+                     (c.wideService ? "" : ", no SHGetFolderPathW"));
+        machines::Build(machines::Named(c.machine));
+        M().files.AddDirectory(documents);
+        if (!c.shortNames)
+            M().files.WithoutShortNames('C');
+        M().modules.shfolderExportsWideFunction = c.wideService;
+        if (c.source == kFolderService)
+            M().modules.shfolderAnswers[CSIDL_PERSONAL] = {S_OK, "", false, documents};
+        if (c.source == kShell)
+            M().shell.folders[CSIDL_PERSONAL] = {"", false, documents};
+        if (c.source == kUserShellFolders) {
+            M().shell.folders.erase(CSIDL_PERSONAL);
+            M().kernel.SetEnvironment("HOMEDRIVE", "C:");
+            M().registry.SetString(HKEY_CURRENT_USER, machines::detail::kUserShellFolders,
+                                   "Personal", L"%HOMEDRIVE%\\Документы", REG_EXPAND_SZ);
+        }
+        M().calls.Reset();
+        AttachedLibrary lib;
+        const std::string folder = lib.Folder(QUELLIN_PERSONAL_FOLDER);
+        const std::vector<std::string> record = Lines(lib.Source(QUELLIN_PERSONAL_FOLDER));
+        if (c.rescued) {
+            EXPECT_EQ(folder, M().files.ShortPath(documents));
+            EXPECT_EQ(folder.find('?'), std::string::npos) << folder;
+            EXPECT_TRUE(M().files.IsDirectory(folder)) << folder;
+            EXPECT_EQ(lib.FolderW(QUELLIN_PERSONAL_FOLDER), documents);
+            const std::string how = Outcome(record.back());
+            EXPECT_EQ(how.compare(0, 8, "answered"), 0) << how;
+            EXPECT_NE(how.find(", by its short name"), std::string::npos) << how;
+        } else {
+            EXPECT_EQ(folder, c.otherwise);
+            EXPECT_NE(lib.Source(QUELLIN_PERSONAL_FOLDER)
+                          .find("holds characters the ANSI code page cannot write: C:\\?????????"),
+                      std::string::npos)
+                << lib.Source(QUELLIN_PERSONAL_FOLDER);
+        }
+        if (c.rescued && c.source == kFolderService) {
+            EXPECT_EQ(lib.Folder(QUELLIN_MY_PICTURES_FOLDER), folder + "\\My Pictures");
+            EXPECT_EQ(lib.FolderW(QUELLIN_MY_PICTURES_FOLDER), documents + L"\\My Pictures");
+        }
+    }
 }
 
 } // namespace

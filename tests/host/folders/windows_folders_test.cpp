@@ -19,7 +19,7 @@ TEST_F(WindowsFolders, ModuleFolderAtDriveRootAndWithoutBackslash) {
     M().kernel.moduleFileName = "C:\\SETUP.EXE";
     {
         AttachedLibrary lib;
-        EXPECT_EQ(lib.Folder(QUELLIN_MODULE_FOLDER), "C:");
+        EXPECT_EQ(lib.Folder(QUELLIN_MODULE_FOLDER), "C:\\"); // the root, not the bare drive
     }
     M().kernel.moduleFileName = "SETUP.EXE";
     AttachedLibrary lib;

@@ -65,6 +65,60 @@ TEST_F(Launcher, BuildsProgramPathAndCommandLineFromTheCurrentDirectory) {
     }
 }
 
+// A current directory whose ANSI form holds '?' is named by its short name, for the program,
+// the "Setup" folder and the directory set alike; one the code page writes needs none; without
+// a short name the code page writes whole, or without the wide calls, nothing is started.
+TEST_F(Launcher, DirectoryTheCodePageCannotWriteIsNamedByItsShortName) {
+    const std::wstring cyrillic = L"C:\\\x0417\x0430\x0433\x0440\x0443\x0437\x043a\x0438\\Suite";
+    const std::wstring korean = L"C:\\\xb2e4\xc6b4\\Suite";
+    struct Case {
+        const char* name;
+        UINT acp;
+        std::wstring directory;
+        bool shortNames;
+        const char* failing;  // an API made to fail
+        const char* expected; // the directory used; null: nothing started
+    } cases[] = {
+        {"Cyrillic under 1252", 1252, cyrillic, true, nullptr, "C:\\______~1\\Suite"},
+        {"Korean under 932", 932, korean, true, nullptr, "C:\\__~1\\Suite"},
+        {"Cyrillic under 932: its ANSI name", 932, cyrillic, true, nullptr, ""},
+        {"a drive without short names", 1252, cyrillic, false, nullptr, nullptr},
+        {"the wide calls not bound", 1252, cyrillic, true, "GetProcAddress", nullptr},
+        {"GetCurrentDirectoryW failing", 1252, cyrillic, true, "GetCurrentDirectoryW", nullptr},
+        {"GetShortPathNameW failing", 1252, cyrillic, true, "GetShortPathNameW", nullptr},
+        {"the conversion failing", 1252, cyrillic, true, "WideCharToMultiByte", nullptr},
+    };
+    const std::set<std::string> allowed = {
+        "GetCurrentDirectoryA", "SetCurrentDirectoryA", "CreateProcessA",
+        "WaitForSingleObject",  "GetModuleHandleA",     "GetProcAddress",
+        "GetCurrentDirectoryW", "GetShortPathNameW",    "WideCharToMultiByte"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        M().Reset();
+        M().codePage.acp = c.acp;
+        if (!c.shortNames)
+            M().files.WithoutShortNames('C');
+        M().files.AddDirectory(c.directory);
+        M().kernel.currentDirectoryW = c.directory;
+        if (c.failing != nullptr)
+            M().calls.FailApi(c.failing);
+        EXPECT_EQ(Run(), 0);
+        if (c.expected == nullptr) {
+            EXPECT_TRUE(M().processes.starts.empty());
+            continue;
+        }
+        const std::string expected =
+            *c.expected != '\0' ? c.expected : M().codePage.ToAnsi(c.directory);
+        EXPECT_EQ(OnlyStart().applicationName, expected + "\\Setup32.exe");
+        EXPECT_EQ(OnlyStart().commandLine, CommandLineFor(expected + "\\Setup"));
+        EXPECT_EQ(M().calls.Details("SetCurrentDirectoryA"),
+                  std::vector<std::string>{expected + "\\"});
+        EXPECT_EQ(M().calls.Count("GetShortPathNameW"), *c.expected != '\0' ? 2u : 0u);
+        for (const winsim::Call& call : M().calls.calls)
+            EXPECT_TRUE(allowed.count(call.api)) << call.api;
+    }
+}
+
 TEST_F(Launcher, StartsWithInheritedEnvironmentAndDirectoryAndAZeroedStartupRecord) {
     Run();
     const winsim::ProcessStart& start = OnlyStart();

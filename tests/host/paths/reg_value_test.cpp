@@ -43,6 +43,14 @@ TEST_F(RegValue, DataOfAnyTypeEndsAtItsFirstZero) {
     EXPECT_EQ(RegReadValue(HKEY_LOCAL_MACHINE, base + "Inner"), "abc");
     EXPECT_EQ(RegReadValue(HKEY_LOCAL_MACHINE, base + "Full"), std::string(255, 'z'));
     EXPECT_EQ(RegReadValue(HKEY_LOCAL_MACHINE, base + "Empty"), "");
+
+    // A buffer filled to its last byte without a zero gives exactly those bytes, never more.
+    M().registry.SetRaw(HKEY_LOCAL_MACHINE, kKey, "Brim", REG_BINARY, std::string(MAX_PATH, 'y'));
+    RegistryKey key;
+    ASSERT_EQ(RegOpenForReading(HKEY_LOCAL_MACHINE, kKey, key), ERROR_SUCCESS);
+    std::string text;
+    EXPECT_EQ(RegQueryText(key.Get(), "Brim", MAX_PATH, RegText::AsStored, text), ERROR_SUCCESS);
+    EXPECT_EQ(text, std::string(MAX_PATH, 'y'));
 }
 
 TEST_F(RegValue, ValuePathNamesKeyAndValue) {

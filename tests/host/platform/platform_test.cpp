@@ -3,6 +3,7 @@
 #include "machine_fixture.h"
 
 #include "platform/Platform.h"
+#include "platform/WindowsVersion.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ TEST_F(Platform, CodeAndVersionFlagForEveryRowOfThePlatformTable) {
     };
     for (const CodeRow& row : rows) {
         M().version.Set(row.platformId, row.major, row.minor, 1000);
-        CPlatformFlags flags;
+        CPlatformFlags flags(QueryWindowsVersion());
         SCOPED_TRACE(::testing::Message()
                      << row.platformId << " " << row.major << "." << row.minor);
         EXPECT_EQ(flags.platformCode, row.code);
@@ -47,7 +48,7 @@ TEST_F(Platform, CodeAndVersionFlagForEveryRowOfThePlatformTable) {
 TEST_F(Platform, FailedVersionQueryLeavesCodeAndFlagZero) {
     M().version.NT4();
     M().calls.FailApi("GetVersionExA");
-    CPlatformFlags flags;
+    CPlatformFlags flags(QueryWindowsVersion());
     EXPECT_EQ(flags.platformCode, 0u);
     EXPECT_EQ(flags.version4OrLater, 0);
 }
@@ -60,6 +61,8 @@ TEST_F(Platform, RecordIsFilledAtAttach) {
     EXPECT_EQ(flags->platformCode, 0x0002u);
     EXPECT_EQ(flags->version4OrLater, 1);
     EXPECT_EQ(flags->versionInfo.dwMinorVersion, 10u);
+    // The record takes the one version query of the attach.
+    EXPECT_EQ(M().calls.Count("GetVersionExA"), 1u);
 }
 
 } // namespace

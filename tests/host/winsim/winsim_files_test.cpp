@@ -1,4 +1,5 @@
-// The simulated file system: resolution of paths, creation rules, sharing, read-only media.
+// The simulated file system: resolution of paths, creation rules, sharing, read-only media,
+// names the ANSI code page cannot write and their short names.
 #include "machine_fixture.h"
 
 #include <windows.h>
@@ -147,6 +148,90 @@ TEST_F(FilesSim, DoubleByteNamesKeepTheirTrailBytes) {
     EXPECT_EQ(GetFileAttributesA("C:\\\x95"), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(RemoveDirectoryA(table.c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_DIR_NOT_EMPTY));
+}
+
+// A name the code page cannot write is reached by ANSI calls through its short name only;
+// every name that is no legal 8.3 name has one, unique in its directory.
+TEST_F(FilesSim, WideNamesAreReachedByTheirShortNames) {
+    const std::wstring documents = L"C:\\\x0414\x043e\x043a\x0443\x043c\x0435\x043d\x0442\x044b";
+    M().files.AddDirectory(documents + L"\\My Pictures");
+    M().files.AddDirectory(documents + L"2");
+    M().files.AddDirectory("C:\\Program Files");
+    M().files.AddDirectory("C:\\Programme");
+    M().files.AddDirectory("C:\\Programs");
+    const std::string shortName = M().files.ShortPath(documents);
+    EXPECT_EQ(shortName, "C:\\______~1");
+    EXPECT_EQ(M().files.ShortPath(documents + L"2"), "C:\\______~2");
+    EXPECT_EQ(M().files.ShortPath(documents + L"\\My Pictures"), "C:\\______~1\\MYPICT~1");
+    EXPECT_EQ(M().files.ShortPath(L"c:\\program files\\"), "c:\\PROGRA~1\\");
+    EXPECT_EQ(M().files.ShortPath(L"C:\\Programme"), "C:\\PROGRA~2");
+    EXPECT_EQ(M().files.ShortPath(L"C:\\programs"), "C:\\Programs"); // a legal 8.3 name
+    EXPECT_EQ(M().files.ShortPath(documents + L"\\Missing"), "");
+
+    EXPECT_EQ(GetFileAttributesA("C:\\______~1\\My Pictures"), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(GetFileAttributesA("C:\\progra~1"), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(GetFileAttributesA("C:\\?????????"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
+    EXPECT_TRUE(CreateDirectoryA("C:\\______~1\\New", nullptr));
+    EXPECT_TRUE(M().files.Exists(documents + L"\\New"));
+    EXPECT_TRUE(RemoveDirectoryA("C:\\______~1\\New"));
+    // The current directory set by its short name keeps that spelling.
+    ASSERT_TRUE(SetCurrentDirectoryA("C:\\______~1"));
+    WCHAR current[MAX_PATH];
+    EXPECT_EQ(GetCurrentDirectoryW(MAX_PATH, current), 11u);
+    EXPECT_EQ(std::wstring(current), L"C:\\______~1");
+
+    // Under code page 932 the same name is written in ANSI and reached by it as well.
+    M().Reset();
+    M().codePage.acp = 932;
+    M().files.AddDirectory(documents);
+    EXPECT_TRUE(M().files.IsDirectory(
+        "C:\\\x84\x44\x84\x80\x84\x7b\x84\x85\x84\x7d\x84\x75\x84\x7e\x84\x84\x84\x8d"));
+    EXPECT_TRUE(M().files.IsDirectory("C:\\______~1"));
+}
+
+// A drive without short names: GetShortPathNameW gives the long name back, and the ANSI calls
+// cannot reach a name the code page cannot write.
+TEST_F(FilesSim, WithoutShortNamesANameOnlyTheWideCallsCanWriteIsUnreachable) {
+    M().files.WithoutShortNames('D');
+    const std::wstring documents = L"D:\\\x0414\x043e";
+    M().files.AddDirectory(documents + L"\\Sub");
+    M().files.AddDirectory("D:\\Program Files");
+    WCHAR shortPath[MAX_PATH];
+    EXPECT_EQ(GetShortPathNameW(documents.c_str(), shortPath, MAX_PATH), 5u);
+    EXPECT_EQ(std::wstring(shortPath), documents);
+    EXPECT_EQ(M().files.ShortPath(L"D:\\Program Files"), "D:\\Program Files");
+    EXPECT_EQ(GetFileAttributesA("D:\\PROGRA~1"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesA("D:\\__~1"), INVALID_FILE_ATTRIBUTES);
+    // Below such a current directory relative names still resolve, as Windows keeps it wide.
+    M().kernel.currentDirectoryW = documents;
+    EXPECT_EQ(GetFileAttributesA("Sub"), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    char current[MAX_PATH];
+    EXPECT_EQ(GetCurrentDirectoryA(MAX_PATH, current), 5u);
+    EXPECT_STREQ(current, "D:\\??");
+    ASSERT_TRUE(SetCurrentDirectoryA("Sub"));
+    EXPECT_EQ(M().kernel.currentDirectoryW, documents + L"\\Sub");
+    EXPECT_STREQ(M().kernel.currentDirectory.c_str(), "D:\\??\\Sub");
+}
+
+// The kernel's wide twins: the wide call answers the twin, the ANSI call its conversion.
+TEST_F(FilesSim, TheKernelsWideTwinsAnswerBothCalls) {
+    M().kernel.tempPathW = L"C:\\\x0422\x0435\x043c\x043f\\";
+    M().kernel.moduleFileNameW = L"C:\\\x0414\\Setup32.exe";
+    char ansi[MAX_PATH];
+    WCHAR wide[MAX_PATH];
+    EXPECT_EQ(GetTempPathA(MAX_PATH, ansi), 8u);
+    EXPECT_STREQ(ansi, "C:\\????\\");
+    EXPECT_EQ(GetTempPathW(MAX_PATH, wide), 8u);
+    EXPECT_EQ(std::wstring(wide), M().kernel.tempPathW);
+    EXPECT_EQ(GetModuleFileNameA(nullptr, ansi, MAX_PATH), 16u);
+    EXPECT_STREQ(ansi, "C:\\?\\Setup32.exe");
+    EXPECT_EQ(GetWindowsDirectoryW(wide, MAX_PATH), 10u);
+    EXPECT_EQ(std::wstring(wide), L"C:\\WINDOWS");
+    M().calls.FailApi("GetShortPathNameW");
+    EXPECT_EQ(GetShortPathNameW(L"C:\\WINDOWS", wide, MAX_PATH), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(M().calls.Count("GetTempPathW"), 1u);
 }
 
 TEST_F(FilesSim, SnapshotShowsWhatIsThere) {

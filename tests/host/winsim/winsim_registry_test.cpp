@@ -100,6 +100,39 @@ TEST_F(RegistrySim, QuerySizeRules) {
     ExpectNothingOpen();
 }
 
+// A value set as wide text: the wide call reads it, the ANSI call its conversion.
+TEST_F(RegistrySim, WideValuesReadThroughBothCalls) {
+    M().registry.SetString(HKEY_CURRENT_USER, "K", "Personal", L"C:\\\x0414\x043e", REG_EXPAND_SZ);
+    EXPECT_EQ(M().registry.Value(HKEY_CURRENT_USER, "K", "personal")->data,
+              std::string("C:\\??", 6));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "K", 0, KEY_READ, &key), ERROR_SUCCESS);
+    WCHAR wide[8];
+    DWORD size = sizeof wide, type = 0;
+    EXPECT_EQ(
+        RegQueryValueExW(key, L"PERSONAL", nullptr, &type, reinterpret_cast<BYTE*>(wide), &size),
+        ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+    EXPECT_EQ(size, 6 * sizeof(WCHAR));
+    EXPECT_EQ(std::wstring(wide), L"C:\\\x0414\x043e");
+    size = 5 * sizeof(WCHAR);
+    EXPECT_EQ(
+        RegQueryValueExW(key, L"Personal", nullptr, nullptr, reinterpret_cast<BYTE*>(wide), &size),
+        ERROR_MORE_DATA);
+    EXPECT_EQ(size, 6 * sizeof(WCHAR));
+    char ansi[8];
+    size = sizeof ansi;
+    EXPECT_EQ(
+        RegQueryValueExA(key, "Personal", nullptr, nullptr, reinterpret_cast<BYTE*>(ansi), &size),
+        ERROR_SUCCESS);
+    EXPECT_STREQ(ansi, "C:\\??");
+    M().calls.FailApi("RegQueryValueExW", ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegQueryValueExW(key, L"Personal", nullptr, nullptr, nullptr, &size),
+              ERROR_ACCESS_DENIED);
+    RegCloseKey(key);
+    ExpectNothingOpen();
+}
+
 TEST_F(RegistrySim, AKeyOpenedWithoutQueryRightCannotBeRead) {
     M().registry.SetString(HKEY_CURRENT_USER, "K", "V", "x");
     HKEY key = nullptr;

@@ -4,6 +4,8 @@
 
 #include <windef.h>
 
+#include <string>
+
 namespace winsim {
 
 struct CodePage {
@@ -17,6 +19,17 @@ struct CodePage {
     // becomes the default character 0x8145, and a character the code page holds under more
     // than one code comes back under its preferred code.
     void UpperDouble(BYTE& lead, BYTE& trail) const;
+
+    // Conversions between the ANSI code page and wide text, as the ANSI calls make them
+    // internally (not recorded as calls). ToWide converts every byte: a code that stands for
+    // no character becomes the code page's default character (U+30FB in 932). ToAnsi writes
+    // a character the code page lacks as its best-fit character when Windows has one (with
+    // `bestFit`; the ANSI calls do so), else as '?', and then sets *usedDefault.
+    std::wstring ToWide(const std::string& text) const;
+    std::string ToAnsi(const std::wstring& text, bool bestFit = true,
+                       bool* usedDefault = nullptr) const;
+    // Every character of the text has a code of its own in the code page (no '?', no best fit).
+    bool CanWrite(const std::wstring& text) const;
 
     void Reset() { acp = 1252; }
 };

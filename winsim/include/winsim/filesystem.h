@@ -5,6 +5,14 @@
 // directory only: a file named so is ERROR_INVALID_NAME. Drive paths ('C:\Dir') and
 // network paths ('\\srv\share\Dir') are both stored; a network share exists once a path on
 // it has been added. A drive letter mapped with WNetAddConnectionA leads to its share.
+//
+// Names are wide on Windows. Set-up with std::wstring makes names the ANSI code page cannot
+// write ('C:\Документы' under code page 1252); ANSI calls cannot name such a node by its long
+// name (its ANSI form holds '?', which names nothing) but by its short name. Every name that
+// is not a legal 8.3 name gets an ASCII short name, unique in its directory, when it is made
+// ('Program Files' -> 'PROGRA~1', 'Документы' -> '______~1'); ANSI calls find a node by its
+// short name as by its long one. A drive made without short names (WithoutShortNames) keeps
+// them hidden: GetShortPathNameW then gives the long names back.
 #pragma once
 
 #include <windef.h>
@@ -37,6 +45,11 @@ class FileSystem {
     void RemoveDrive(char letter);                     // with everything on it
     void AddDirectory(const std::string& path);
     void AddFile(const std::string& path, const std::string& content = {});
+    void AddDirectory(const std::wstring& path);
+    void AddFile(const std::wstring& path, const std::string& content = {});
+    // The drive has no short names (a volume with 8.3 names switched off): ANSI calls cannot
+    // reach a name by a short name, and GetShortPathNameW gives the long names back.
+    void WithoutShortNames(char letter);
     // The directory refuses new files (CreateFileA creating one fails, ERROR_ACCESS_DENIED).
     void DenyNewFiles(const std::string& directory);
     // The directory refuses new subdirectories (CreateDirectoryA, ERROR_ACCESS_DENIED).
@@ -58,6 +71,10 @@ class FileSystem {
     bool Exists(const std::string& path) const;
     bool IsDirectory(const std::string& path) const;
     bool IsFile(const std::string& path) const;
+    bool Exists(const std::wstring& path) const;
+    // The short form of an existing path, as GetShortPathNameW gives it, in ANSI (short
+    // names are ASCII); empty when the path names nothing.
+    std::string ShortPath(const std::wstring& path) const;
     // Bit n set for each present drive, A = bit 0 (network mappings are added by the API).
     DWORD DriveMask() const;
     // Every directory and file, one line each ("dir C:\WINDOWS", "file C:\a.txt"), sorted, to
@@ -79,7 +96,12 @@ class FileSystem {
     // Used by the simulated API. The full form of a path, as GetFullPathName gives it (the
     // caller's spelling, '/' as '\', '.' and '..' taken out, no trailing backslash except at
     // a drive root); empty when the path cannot name anything.
-    std::string FullPath(const std::string& path) const;
+    // When the path lies below a name the code page cannot write (a relative path under such a
+    // current directory), its full form is wide: *wide receives it, else it is emptied.
+    std::string FullPath(const std::string& path, std::wstring* wide = nullptr) const;
+    // GetShortPathNameW's answer for the path (separators, '.' and '..' as given, every name
+    // by its short name where it has one, else by its name as stored), or 0 with *error.
+    bool ShortPathOf(const std::wstring& path, std::wstring* shortPath, DWORD* error) const;
     // Each of these returns its failure with a Win32 error in *error.
     DWORD Attributes(const std::string& path, DWORD* error) const;
     bool CreateDir(const std::string& path, DWORD* error);
@@ -95,10 +117,14 @@ class FileSystem {
     struct Drive {
         bool readOnly = false;
         bool diskFull = false;
+        bool noShortNames = false;
     };
     struct Node {
-        std::string display; // the full path as first created
-        std::string parent;  // key of the directory above; empty for a drive or share root
+        std::string display;   // the full path as first created ('?' for what ANSI cannot write)
+        std::wstring wide;     // the same, wide, with the true long names
+        std::wstring name;     // the last name as stored (empty for a root)
+        std::string shortName; // ASCII 8.3 alias; empty when the name is a legal 8.3 name
+        std::string parent;    // key of the directory above; empty for a drive or share root
         bool directory = false;
         std::string content;
         bool denyNewFiles = false;
@@ -123,12 +149,26 @@ class FileSystem {
         std::string parentDisplay;
         std::string root; // key of the drive or share root
         char drive = 0;   // the drive letter; 0 on a share
+        // The same path with what ANSI cannot write kept: the wide full path (the caller's
+        // spelling converted), its last name, and the text Locate takes back for it.
+        std::wstring wide;
+        std::wstring lastName;
+        std::string parentText;
+        bool wideOnly = false; // a name on the way is one the code page cannot write
         // The path ends in a backslash after its last name: it can name a directory only
         // (a file so named is an invalid name).
         bool trailingSeparator = false;
     };
 
-    Where Locate(const std::string& path, int depth = 0) const;
+    // `trusted`: the text comes from the machine itself (the current directory, a wide
+    // path), whose names the code page cannot write are carried as tokens (see Token).
+    Where Locate(const std::string& path, int depth = 0, bool trusted = false) const;
+    // The text Locate takes for a wide path: each name in ANSI, or as a token when the code
+    // page cannot write it.
+    std::string TextOf(const std::wstring& path) const;
+    std::string CurrentDirectoryText() const;
+    bool ShortNamesOn(const Where& w) const;
+    void Forget(const std::string& key); // a node taken away, with its short name
     const Node* Find(const std::string& key) const;
     // The file an existing name stands for: a stored one, or one of the names that a
     // directory with every name taken holds. `virtualFile` tells which.
@@ -139,14 +179,18 @@ class FileSystem {
     bool FullDisk(const Where& w) const;
     bool IsCurrentDirectory(const Where& w) const;
     // Set-up helpers.
-    Where SetUpPath(const std::string& path) const;
+    Where SetUpPath(const std::string& path, bool trusted = false) const;
     Node& Put(const Where& w, bool directory);
-    Node& MakeDirectories(const std::string& path);
+    Node& MakeDirectories(const std::string& path, bool trusted = false);
+    // A fresh ASCII short name for `name` in the directory `parent` (a key).
+    std::string NewShortName(const std::string& parent, const std::wstring& name) const;
+    DWORD AttributesAt(const Where& w, DWORD* error) const;
 
     std::map<char, Drive> drives_;
     std::map<std::string, Node> nodes_; // by key; drive roots ('C:\') and shares included
     std::map<HANDLE, OpenFile> handles_;
-    std::map<std::string, DWORD> refused_; // by key
+    std::map<std::string, DWORD> refused_;         // by key
+    std::map<std::string, std::string> shortKeys_; // parent key '\' short name -> node key
     uintptr_t nextHandle_ = 0x4000;
 };
 

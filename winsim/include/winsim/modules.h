@@ -1,5 +1,6 @@
 // Modules of the simulated machine: the executable, the system modules that are always loaded
-// (ntdll.dll, KERNEL32.DLL) and a scriptable shfolder.dll.
+// (ntdll.dll, KERNEL32.DLL, and ADVAPI32.DLL and SHELL32.DLL, which the code under test
+// imports) and a scriptable shfolder.dll.
 #pragma once
 
 #include <windef.h>
@@ -17,20 +18,25 @@ struct FolderAnswer {
     // A faulty shfolder.dll: with S_OK it fills all MAX_PATH bytes of the caller's buffer with
     // the path (cut, or padded with spaces) and writes no terminating zero.
     bool unterminated = false;
+    // The folder as wide text, when set: SHGetFolderPathW writes it and SHGetFolderPathA its
+    // ANSI conversion ('?' for what the code page cannot write) instead of `path`.
+    std::wstring widePath{};
 };
 
-// One SHGetFolderPathA call, every argument but the buffer recorded.
+// One SHGetFolderPathA or SHGetFolderPathW call, every argument but the buffer recorded.
 struct FolderPathCall {
     HWND owner = nullptr;
     int csidl = 0; // the folder identifier, flags included
     HANDLE token = nullptr;
     DWORD flags = 0;
+    bool wide = false; // SHGetFolderPathW
 };
 
 struct Modules {
     // Where shfolder.dll lies ("C:\Install\setup\shfolder.dll"); empty: no such file anywhere.
     std::string shfolderPath;
-    bool shfolderExportsFunction = true;
+    bool shfolderExportsFunction = true;     // SHGetFolderPathA
+    bool shfolderExportsWideFunction = true; // SHGetFolderPathW
     // Answers of SHGetFolderPathA per folder identifier (the full value, flags included, is
     // looked up first, then the identifier without CSIDL_FLAG_CREATE). Unknown: E_FAIL.
     std::map<int, FolderAnswer> shfolderAnswers;
@@ -38,6 +44,8 @@ struct Modules {
     // Exports of the always-loaded system modules, looked up by name.
     bool ntdllLoaded = true;
     bool kernel32Loaded = true;
+    bool advapi32Loaded = true;
+    bool shell32Loaded = true;
     bool ntdllHasVerSetConditionMask = true;
     bool kernel32HasVerifyVersionInfoA = true;
     bool kernel32HasIsWow64Process = true;
@@ -46,14 +54,15 @@ struct Modules {
     std::vector<std::string> loadAttempts;       // every path passed to LoadLibraryA
     int loads = 0;                               // successful LoadLibraryA calls
     int frees = 0;                               // successful FreeLibrary calls
-    std::vector<FolderPathCall> folderPathCalls; // every SHGetFolderPathA call, in order
+    std::vector<FolderPathCall> folderPathCalls; // every SHGetFolderPathA and W call, in order
 
     int LoadedCount() const { return loads - frees; }
-    // The folder identifiers of folderPathCalls, in order.
-    std::vector<int> FolderIdsAsked() const {
+    // The folder identifiers of folderPathCalls, in order: of the ANSI calls, or of the wide.
+    std::vector<int> FolderIdsAsked(bool wide = false) const {
         std::vector<int> ids;
         for (const FolderPathCall& call : folderPathCalls)
-            ids.push_back(call.csidl);
+            if (call.wide == wide)
+                ids.push_back(call.csidl);
         return ids;
     }
     void Reset() { *this = Modules(); }
@@ -64,5 +73,7 @@ HMODULE ExecutableModule();
 HMODULE ShFolderModule();
 HMODULE NtdllModule();
 HMODULE Kernel32Module();
+HMODULE Advapi32Module();
+HMODULE Shell32Module();
 
 } // namespace winsim

@@ -15,6 +15,12 @@ namespace winsim {
 struct RegistryValue {
     DWORD type = 1;   // REG_SZ
     std::string data; // the exact bytes, terminating zeros included where the writer put them
+    // A string value set as wide text (SetString with std::wstring): the text with its zero,
+    // as RegQueryValueExW gives it; `data` then holds its ANSI conversion, as
+    // RegQueryValueExA gives it. A value stored in ANSI reads through RegQueryValueExW as
+    // `data` converted from the code page.
+    bool wideStored = false;
+    std::wstring wide;
 };
 
 class Registry {
@@ -27,6 +33,10 @@ class Registry {
     // name is the key's default value.
     void SetString(HKEY root, const std::string& keyPath, const std::string& name,
                    const std::string& value, DWORD type = 1);
+    // The same as wide text: what the ANSI code page cannot write reads as '?' through
+    // RegQueryValueExA.
+    void SetString(HKEY root, const std::string& keyPath, const std::string& name,
+                   const std::wstring& value, DWORD type = 1);
     // A REG_MULTI_SZ value: each item with its zero, then the final zero.
     void SetMultiString(HKEY root, const std::string& keyPath, const std::string& name,
                         const std::vector<std::string>& items);
@@ -61,6 +71,7 @@ class Registry {
     // Used by the simulated API.
     LONG Open(HKEY parent, const std::string& subKey, DWORD access, HKEY* result);
     LONG Query(HKEY key, const std::string& name, DWORD* type, BYTE* data, DWORD* size);
+    LONG QueryWide(HKEY key, const std::wstring& name, DWORD* type, BYTE* data, DWORD* size);
     LONG Close(HKEY key);
     LONG Create(HKEY parent, const std::string& subKey, DWORD access, HKEY* result,
                 DWORD* disposition);
@@ -80,6 +91,7 @@ class Registry {
     };
 
     Key& Make(HKEY root, const std::string& keyPath);
+    LONG FindValue(HKEY handle, const std::string& name, const RegistryValue** value) const;
     const Key* Find(const std::string& id) const;
     // The folded full path of a key ("HKLM\SOFTWARE\VENDOR"), or empty for an unknown root.
     static std::string Id(HKEY root, const std::string& keyPath);

@@ -12,6 +12,9 @@ namespace winsim {
 struct ShellFolder {
     std::string path;          // what SHGetPathFromIDListA writes for the folder's list
     bool convertFails = false; // the shell knows the folder but cannot give its path
+    // The folder as wide text, when set: SHGetPathFromIDListW writes it and
+    // SHGetPathFromIDListA its ANSI conversion ('?' for what the code page cannot write).
+    std::wstring widePath{};
 };
 
 class Shell {
@@ -28,7 +31,7 @@ class Shell {
     int listsFreed = 0;     // lists given back through the allocator's Free
     int nullFrees = 0;      // Free calls with a null pointer (harmless)
     // Misuse: Free of a pointer the allocator never handed out (or freed twice), a list
-    // passed to SHGetPathFromIDListA after it was freed, an allocator used after its last
+    // passed to SHGetPathFromIDListA or W after it was freed, an allocator used after its last
     // reference was released, more releases than references.
     std::vector<std::string> misuse;
 

@@ -1,0 +1,86 @@
+// A slot's chain of sources. Each step asks one source and returns an outcome: its verdict, the
+// folder, and the record line it earns. The chain runs the steps in order and is the one place
+// that checks an answer (a file the folder must hold, a write test), records the line and puts
+// the answer in the slot. The first step that answers or stops ends the chain; later steps are
+// not called.
+#pragma once
+
+#include "Quellin.h"
+
+#include <functional>
+#include <string>
+
+class CSystemFolders;
+
+enum class Verdict {
+    Answered, // the folder is the slot's; the chain ends
+    Held,     // the folder is the slot's unless a later step answers; the chain goes on
+    Failed,   // nothing from this source; the chain goes on
+    Stopped,  // nothing from this source, and the chain ends
+};
+
+struct Outcome {
+    Verdict verdict = Verdict::Failed;
+    std::string folder;
+    // The record line (FolderRecord.h). A step that was not tried has no kind and no line.
+    const char* kind = nullptr;
+    std::string detail;
+    std::string text;
+    // What the chain proves before it takes the folder, and whether it then creates it.
+    const char* mustHold = nullptr; // a file the folder must hold
+    bool writeTest = false;
+    bool create = false;
+    // The folder's wide long name where it is known, and the same source asked again for its
+    // wide answer (null for a source without a wide twin): for a folder whose name the ANSI
+    // code page cannot write.
+    std::wstring wideFolder;
+    std::function<bool(std::wstring&)> wide;
+};
+
+Outcome Answer(const char* kind, std::string detail, std::string folder,
+               std::string text = "answered");
+Outcome Failure(const char* kind, std::string detail, std::string text);
+Outcome Stop(const char* kind, std::string detail, std::string text);
+Outcome NotTried();
+
+// One source asked for a folder.
+using Step = std::function<Outcome()>;
+
+// The step's answer must pass a write test; is created once taken; is held rather than final.
+Step WriteTested(Step step);
+Step Created(Step step);
+Step Held(Step step);
+// The step, asked only when `when` holds at the moment the chain reaches it.
+Step OnlyIf(const bool& when, Step step);
+
+class Chain {
+  public:
+    // The chain of one slot of the table; the slot's record starts afresh.
+    Chain(CSystemFolders& table, QuellinSlot slot);
+    // A held answer that no later step replaced closes the record, which ends with the source
+    // of the slot's folder.
+    ~Chain();
+    Chain(const Chain&) = delete;
+    Chain& operator=(const Chain&) = delete;
+
+    // Runs the step unless the chain has ended. Returns the step's verdict, or the verdict that
+    // ended the chain (Answered or Stopped) when the step was not run.
+    Verdict Try(const Step& step);
+    bool Ended() const { return end_ == Verdict::Answered || end_ == Verdict::Stopped; }
+    // The chain ended with an answer.
+    bool Answered() const { return end_ == Verdict::Answered; }
+
+  private:
+    // An answer that breaks what the step asked to prove becomes a failure.
+    void Prove(Outcome& outcome);
+    // A folder whose ANSI name holds '?' named by its short name instead, on the NT family.
+    bool Rescue(Outcome& outcome);
+
+    CSystemFolders& table_;
+    QuellinSlot slot_;
+    Verdict end_ = Verdict::Failed; // Failed while the chain goes on
+    // The source of a held answer, while it holds the slot; null when none does.
+    const char* heldKind_ = nullptr;
+    std::string heldDetail_;
+    bool heldIsLast_ = false;
+};
