@@ -3,7 +3,7 @@
 # other than root, who passes every write test): with both program-files folders of the
 # prefix read-only and no shfolder.dll in the installation source, "ProgramFilesDir" (the
 # 32-bit registry view, "C:\Program Files (x86)") fails its write test, and so does
-# "ProgramFilesPath" (Wine's "%ProgramFiles%", which names no folder as it stands); the fixed
+# "ProgramFilesPath" (Wine's "%ProgramFiles%", the same folder to a 32-bit process); the fixed
 # folder must then be the 32-bit programs' one, not the 64-bit "C:\Program Files": slot 13 is
 # "C:\Program Files (x86)", and its record says why. Under winxp and win10.
 set -euo pipefail
@@ -34,7 +34,7 @@ for version in winxp win10; do
         cat <<'LINES'
 C:\Program Files (x86)
      registry: HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion "ProgramFilesDir" -> write test failed: C:\Program Files (x86)
-     registry: HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion "ProgramFilesPath" -> write test failed: %ProgramFiles%
+     registry: HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion "ProgramFilesPath" -> write test failed: C:\Program Files (x86)
      fallback: "\Program Files (x86)" on the Windows drive (32-bit process on 64-bit Windows) -> answered, untested
 LINES
     )
