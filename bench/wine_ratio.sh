@@ -9,7 +9,7 @@
 # and resolves every folder through the shell, the registry and Windows.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-source "$root/tests/wine/wine.sh"
+source "$root/tests/prelude.sh"
 count=${1:-200}
 win64=$QUELLIN_WIN64_DIR
 for f in bench/attachtime.exe bench/nulldll.dll quellin/Quellin.dll; do

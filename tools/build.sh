@@ -5,7 +5,7 @@
 # stripped i686 launcher.exe, Quellin.dll and folderdump.exe, into build/release.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-source "$root/tools/deps.sh"
+source "$root/tools/deps.sh" build
 
 build_tree() { # name cmake-args...
     local dir="$root/build/$1"; shift

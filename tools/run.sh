@@ -1,25 +1,44 @@
 #!/usr/bin/env bash
-# The main job: builds everything, shows the folder table that Quellin.dll resolves on this
-# machine, then lays out a sample installation source and runs the launcher there, all under
-# Wine with the win64 build.
+# The main job: shows the folder table that Quellin.dll resolves on this machine, then lays
+# out a sample installation source and runs the launcher there, under Wine. Where this
+# machine's kernel runs the 32-bit Wine loader, these are the shipped files (the stripped i686
+# build, build/release) in a 32-bit prefix; elsewhere the win64 build under 64-bit Wine.
+# Installs only what that takes (tools/deps.sh main, and win64 without 32-bit Wine) and builds
+# only that tree's shipped files and stand-ins.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/tools/build.sh"
-source "$root/tests/wine/wine.sh"
-win64="$root/build/win-x86_64"
-# The source's own shfolder.dll, not Wine's built-in one of that name.
-export WINEDLLOVERRIDES=shfolder=n,b
+source "$root/tools/deps.sh" main
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    export QUELLIN_LANE=wine32
+    tree=win-i686 toolchain=mingw-i686
+    what="the shipped i686 Quellin.dll (build/release) under 32-bit Wine"
+else
+    source "$root/tools/deps.sh" win64
+    export QUELLIN_LANE=win64
+    tree=win-x86_64 toolchain=mingw-x86_64
+    what="the win64 build's Quellin.dll under 64-bit Wine: this machine does not run 32-bit Wine"
+fi
+build="$root/build/$tree"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" >/dev/null
+targets=(Quellin launcher folderdump setup32 shfolder)
+ninja -C "$build" "${targets[@]}" >/dev/null || ninja -C "$build" "${targets[@]}"
+if [[ $QUELLIN_LANE == wine32 ]]; then
+    rm -rf "$root/build/release"
+    cmake --install "$build" --strip --prefix "$root/build/release" >/dev/null
+fi
+source "$root/tests/prelude.sh"
 
-echo "== folder table (Quellin.dll under Wine, win64 build)"
-wine_run "$win64/tools/folderdump.exe" "$(winepath_of "$win64/quellin/Quellin.dll")"
+echo "== folder table: $what"
+wine_run "$QUELLIN_FOLDERDUMP" "$(winepath_of "$QUELLIN_DLL")"
 
 # A sample installation source: the launcher and the stand-in setup program side by side, the
 # "Setup" folder with the library and the stand-in shfolder.dll (forwarding to shell32).
 sample="$root/build/sample-source"
 rm -rf "$sample"
 mkdir -p "$sample/Setup"
-cp "$win64/launcher/launcher.exe" "$win64/tools/Setup32.exe" "$sample/"
-cp "$win64/quellin/Quellin.dll" "$win64/tools/shfolder.dll" "$sample/Setup/"
+cp "$QUELLIN_LAUNCHER" "$QUELLIN_WIN_DIR/tools/Setup32.exe" "$sample/"
+cp "$QUELLIN_DLL" "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$sample/Setup/"
 
 echo
 echo "== launcher.exe in $(winepath_of "$sample")"

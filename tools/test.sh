@@ -4,6 +4,7 @@
 # end-to-end tests under Wine. Ends with ctest's summary.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/tools/deps.sh" test
 "$root/tools/package.sh"
 cd "$root/build/host"
 ctest --output-on-failure -j "$(nproc)" "$@"

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Runs the conformance program on the simulated machine (the host build given as argument)
-# and under Wine (the win64 build), in code pages 1252 and 932, and fails on any difference
-# between the two outputs.
+# and under Wine (the lane's build, tests/prelude.sh), in code pages 1252 and 932, and fails
+# on any difference between the two outputs.
+#
+#   compare.sh HOST_PROGRAM
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
+(($# == 1)) || usage "compare.sh HOST_PROGRAM"
 host_program=$1
-source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
 wine_prefix
 # The Windows version Wine reports by default, whatever another test left set.
 wine_run reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
-wine_program="$QUELLIN_WIN64_DIR/tests/conformance/conformance.exe"
+wine_program="$QUELLIN_WIN_DIR/tests/conformance/conformance.exe"
 scratch='C:\QuellinConformance'
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/conformance.XXXXXX")

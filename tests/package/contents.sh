@@ -13,6 +13,7 @@
 # - Quellin.h, the guide and its examples are those of the source tree.
 # Linking and running the examples against the libraries is package.examples' part.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 source "$QUELLIN_SOURCE_DIR/tests/pe/lib.bash"
 zip=${QUELLIN_PACKAGE:?the package to check}
 version=${QUELLIN_VERSION:?the project version}
@@ -20,12 +21,6 @@ win32=${QUELLIN_WIN32_DIR:?the i686 build tree}
 src=$QUELLIN_SOURCE_DIR
 NM=i686-w64-mingw32-nm
 WINDRES=i686-w64-mingw32-windres
-
-failures=0
-problem() {
-    echo "FAIL: $*" >&2
-    failures=$((failures + 1))
-}
 
 [[ -f $zip ]] || fail "no package $zip: run tools/package.sh"
 work=$(mktemp -d)

@@ -17,7 +17,7 @@
 #   Quellin.h's slot list expands and as QuellinFolderName answers (walked until it answers
 #   null, by load_library.exe under Wine).
 set -euo pipefail
-source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 here=$(cd "$(dirname "$0")" && pwd)
 wine_prefix
 

@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
-# folderdump for support use, win64 build under Wine: "--slot N" and "--slot Name" print the
-# value that the listing shows for that slot, alone on one line, for every slot; the listing
-# keeps its columns (slot in two, a blank, the name in twenty-two, a blank, the value) and
-# --json gives the same values. Each failure (no such slot, a bad command line, a library
-# that is missing, not a DLL, of the other architecture, or without the folder table) is one
-# line on the standard error, nothing on the standard output, and exit code 2 for the command
-# line and the slot, 1 for the library.
+# folderdump for support use, under Wine (the lane's files, tests/prelude.sh): "--slot N" and
+# "--slot Name" print the value that the listing shows for that slot, alone on one line, for
+# every slot; the listing keeps its columns (slot in two, a blank, the name in twenty-two, a
+# blank, the value) and --json gives the same values. Each failure (no such slot, a bad command
+# line, a library that is missing, not a DLL, of the other architecture, or without the folder
+# table) is one line on the standard error, nothing on the standard output, and exit code 2 for
+# the command line and the slot, 1 for the library.
 set -euo pipefail
-source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix
 
-win32=${QUELLIN_WIN32_DIR:?the i686 build tree}
-work="$QUELLIN_WIN64_DIR/test-folderdump"
+# A library of the other architecture: the i686 one for the win64 lane, else the x86_64 one.
+other=$QUELLIN_WIN32_DIR
+[[ $QUELLIN_LANE == win64 ]] || other=$QUELLIN_WIN64_DIR
+work="$QUELLIN_WIN_DIR/test-folderdump"
 rm -rf "$work" && mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
-cp "$QUELLIN_WIN64_DIR/tools/folderdump.exe" "$QUELLIN_WIN64_DIR/quellin/Quellin.dll" "$work/"
+cp "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$work/"
 echo "not a library" >"$work/text.dll"
 
 # dump args...: runs folderdump in the work folder; its output in $work/out and $work/err
@@ -88,9 +90,9 @@ expect_failure 2 "--json and --slot" --json --slot 0
 expect_failure 2 "one library only" Quellin.dll Quellin.dll
 expect_failure 1 "cannot load missing.dll: " --slot 0 missing.dll
 expect_failure 1 "cannot load text.dll: " text.dll
-expect_failure 1 "cannot load .*: " --slot 0 "$(winepath_of "$win32/quellin/Quellin.dll")"
+expect_failure 1 "cannot load .*: " --slot 0 "$(winepath_of "$other/quellin/Quellin.dll")"
 expect_failure 1 ".* does not export the folder table" \
-    --slot 0 "$(winepath_of "$QUELLIN_WIN64_DIR/tools/shfolder.dll")"
+    --slot 0 "$(winepath_of "$QUELLIN_WIN_DIR/tools/shfolder.dll")"
 
 ((failures == 0)) || fail "$failures problem(s)"
 echo "folderdump: --slot by number and name for $past slots, listing columns and --json kept, failures on one line"

@@ -4,7 +4,8 @@
 # it looks them up by name when it needs them.
 set -euo pipefail
 exe="$1/launcher/launcher.exe"
-source "$(dirname "$0")/lib.bash"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
+source "$QUELLIN_SOURCE_DIR/tests/pe/lib.bash"
 pe_expect_magic "$exe" 010b
 dump=$(pe_dump "$exe")
 grep -qE '^Subsystem[[:space:]]+00000002' <<<"$dump" || fail "$exe is not a GUI program"

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Helpers for the checks of PE files.
+# Helpers for the checks of PE files, sourced after tests/prelude.sh (which gives fail).
 OBJDUMP=${OBJDUMP:-i686-w64-mingw32-objdump}
-fail() { echo "FAIL: $*" >&2; exit 1; }
 pe_dump() { "$OBJDUMP" -p "$1"; }
 pe_expect_magic() { # file magic (010b = PE32)
     [[ -f "$1" ]] || fail "$1 missing"

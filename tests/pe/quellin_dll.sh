@@ -3,7 +3,8 @@
 # same entry points, the W ones beside them), imports only Windows system DLLs.
 set -euo pipefail
 dll="$1/quellin/Quellin.dll"
-source "$(dirname "$0")/lib.bash"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
+source "$QUELLIN_SOURCE_DIR/tests/pe/lib.bash"
 pe_expect_magic "$dll" 010b
 dump=$(pe_dump "$dll")
 # Each export by its name; the A names are the undecorated functions' own entry points.

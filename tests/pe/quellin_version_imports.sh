@@ -4,7 +4,8 @@
 # for names the ANSI code page cannot write): it looks them up by name when it needs them.
 set -euo pipefail
 dll="$1/quellin/Quellin.dll"
-source "$(dirname "$0")/lib.bash"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
+source "$QUELLIN_SOURCE_DIR/tests/pe/lib.bash"
 dump=$(pe_dump "$dll")
 grep -qE '^[[:space:]]*DLL Name: KERNEL32' <<<"$dump" || fail "no import table read from $dll"
 for name in VerSetConditionMask VerifyVersionInfoA VerifyVersionInfoW IsWow64Process \

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Why each folder, end to end (the win64 build unless told otherwise, tests/wine/wine.sh): folderdump --json carries each slot's record. Under
-# Wine's win98 and winxp, with the stand-in shfolder.dll told to fail every call, the records of
-# the program-files and documents folders must show the failed folder-service call and the
-# source that answered instead: the registry's "ProgramFilesDir" for program files; on Windows
-# 98 the folder service again with its create flag, then the shell, for the documents; on XP the
-# fixed "My Documents" on the Windows drive, which the library creates. Every record ends with
-# its answering source or "none". folderdump --explain prints the same records as text.
+# Why each folder, end to end (the lane's files, tests/prelude.sh): folderdump --json carries
+# each slot's record. Under Wine's win98 and winxp, with the stand-in shfolder.dll told to fail
+# every call, the records of the program-files and documents folders must show the failed
+# folder-service call and the source that answered instead: the registry's "ProgramFilesDir"
+# for program files; on Windows 98 the folder service again with its create flag, then the
+# shell, for the documents; on XP the fixed "My Documents" on the Windows drive, which the
+# library creates. Every record ends with its answering source or "none". folderdump --explain
+# prints the same records as text.
 set -euo pipefail
-source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix
 
 dump=$QUELLIN_FOLDERDUMP

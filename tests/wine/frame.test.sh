@@ -4,7 +4,7 @@
 # double-byte character with trail byte 0x5C (U+8868, bytes 0x95 0x5C in code page 932) gets
 # its real folder, not one cut at the trail byte.
 set -euo pipefail
-source "$(dirname "$0")/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix
 
 work="$QUELLIN_WIN_DIR/test-frame"

@@ -4,7 +4,7 @@
 # waits until that program has ended, and exits 0 although the program exits 7. Without a
 # Setup32.exe it exits 0 at once.
 set -euo pipefail
-source "$QUELLIN_SOURCE_DIR/tests/wine/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/launcher-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT

@@ -3,10 +3,10 @@
 # `reg add` in the test's prefix, the probe runs in a sandbox on drive C:, and everything is
 # removed again.
 set -euo pipefail
-source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 
-program="$QUELLIN_WIN64_DIR/tests/wine/paths.exe"
-[[ -f "$program" ]] || { echo "missing $program"; exit 1; }
+program="$QUELLIN_WIN_DIR/tests/wine/paths.exe"
+need_files "$program"
 key='Software\QuellinProbe'
 sandbox="$(wine_drive_c)/qpaths"
 

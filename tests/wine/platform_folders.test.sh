@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The library attached under Wine (win64 build) from an installation source that carries the
-# stand-in shfolder.dll:
+# The library attached under Wine (the lane's files, tests/prelude.sh) from an installation
+# source that carries the stand-in shfolder.dll:
 # - the maker's folder follows the Terminal Server answer: NT 4 with "Terminal Server" in the
 #   registry's product suites gives the folder under the program-files folder; Windows 98
 #   (which never asks the registry) and XP (whose suite bit Wine leaves clear) give the one
@@ -10,7 +10,7 @@
 #   nobody can write there, and the registry chain's answer when the stand-in fails.
 # Every registry value touched is put back as it was.
 set -euo pipefail
-source "$(dirname "$0")/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix
 # Wine would otherwise load its built-in shfolder.dll in place of the stand-in.
 export WINEDLLOVERRIDES=shfolder=n,b
@@ -38,7 +38,7 @@ had_suite=no; saved_suite=$(reg_value "$options" ProductSuite) && had_suite=yes
 had_pfdir=no; saved_pfdir=$(reg_value "$currentVersion" ProgramFilesDir) && had_pfdir=yes
 had_maker=no; wine_run reg query 'HKLM\Software\Tolva' >/dev/null 2>&1 && had_maker=yes
 
-work="$QUELLIN_WIN64_DIR/test-platform-folders"
+work="$QUELLIN_WIN_DIR/test-platform-folders"
 cleanup() {
     reg_restore 'HKCU\Software\Wine' Version REG_SZ "${saved_version:-}" $had_version
     reg_restore "$options" ProductSuite REG_MULTI_SZ "${saved_suite:-}" $had_suite
@@ -54,18 +54,18 @@ cleanup() {
 trap cleanup EXIT
 
 rm -rf "$work" && mkdir -p "$work/source/setup"
-cp "$QUELLIN_WIN64_DIR/quellin/Quellin.dll" "$QUELLIN_WIN64_DIR/tools/shfolder.dll" \
+cp "$QUELLIN_DLL" "$QUELLIN_WIN_DIR/tools/shfolder.dll" \
     "$work/source/setup/"
 dll=$(winepath_of "$work/source/setup/Quellin.dll")
 
 # The folder table resolved with the installation source as current directory.
-table() { (cd "$work/source" && wine_run "$QUELLIN_WIN64_DIR/tools/folderdump.exe" "$dll") |
+table() { (cd "$work/source" && wine_run "$QUELLIN_FOLDERDUMP" "$dll") |
     tr -d '\r'; }
 slot() { sed -n "s/^ *[0-9]* $1 *//p" <<<"$2"; }
 # Wine's own answer for a folder identifier, from shell32 itself.
 CSIDL_PROGRAM_FILES=0x26
 wine_folder() {
-    wine_run "$QUELLIN_WIN64_DIR/tests/wine/shfolder_call.exe" shell32.dll "$1" | tr -d '\r' |
+    wine_run "$QUELLIN_WIN_DIR/tests/wine/shfolder_call.exe" shell32.dll "$1" | tr -d '\r' |
         awk '$2 == "0x00000000" { sub(/^[^ ]+ [^ ]+ /, ""); print }'
 }
 

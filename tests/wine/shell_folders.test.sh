@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The shell folders end to end (win64 build). Quellin.dll is attached by folderdump from an
+# The shell folders end to end (the lane's files). Quellin.dll is attached by folderdump from an
 # installation source whose "setup" folder holds the stand-in shfolder.dll, under Wine's
 # win98, nt40, winxp and win7. The Desktop, Programs, SendTo, Templates, Start Menu, Startup,
 # Fonts and all-users Startup slots must equal what Wine's own shell answers for the folder
@@ -8,17 +8,17 @@
 # shfolder.dll at all. My Pictures is made by the stand-in on Windows 98; on NT it is
 # "My Pictures" in the documents folder, which exists afterwards.
 set -euo pipefail
-source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 
-dump="$QUELLIN_WIN64_DIR/tools/folderdump.exe"
-library="$QUELLIN_WIN64_DIR/quellin/Quellin.dll"
-probe="$QUELLIN_WIN64_DIR/tests/wine/shellpaths.exe"
-standin="$QUELLIN_WIN64_DIR/tools/shfolder.dll"
+dump="$QUELLIN_FOLDERDUMP"
+library="$QUELLIN_DLL"
+probe="$QUELLIN_WIN_DIR/tests/wine/shellpaths.exe"
+standin="$QUELLIN_WIN_DIR/tools/shfolder.dll"
 # Wine has a shfolder.dll of its own, which it would load in place of the one named by path.
 export WINEDLLOVERRIDES="shfolder=n"
 need_files "$dump" "$library" "$probe" "$standin"
 
-work=$(mktemp -d "$QUELLIN_WIN64_DIR/shell-folders.XXXXXX")
+work=$(mktemp -d "$QUELLIN_WIN_DIR/shell-folders.XXXXXX")
 created_pictures=()
 cleanup() {
     local dir

@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# The stand-in shfolder.dll (win64 build): forwards SHGetFolderPathA to shell32's, and fails
-# with E_FAIL for the identifiers that "shfolder.fail" beside it lists ("all", decimal, hex;
-# an identifier without flag bits also matches it with CSIDL_FLAG_CREATE).
+# The stand-in shfolder.dll (the lane's build, tests/prelude.sh): forwards SHGetFolderPathA to
+# shell32's, and fails with E_FAIL for the identifiers that "shfolder.fail" beside it lists
+# ("all", decimal, hex; an identifier without flag bits also matches it with
+# CSIDL_FLAG_CREATE).
 set -euo pipefail
-source "$QUELLIN_SOURCE_DIR/tests/wine/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 # Wine would otherwise load its built-in shfolder.dll in place of the file named.
 export WINEDLLOVERRIDES=shfolder=n,b
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/shfolder-test.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-cp "$QUELLIN_WIN64_DIR/tools/shfolder.dll" "$work/"
+cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$work/"
 dll=$(winepath_of "$work/shfolder.dll")
-call() { wine_run "$QUELLIN_WIN64_DIR/tests/wine/shfolder_call.exe" "$dll" "$@" | tr -d '\r'; }
+call() { wine_run "$QUELLIN_WIN_DIR/tests/wine/shfolder_call.exe" "$dll" "$@" | tr -d '\r'; }
 result() { awk -v id="$1" '$1 == id { print $2 }' <<<"$2"; }
 
 # CSIDL_FONTS (0x14), CSIDL_PROGRAM_FILES (0x26), the latter with CSIDL_FLAG_CREATE, CSIDL_WINDOWS (0x24).

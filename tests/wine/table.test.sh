@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The whole folder table end to end. Quellin.dll is attached and detached by folderdump from
-# an installation source, under Wine's win98, nt40, win2k, winxp and win7 (or the versions that
-# QUELLIN_TABLE_VERSIONS lists), three times each: with the stand-in shfolder.dll in the
-# source's "setup" folder, without it, and with the stand-in failing every call (a
-# "shfolder.fail" beside it saying "all": the folder service is bound but never answers).
-# Every one of the twenty slots must equal what table_expect.exe works out from Wine's own
-# APIs and registry for the sources the chain picks on that platform (table_expect shares no
-# code with the library). "DLLPATH" lists three folders and an empty item; the second and the
-# third folder hold IDAPI32.DLL, the second stands between blanks: the database-engine slot is
-# the second, trimmed.
+# an installation source, under Wine's win98, nt40, win2k, winxp, vista, win7 and win10 (or
+# the versions that QUELLIN_TABLE_VERSIONS lists), three times each: with the stand-in
+# shfolder.dll in the source's "setup" folder, without it, and with the stand-in failing every
+# call (a "shfolder.fail" beside it saying "all": the folder service is bound but never
+# answers). Every one of the twenty slots must equal what table_expect.exe works out from
+# Wine's own APIs and registry for the sources the chain picks on that platform (table_expect
+# shares no code with the library), and table_expect must have seen the version asked for
+# (Wine falls back to another for a name it does not know). "DLLPATH" lists three folders and
+# an empty item; the second and the third folder hold IDAPI32.DLL, the second stands between
+# blanks: the database-engine slot is the second, trimmed.
 #
 # Around every attach and detach the prefix's drive_c tree and the test's own folders (the
 # installation source and the DLLPATH folders) are listed; apart from the documents and
@@ -29,7 +30,7 @@
 #   system, the DLLPATH folders) are checked to be writable first, so each must pass.
 # The Wine version and every registry value added are put back at the end, also on failure.
 set -euo pipefail
-source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix
 
 dump="$QUELLIN_FOLDERDUMP"
@@ -114,7 +115,7 @@ slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2; found = 1 } END { exit !fo
 
 # run_case version mode: one attach and detach, compared and checked for leftovers.
 run_case() {
-    local version=$1 mode=$2 what wanted slots slot got want path dir before after
+    local version=$1 mode=$2 what wanted platform slots slot got want path dir before after
     case $mode in
     shfolder) what="$version, with shfolder.dll" ;;
     none) what="$version, without shfolder.dll" ;;
@@ -133,6 +134,9 @@ run_case() {
 
     wanted=$( (cd "$source_dir" && wine_run "$source_dir/table_expect.exe" "$mode") |
         tr -d '\r') || fail "$what: Wine does not give every source the table needs"
+    platform=$(slot_of platform "$wanted")
+    [[ $platform == "$(wine_version_seen "$version"), "* ]] ||
+        fail "$what: asked for $(wine_version_seen "$version"), the programs saw $platform"
     [[ $(slot_of BdeFolder "$wanted") == "$bde_second" ]] ||
         fail "$what: the expectation does not take DLLPATH's second folder"
     for slot in ProgramFilesFolder SystemFolder; do
@@ -188,10 +192,10 @@ run_case() {
         [[ "$got" == "$want" ]] ||
             problem "$what: slot $slot is '$got', Wine's sources give '$want'"
     done
-    echo "$what ($(slot_of platform "$wanted")): table compared, disk listed"
+    echo "$what ($platform): table compared, disk listed"
 }
 
-for version in ${QUELLIN_TABLE_VERSIONS:-win98 nt40 win2k winxp win7}; do
+for version in ${QUELLIN_TABLE_VERSIONS:-win98 nt40 win2k winxp vista win7 win10}; do
     wine_version "$version"
     for mode in shfolder none failing; do
         run_case "$version" "$mode"

@@ -1,21 +1,26 @@
 #!/usr/bin/env bash
-# The wine32 lane: the shipped i686 files under 32-bit Wine, in one boot of the guest that
-# tools/vm32/run.sh starts. Builds the example NSIS installer around the release set's
-# Quellin.dll, hands the guest the release set, the i686 build's test programs, the installer
-# and the test scripts (the guest does not see a source tree under /tmp or /root), and runs
-# tests/wine32/guest.sh there. Each test's log, exit code and time come back into RESULTS
-# (the ctest tests wine32.NAME report them); this script fails when the guest did not run them
-# all.
+# A 32-bit lane: the shipped i686 files under 32-bit Wine, in a 32-bit prefix (wine32) or in a
+# 64-bit one (wow64, as on 64-bit Windows). Builds the example NSIS installer around the
+# release set's Quellin.dll, stages the release set, the i686 build's test programs, the
+# installer and the test scripts, and runs tests/wine32/suite.sh on them: here when this
+# machine's kernel runs the 32-bit loader, else in the guest that tools/vm32/run.sh boots.
+# QUELLIN_LANE_GUEST=1 takes the guest all the same. The wow64 lane runs Wine as a user of
+# its own, not as root (made here with useradd, so that the guest's read-only root knows it
+# too). Each test's log, exit code and time come back into RESULTS (the ctest tests LANE.NAME
+# report them); this script fails when the lane did not run them all.
 #
-#   lane.sh SOURCE_DIR WIN32_BUILD_DIR RELEASE_DIR RESULTS_DIR
+#   lane.sh wine32|wow64 WIN32_BUILD_DIR RELEASE_DIR RESULTS_DIR
 set -euo pipefail
-(($# == 4)) || { echo "usage: lane.sh SOURCE_DIR WIN32_BUILD_DIR RELEASE_DIR RESULTS_DIR" >&2; exit 2; }
-src=$(realpath "$1") build=$(realpath "$2") release=$(realpath "$3") results=$(realpath -m "$4")
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
+(($# == 4)) && [[ $1 == wine32 || $1 == wow64 ]] ||
+    usage "lane.sh wine32|wow64 WIN32_BUILD_DIR RELEASE_DIR RESULTS_DIR"
+lane=$1 build=$(realpath "$2") release=$(realpath "$3") results=$(realpath -m "$4")
+src=$QUELLIN_SOURCE_DIR
+user=quellin-lane
 
 rm -rf "$results"
 mkdir -p "$results"
-stage=$(mktemp -d "$(dirname "$results")/wine32-stage.XXXXXX")
+stage=$(mktemp -d "${TMPDIR:-/tmp}/quellin-$lane.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
 
 # The release set as shipped: PE32 files without debug information.
@@ -25,13 +30,22 @@ for file in launcher.exe Quellin.dll folderdump.exe; do
     grep -qE '^Magic[[:space:]]+010b' <<<"$headers" || fail "$release/$file is not PE32"
     ! grep -q '\.debug_' <<<"$headers" || fail "$release/$file carries debug information"
 done
-# The guest's root is this machine's, read-only: the locale of code page 932 must be here.
+# The guest's root is this machine's, read-only: the locale of code page 932 and the lane's
+# user must be made here.
 locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' ||
-    fail "no ja_JP.UTF-8 locale on this machine (tools/deps.sh makes it)"
-command -v makensis >/dev/null || fail "no makensis (package nsis; tools/deps.sh installs it)"
+    fail "no ja_JP.UTF-8 locale on this machine (tools/deps.sh test makes it)"
+command -v makensis >/dev/null || fail "no makensis (package nsis; tools/deps.sh test installs it)"
+environment=(--env "QUELLIN_LANE=$lane")
+if [[ $lane == wow64 ]]; then
+    id -u "$user" >/dev/null 2>&1 ||
+        useradd --system --no-create-home --shell /usr/sbin/nologin "$user" ||
+        fail "cannot add the lane's user $user"
+    environment+=(--env "QUELLIN_LANE_USER=$user")
+fi
 
 mkdir -p "$stage/release" "$stage/win-i686/tests/wine" "$stage/win-i686/tools" \
     "$stage/source/tests/wine" "$stage/source/tests/wine32"
+cp "$src/tests/prelude.sh" "$stage/source/tests/"
 cp "$src"/tests/wine/*.sh "$stage/source/tests/wine/"
 cp "$src"/tests/wine32/*.sh "$stage/source/tests/wine32/"
 cp "$release/launcher.exe" "$release/Quellin.dll" "$release/folderdump.exe" "$stage/release/"
@@ -42,8 +56,27 @@ makensis -V2 -DQUELLIN_DLL="$release/Quellin.dll" -DOUTFILE="$stage/quellin-fold
 
 start=$SECONDS
 rc=0
-bash "$src/tools/vm32/run.sh" --timeout 1200 --out "$results" \
-    --in "$stage/release" --in "$stage/win-i686" --in "$stage/quellin-folders.exe" \
-    --in "$stage/source" "$src/tests/wine32/guest.sh" || rc=$?
-echo "lane: $((SECONDS - start)) s, boot to power-off" | tee -a "$results/times"
-((rc == 0)) || fail "the guest did not run the lane (exit code $rc)"
+if [[ -z ${QUELLIN_LANE_GUEST:-} ]] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    where="this machine"
+    mkdir -p "$stage/out"
+    # As in the guest: nothing of this environment but what the lane is given.
+    assignments=()
+    for assignment in "${environment[@]}"; do
+        [[ $assignment == --env ]] || assignments+=("$assignment")
+    done
+    env -i HOME="$HOME" PATH="$PATH" TERM=dumb "${assignments[@]}" \
+        bash "$stage/source/tests/wine32/suite.sh" "$stage" "$stage/out" || rc=$?
+    cp -a "$stage/out/." "$results/"
+else
+    where="the guest of tools/vm32/run.sh, boot to power-off"
+    inputs=()
+    for input in release win-i686 quellin-folders.exe source; do
+        inputs+=(--in "$stage/$input")
+    done
+    # The whole-table test under the versions of each family that differ most (not win2k).
+    environment+=(--env "QUELLIN_TABLE_VERSIONS=win98 nt40 winxp vista win7 win10")
+    bash "$src/tools/vm32/run.sh" --timeout 2400 --out "$results" "${environment[@]}" \
+        "${inputs[@]}" "$src/tests/wine32/suite.sh" || rc=$?
+fi
+echo "lane: $((SECONDS - start)) s on $where" | tee -a "$results/times"
+((rc == 0)) || fail "the $lane lane did not run (exit code $rc)"

@@ -7,7 +7,7 @@
 # values. The source's stand-in shfolder.dll must have been bound by both (My Pictures is then
 # the documents folder's "My Pictures"), so the installer's current directory was the source.
 set -euo pipefail
-source "${QUELLIN_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}/tests/wine/wine.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix
 
 installer=${QUELLIN_NSIS_INSTALLER:?the installer built from docs/examples/nsis}

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs a script inside a virtual machine that has 32-bit Wine: this machine's kernel cannot
-# run 32-bit Linux programs, the distribution's own kernel under QEMU can.
+# Runs a script inside a virtual machine that has 32-bit Wine, for machines whose kernel does
+# not run 32-bit Linux programs: the distribution's own kernel under QEMU does.
 #
 #   tools/vm32/run.sh [options] SCRIPT [ARG...]
 #
@@ -21,7 +21,8 @@
 #
 # Prints what the script printed and exits with its exit code. A guest that does not finish
 # in time is killed; the run then fails with exit code 124 and the tail of the guest's
-# console. Missing packages, or a guest that ends without a result, give exit code 125.
+# console. Missing packages, or a guest that ends without a result, give exit code 125; a
+# command line it does not understand, exit code 2.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here="$root/tools/vm32"
@@ -44,16 +45,16 @@ while (($#)); do
     case $1 in
     --in) inputs+=("$2"); shift 2 ;;
     --out) out=$2; shift 2 ;;
-    --env) [[ $2 == [A-Za-z_]*=* ]] || usage 125 >&2; environment+=("$2"); shift 2 ;;
+    --env) [[ $2 == [A-Za-z_]*=* ]] || usage 2 >&2; environment+=("$2"); shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
     --help | -h) usage 0 ;;
     --) shift; break ;;
-    -*) usage 125 >&2 ;;
+    -*) usage 2 >&2 ;;
     *) break ;;
     esac
 done
-(($#)) || usage 125 >&2
+(($#)) || usage 2 >&2
 script=$1
 shift
 [[ -f $script ]] || complain "no script $script"
@@ -74,7 +75,7 @@ done
 [[ $(dpkg-query -W -f='${db:Status-Status}' busybox-static 2>/dev/null) == installed ]] ||
     missing+=("a static busybox (package busybox-static)")
 [[ -x /usr/lib/wine/wine ]] || missing+=("32-bit Wine, /usr/lib/wine/wine (package wine32:i386)")
-((${#missing[@]} == 0)) || complain "missing: $(printf '%s; ' "${missing[@]}")tools/deps.sh installs them"
+((${#missing[@]} == 0)) || complain "missing: $(printf '%s; ' "${missing[@]}")tools/deps.sh test installs them"
 version=${kernel#/boot/vmlinuz-}
 modules_dir=/lib/modules/$version/kernel
 
@@ -150,9 +151,10 @@ cp "$script" "$job/script"
 } >"$job/job"
 
 # TCG: a KVM guest does not get through early boot here, and "-cpu max" makes 32-bit
-# processes fault in the guest's kernel.
+# processes fault in the guest's kernel. 4 GiB: tmpfs takes half, and a 64-bit prefix alone
+# needs 1.3 GB.
 console="$job/console.log"
-qemu-system-x86_64 -accel tcg -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt -m 2048 -smp 2 \
+qemu-system-x86_64 -accel tcg -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt -m 4096 -smp 2 \
     -nodefaults -no-user-config -display none -monitor none -no-reboot -nic none \
     -serial "file:$console" \
     -kernel "$kernel" -initrd "$initramfs" \

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# The prelude of every test script under tests/ (wine, wine32, package, pe, conformance) and
+# of the main job, sourced the same way by each:
+#
+#     source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
+#
+# It gives the verdicts (fail, problem, need_files) and, for the scripts that run Windows
+# programs, Wine and the files under test for the lane that QUELLIN_LANE names:
+#
+#   win64 (default)  64-bit Wine, /usr/lib/wine/wine64, with the win64 build's files
+#   wine32           32-bit Wine, /usr/lib/wine/wine, in a 32-bit prefix (WINEARCH=win32),
+#                    with the release set and the i686 build's test programs
+#   wow64            the same 32-bit loader in a 64-bit prefix (WINEARCH=win64, made by
+#                    /usr/lib/wine/wine64 wineboot): the shipped files as on 64-bit Windows
+#
+# Each default can be set from the environment: QUELLIN_WINE and QUELLIN_WINESERVER (the
+# loader and the server), QUELLIN_WIN_DIR (the build tree whose test programs and stand-ins
+# run), QUELLIN_RELEASE_DIR (when set, the shipped files come from there instead of the build
+# tree), WINEPREFIX and WINEARCH, QUELLIN_WIN64_DIR and QUELLIN_WIN32_DIR (the two Windows
+# builds, for the scripts that need both), QUELLIN_WINESERVER_KEPT (a server kept up for a
+# whole batch of tests, not waited for).
+
+# The source tree: the folder above this file.
+QUELLIN_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export QUELLIN_SOURCE_DIR
+
+# Verdicts: fail ends the test at once; problem counts a failure and lets the test go on to
+# report the rest; need_files fails unless every file is there; usage ends a script called
+# wrongly with exit code 2.
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+problem() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+need_files() {
+    local file
+    for file in "$@"; do
+        [[ -f $file ]] || fail "missing $file"
+    done
+}
+usage() {
+    echo "usage: $*" >&2
+    exit 2
+}
+
+quellin_build=$QUELLIN_SOURCE_DIR/build
+export QUELLIN_LANE=${QUELLIN_LANE:-win64}
+export QUELLIN_WIN64_DIR=${QUELLIN_WIN64_DIR:-$quellin_build/win-x86_64}
+export QUELLIN_WIN32_DIR=${QUELLIN_WIN32_DIR:-$quellin_build/win-i686}
+case $QUELLIN_LANE in
+win64)
+    export QUELLIN_WINE=${QUELLIN_WINE:-/usr/lib/wine/wine64}
+    export QUELLIN_WIN_DIR=${QUELLIN_WIN_DIR:-$QUELLIN_WIN64_DIR}
+    export WINEPREFIX=${WINEPREFIX:-$quellin_build/wineprefix}
+    ;;
+wine32 | wow64)
+    export QUELLIN_WINE=${QUELLIN_WINE:-/usr/lib/wine/wine}
+    export QUELLIN_WIN_DIR=${QUELLIN_WIN_DIR:-$QUELLIN_WIN32_DIR}
+    export QUELLIN_RELEASE_DIR=${QUELLIN_RELEASE_DIR:-$quellin_build/release}
+    if [[ $QUELLIN_LANE == wine32 ]]; then
+        export WINEARCH=${WINEARCH:-win32} WINEPREFIX=${WINEPREFIX:-$quellin_build/wineprefix32}
+    else
+        export WINEARCH=${WINEARCH:-win64} WINEPREFIX=${WINEPREFIX:-$quellin_build/wineprefix-wow64}
+    fi
+    ;;
+*) fail "QUELLIN_LANE is '$QUELLIN_LANE', not win64, wine32 or wow64" ;;
+esac
+export QUELLIN_WINESERVER=${QUELLIN_WINESERVER:-/usr/lib/wine/wineserver}
+WINE=$QUELLIN_WINE
+WINESERVER=$QUELLIN_WINESERVER
+export WINEDEBUG=${WINEDEBUG:--all}
+# Wine prefers its built-in shfolder.dll even when a program loads one by its full path; the
+# installation source's own copy must win, as it does on Windows.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-shfolder=n,b}
+
+# The shipped files: from a release set (launcher.exe, Quellin.dll and folderdump.exe side by
+# side) when QUELLIN_RELEASE_DIR names one, else from the build tree under test.
+if [[ -n ${QUELLIN_RELEASE_DIR:-} ]]; then
+    QUELLIN_LAUNCHER=$QUELLIN_RELEASE_DIR/launcher.exe
+    QUELLIN_DLL=$QUELLIN_RELEASE_DIR/Quellin.dll
+    QUELLIN_FOLDERDUMP=$QUELLIN_RELEASE_DIR/folderdump.exe
+else
+    QUELLIN_LAUNCHER=$QUELLIN_WIN_DIR/launcher/launcher.exe
+    QUELLIN_DLL=$QUELLIN_WIN_DIR/quellin/Quellin.dll
+    QUELLIN_FOLDERDUMP=$QUELLIN_WIN_DIR/tools/folderdump.exe
+fi
+
+# The prefix, made on first use and reused. A 64-bit prefix is made by the 64-bit loader,
+# also in the wow64 lane, whose programs then run with the 32-bit one.
+wine_prefix() {
+    if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+        local boot=$WINE
+        [[ ${WINEARCH:-} != win64 ]] || boot=/usr/lib/wine/wine64
+        mkdir -p "$WINEPREFIX"
+        "$boot" wineboot --init >/dev/null 2>&1 || true
+        wineserver_wait
+    fi
+}
+
+# Waits for the server to end. A server kept up for a whole batch of tests (wineserver -p,
+# QUELLIN_WINESERVER_KEPT set) does not end: there is nothing to wait for.
+wineserver_wait() {
+    [[ -n ${QUELLIN_WINESERVER_KEPT:-} ]] || "$WINESERVER" -w 2>/dev/null || true
+}
+
+# wine_run program args...: runs a Windows program, its output on stdout, its exit code kept.
+wine_run() {
+    wine_prefix
+    "$WINE" "$@" 2> >(grep -v -e '^wine: ' -e 'fixme:' >&2)
+}
+
+# The Windows path of a Unix file (Wine maps / to drive Z:).
+winepath_of() { printf 'Z:%s' "${1//\//\\}"; }
+
+# wine_version NAME: makes GetVersionExA report that platform (win95, win98, nt40, win2k,
+# winxp, vista, win7, win8, win81, win10).
+wine_version() {
+    wine_run reg add 'HKCU\Software\Wine' /v Version /d "$1" /f >/dev/null
+}
+
+# What GetVersionExA reports under each of those names, as "platform ID, version MAJOR.MINOR"
+# (table_expect's platform line): win8 and later report 6.2 to a program without a manifest.
+wine_version_seen() {
+    case $1 in
+    win95) echo "platform 1, version 4.0" ;;
+    win98) echo "platform 1, version 4.10" ;;
+    nt40) echo "platform 2, version 4.0" ;;
+    win2k) echo "platform 2, version 5.0" ;;
+    winxp) echo "platform 2, version 5.1" ;;
+    vista) echo "platform 2, version 6.0" ;;
+    win7) echo "platform 2, version 6.1" ;;
+    win8 | win81 | win10) echo "platform 2, version 6.2" ;;
+    *) return 1 ;;
+    esac
+}
+
+# The drive-C folder of the prefix, as a Unix path.
+wine_drive_c() { printf '%s/drive_c' "$WINEPREFIX"; }
