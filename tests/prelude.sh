@@ -113,6 +113,10 @@ wine_run() {
     "$WINE" "$@" 2> >(grep -v -e '^wine: ' -e 'fixme:' >&2)
 }
 
+# The slot lines of a folderdump listing on stdin ("NN Name value"), without the attach record
+# that opens it and the lines of flags or records below a slot.
+slot_lines() { grep -E '^[ 0-9][0-9] [A-Za-z]' || true; }
+
 # The Windows path of a Unix file (Wine maps / to drive Z:).
 winepath_of() { printf 'Z:%s' "${1//\//\\}"; }
 

@@ -88,13 +88,15 @@ listed=$(sed -n '/^EXPORTS/,$p' "$pkg/Quellin.def" | sed -nE 's/^[[:space:]]+([A
 
 mingw=$("$NM" "$pkg/libQuellin.a")
 msvc=$(llvm-readobj "$pkg/Quellin.lib")
+# Read once: a grep -q that stops early would end a `strings |` pipeline with SIGPIPE.
+mingw_strings=$(strings -a "$pkg/libQuellin.a")
 for entry in $listed; do
     name=${entry%@*}
     for symbol in "_$entry" "__imp__$entry"; do
         grep -qE "^[0-9a-f]+ [TI] $symbol\$" <<<"$mingw" || problem "libQuellin.a does not define $symbol"
     done
     # The import name, a string of its own in the library (every symbol is decorated).
-    strings -a "$pkg/libQuellin.a" | grep -qx "$name" ||
+    grep -qx "$name" <<<"$mingw_strings" ||
         problem "libQuellin.a does not import $name by that name"
     # Short import members: the decorated symbols, the name undecorated when imported.
     awk -v sym="_$entry" '/^File: / { dll = $2 } /^Name type: / { type = $3 }

@@ -74,7 +74,7 @@ run_and_compare() {
         problem "$1/$program failed"
         return
     }
-    listing=$( (cd "$dir" && "$WINE" "$dir/folderdump.exe") | tr -d '\r') || {
+    listing=$( (cd "$dir" && "$WINE" "$dir/folderdump.exe") | tr -d '\r' | slot_lines) || {
         problem "$1/folderdump.exe failed"
         return
     }

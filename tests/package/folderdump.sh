@@ -32,8 +32,13 @@ dump() {
 
 dump
 [[ $code == 0 ]] || fail "the listing exits with $code: $(cat "$work/err")"
-listing=$(cat "$work/out")
+# The attach record opens the listing; a line of flags may follow a slot.
+[[ $(head -n 1 "$work/out") == attach ]] || fail "the listing does not open with the attach record"
+grep -q '^     folder service: .* -> ' "$work/out" || fail "the attach record names no folder service"
+listing=$(slot_lines <"$work/out")
 [[ -n $listing ]] || fail "the listing is empty"
+bad=$(grep -vE '^(attach|[ 0-9][0-9] .*|     [a-z].*)$' "$work/out" || true)
+[[ -z $bad ]] || fail "lines that are no slot, flags or attach record:"$'\n'"$bad"
 # Columns: slot right-aligned in two, a blank, the name left-aligned in twenty-two, a blank.
 bad=$(awk '!(substr($0, 1, 2) ~ /^( [0-9]|[0-9][0-9])$/ && substr($0, 3, 1) == " " &&
              substr($0, 4, 22) ~ /^[A-Za-z]+ *$/ && (length($0) == 25 || substr($0, 26, 1) == " "))' \
@@ -46,7 +51,7 @@ dump --json
 [[ $code == 0 ]] || fail "--json exits with $code"
 json_values=$(python3 -c '
 import json, sys
-for entry in json.load(open(sys.argv[1], encoding="utf-8")):
+for entry in json.load(open(sys.argv[1], encoding="utf-8"))["slots"]:
     print(entry["slot"], entry["name"], entry["value"])' "$work/out") || fail "--json is not JSON"
 [[ $json_values == "$(awk '{ printf "%d %s %s\n", substr($0, 1, 2), $2, substr($0, 27) }' <<<"$listing")" ]] ||
     problem "--json and the listing disagree"
@@ -93,6 +98,16 @@ expect_failure 1 "cannot load text.dll: " text.dll
 expect_failure 1 "cannot load .*: " --slot 0 "$(winepath_of "$other/quellin/Quellin.dll")"
 expect_failure 1 ".* does not export the folder table" \
     --slot 0 "$(winepath_of "$QUELLIN_WIN_DIR/tools/shfolder.dll")"
+
+# With --json a library that cannot be used still gives an object, with its error.
+dump --json missing.dll
+[[ $code == 1 && $(wc -l <"$work/err") == 1 ]] || problem "--json missing.dll: exit code $code"
+python3 -c '
+import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+assert report["formatVersion"] == 1 and report["error"]["code"] == "cannot-load", report
+assert report["error"]["error"] == 126, report' "$work/out" ||
+    problem "--json missing.dll does not give an object with the error"
 
 ((failures == 0)) || fail "$failures problem(s)"
 echo "folderdump: --slot by number and name for $past slots, listing columns and --json kept, failures on one line"

@@ -60,7 +60,7 @@ dll=$(winepath_of "$work/source/setup/Quellin.dll")
 
 # The folder table resolved with the installation source as current directory.
 table() { (cd "$work/source" && wine_run "$QUELLIN_FOLDERDUMP" "$dll") |
-    tr -d '\r'; }
+    tr -d '\r' | slot_lines; }
 slot() { sed -n "s/^ *[0-9]* $1 *//p" <<<"$2"; }
 # Wine's own answer for a folder identifier, from shell32 itself.
 CSIDL_PROGRAM_FILES=0x26

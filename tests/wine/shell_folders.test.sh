@@ -42,7 +42,7 @@ CSIDL_COMMON_STARTUP=24 CSIDL_COMMON_DESKTOPDIRECTORY=25 CSIDL_MYPICTURES=39
 # name in 22 columns, a blank, the value).
 dump_slots() {
     (cd "$source_dir" && wine_run "$dump" "$(winepath_of "$library")") | tr -d '\r' |
-        awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
+        slot_lines | awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
 }
 slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2 }' <<<"$2"; }
 

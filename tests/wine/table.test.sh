@@ -108,7 +108,7 @@ listing() { find "$drive_c" "$work" -print 2>/dev/null | LC_ALL=C sort; }
 # "name<TAB>value" lines from folderdump's "NN Name value" lines (slot in two columns, the name
 # in 22); table_expect prints the same form, one line per slot of Quellin.h's list.
 table() {
-    (cd "$source_dir" && wine_run "$source_dir/folderdump.exe") | tr -d '\r' |
+    (cd "$source_dir" && wine_run "$source_dir/folderdump.exe") | tr -d '\r' | slot_lines |
         awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
 }
 slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2; found = 1 } END { exit !found }' <<<"$2"; }

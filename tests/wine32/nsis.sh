@@ -32,7 +32,7 @@ tr -d '\r' <"$work/installer.txt" >"$work/installer.lines"
 
 # folderdump's "NN Name<padding> value" columns as "slot name value".
 (cd "$source_dir" && wine_run "$source_dir/$(basename "$QUELLIN_FOLDERDUMP")") | tr -d '\r' |
-    awk '{ width = length($2) > 22 ? length($2) : 22
+    slot_lines | awk '{ width = length($2) > 22 ? length($2) : 22
            printf "%d %s %s\n", $1, $2, substr($0, 5 + width) }' >"$work/folderdump.lines"
 
 slots=$(wc -l <"$work/folderdump.lines")

@@ -33,8 +33,8 @@ for version in winxp win10; do
     expected=$(
         cat <<'LINES'
 C:\Program Files (x86)
-     registry: HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion "ProgramFilesDir" -> write test failed: C:\Program Files (x86)
-     registry: HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion "ProgramFilesPath" -> write test failed: C:\Program Files (x86)
+     registry: HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion "ProgramFilesDir" -> write test failed: C:\Program Files (x86) (creating a probe file: error 5 (ERROR_ACCESS_DENIED))
+     registry: HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion "ProgramFilesPath" -> write test failed: C:\Program Files (x86) (creating a probe file: error 5 (ERROR_ACCESS_DENIED))
      fallback: "\Program Files (x86)" on the Windows drive (32-bit process on 64-bit Windows) -> answered, untested
 LINES
     )

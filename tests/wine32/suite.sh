@@ -77,6 +77,8 @@ run_test frame "$src/tests/wine/frame.test.sh"
 run_test launcher "$src/tests/wine/launcher.test.sh"
 run_test table "$src/tests/wine/table.test.sh"
 run_test nsis "$src/tests/wine32/nsis.sh"
+run_test explain "$src/tests/wine/explain.test.sh"
+run_test ansi-names "$src/tests/wine/ansi_names.test.sh"
 [[ $lane != wow64 ]] || run_test program-files "$src/tests/wine32/program_files.sh"
 as_lane_user "$WINESERVER" -k 2>/dev/null || true
 exit 0

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Every slot is a folder an installer can use, end to end (the lane's files, tests/prelude.sh),
+# under Wine's winxp and win10 in code page 1252:
+# - The documents, Desktop, Programs and Start Menu folders are named in Cyrillic, which code
+#   page 1252 cannot write (the ANSI calls answer "C:\?????????"). With the stand-in
+#   shfolder.dll (whose SHGetFolderPathW forwards to shell32's) and without any, each slot is a
+#   path that exists, holds no "?", and names that folder: its short name, while the wide
+#   accessor gives the true name. With the stand-in failing every call the documents folder is,
+#   by design, "My Documents" on the Windows drive (the NT family's chain takes no other source
+#   after a failing service).
+# - A relative "CommonFilesDir" ("Common") and a relative "ProgramFilesDir" ("Programs") give
+#   no relative slot: the DAO, ODBC and program-files slots are full paths.
+# The registry values and the Wine version are put back at the end, also on failure.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
+# Wine takes the Cyrillic names through a UTF-8 locale; the ANSI code page stays 1252.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+wine_prefix
+
+need_files "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$QUELLIN_WIN_DIR/tools/shfolder.dll"
+work=$(mktemp -d "$QUELLIN_WIN_DIR/ansi-names.XXXXXX")
+user='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+common='HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+version='HKLM\Software\Microsoft\Windows\CurrentVersion'
+# key value data: the values this test changes, put back by cleanup.
+changed=("$user|Personal|Документы" "$common|Common Desktop|Рабочий стол"
+    "$common|Common Programs|Меню\\Программы" "$common|Common Start Menu|Меню"
+    "$version|CommonFilesDir|" "$version|ProgramFilesDir|")
+saved=()
+for entry in "${changed[@]}"; do
+    IFS='|' read -r key name _ <<<"$entry"
+    saved+=("$(wine_run reg query "$key" /v "$name" 2>/dev/null | tr -d '\r' |
+        sed -n "s/^ *$name *REG_[A-Z_]* *//p")")
+done
+documents="$(wine_drive_c)/Документы" desktop="$(wine_drive_c)/Рабочий стол" menu="$(wine_drive_c)/Меню"
+cleanup() {
+    local i key name
+    for i in "${!changed[@]}"; do
+        IFS='|' read -r key name _ <<<"${changed[$i]}"
+        if [[ -n ${saved[$i]} ]]; then
+            wine_run reg add "$key" /v "$name" /t REG_EXPAND_SZ /d "${saved[$i]}" /f >/dev/null 2>&1 || true
+        else
+            wine_run reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
+        fi
+    done
+    wine_run reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
+    rm -rf "$documents" "$desktop" "$menu" "$(wine_drive_c)/My Documents" "$work"
+}
+trap cleanup EXIT
+
+source_dir="$work/Install Source"
+mkdir -p "$source_dir/setup" "$documents" "$desktop" "$menu/Программы"
+cp "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$source_dir/"
+for entry in "${changed[@]:0:4}"; do
+    IFS='|' read -r key name data <<<"$entry"
+    wine_run reg add "$key" /v "$name" /t REG_EXPAND_SZ /d "C:\\$data" /f >/dev/null
+done
+
+# report NAME: folderdump --json from the source into $work/NAME.json.
+report() {
+    (cd "$source_dir" && wine_run "$source_dir/folderdump.exe" --json) | tr -d '\r' >"$work/$1.json"
+}
+# check NAME SLOT TRUE-NAME: the slot holds no "?", exists, and is that folder by its short name.
+check() {
+    local value wide unix
+    value=$(python3 -c 'import json, sys
+print(json.load(open(sys.argv[1], encoding="utf-8"))["slots"][int(sys.argv[2])]["value"])' "$work/$1.json" "$2")
+    wide=$(python3 -c 'import json, sys
+slot = json.load(open(sys.argv[1], encoding="utf-8"))["slots"][int(sys.argv[2])]
+print(slot.get("wideValue", slot["value"]))' "$work/$1.json" "$2")
+    if [[ $value == *'?'* || -z $value ]]; then
+        problem "$1: slot $2 is '$value'"
+        return
+    fi
+    unix=$(wine_run winepath -u "$value" 2>/dev/null | tr -d '\r')
+    [[ -d $unix && $(realpath "$unix") == $(realpath "$(wine_drive_c)/$3") ]] ||
+        problem "$1: slot $2 '$value' is not the folder C:\\$3 ('$unix')"
+    # (Wine's shell gives its wide answer with a trailing backslash.)
+    [[ ${wide%\\} == "C:\\${3//\//\\}" ]] || problem "$1: slot $2's wide value is '$wide', not C:\\$3"
+}
+
+for winver in winxp win10; do
+    wine_version "$winver"
+    for mode in shfolder none failing; do
+        rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
+        export WINEDLLOVERRIDES=shfolder=n
+        if [[ $mode != none ]]; then
+            cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
+            [[ $mode == shfolder ]] || echo all >"$source_dir/setup/shfolder.fail"
+            export WINEDLLOVERRIDES=shfolder=n,b
+        fi
+        name="$winver-$mode"
+        report "$name"
+        [[ $(python3 -c 'import json, sys
+print(json.load(open(sys.argv[1], encoding="utf-8"))["attach"]["codePage"])' "$work/$name.json") == 1252 ]] ||
+            fail "$name: the library did not see code page 1252"
+        if [[ $mode == failing ]]; then
+            [[ $(python3 -c 'import json, sys
+print(json.load(open(sys.argv[1], encoding="utf-8"))["slots"][3]["value"])' "$work/$name.json") == 'C:\My Documents' ]] ||
+                problem "$name: the documents folder is not the fixed one"
+        else
+            check "$name" 3 Документы
+        fi
+        check "$name" 4 'Рабочий стол'
+        check "$name" 5 'Меню/Программы'
+        check "$name" 8 Меню
+        echo "$name: documents, Desktop, Programs and Start Menu named by their short names"
+    done
+done
+
+# Relative values name no folder: the slots built on them come from the next sources.
+export WINEDLLOVERRIDES=shfolder=n
+rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
+wine_run reg add "$version" /v CommonFilesDir /d Common /f >/dev/null
+wine_run reg add "$version" /v ProgramFilesDir /d Programs /f >/dev/null
+report relative
+python3 - "$work/relative.json" <<'PYTHON' || problem "relative values gave a relative slot"
+import json, sys
+slots = json.load(open(sys.argv[1], encoding="utf-8"))["slots"]
+for number in (1, 2, 13):
+    value = slots[number]["value"]
+    assert len(value) > 3 and value[1:3] == ":\\", (number, value)
+    texts = [attempt["text"] for attempt in slots[number]["record"]]
+    assert any(text.startswith("not a full path") for text in texts), (number, texts)
+PYTHON
+((failures == 0)) || fail "$failures problem(s)"
+echo "relative CommonFilesDir and ProgramFilesDir: DAO, ODBC and program files are full paths"
