@@ -1,9 +1,10 @@
 // Whole attaches run in child processes, as the fault-injection sweep and the whole-attach
 // property test make them: a machine set up, the library attached, every slot read through
 // the ANSI and the wide accessor with its record, the library detached, and what the attach
-// left behind (on disk, open, in the heap).
+// left behind (on disk, open, in the heap). The rules they check lie in attach_rules.h.
 #pragma once
 
+#include "attach_rules.h"
 #include "machine_fixture.h"
 
 #include "Quellin.h"
@@ -145,36 +146,6 @@ inline RunProblems InChildProcesses(size_t count, const Check& check, bool leakC
     return problems;
 }
 
-inline std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    return s;
-}
-
-// 'dir C:\A' for a directory, 'file C:\A' for a file, as the disk snapshot lists them.
-inline bool IsAtOrAbove(const std::string& entry, const std::string& kind,
-                        const std::string& path) {
-    const std::string prefix = kind + " ";
-    if (path.empty() || entry.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    const std::string folder = Upper(entry.substr(prefix.size()));
-    const std::string below = Upper(path);
-    return below == folder ||
-           (below.size() > folder.size() && below.compare(0, folder.size(), folder) == 0 &&
-            below[folder.size()] == '\\');
-}
-
-struct AttachRun {
-    std::array<std::string, QUELLIN_SLOT_COUNT> slots;
-    std::array<std::wstring, QUELLIN_SLOT_COUNT> wideSlots;
-    std::array<std::string, QUELLIN_SLOT_COUNT> records;
-    std::vector<winsim::Call> calls;
-    std::vector<std::string> open;
-    std::vector<std::string> added, removed; // disk entries, against the disk before attach
-    int readsPastBlock = 0;
-};
-
 // Sets the machine up (`setUp` builds it and arms any fault), attaches, reads every slot (with
 // `wide`, through the wide accessor too, and its record), detaches. The wide accessor converts,
 // and so adds calls to those the attach made.
@@ -196,38 +167,8 @@ inline AttachRun Attach(const std::function<void()>& setUp, bool wide = false) {
     run.calls = m.calls.calls;
     run.open = m.OpenResources();
     run.readsPastBlock = m.memory.readsPastBlock;
-    std::vector<std::string> after = m.files.Snapshot();
-    std::sort(before.begin(), before.end());
-    std::sort(after.begin(), after.end());
-    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
-                        std::back_inserter(run.added));
-    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
-                        std::back_inserter(run.removed));
+    DiskChanges(before, m.files.Snapshot(), run);
     return run;
-}
-
-// What the attach left behind, one line each: anything on disk but the documents and My
-// Pictures folders (made on purpose, with their missing parents; named by the slot's text or
-// by its long name), anything gone from disk, anything left open, a string read past its block.
-inline std::vector<std::string> LeftBehind(const AttachRun& run) {
-    const winsim::CodePage& codePage = winsim::machine().codePage;
-    std::vector<std::string> made;
-    for (QuellinSlot slot : {QUELLIN_PERSONAL_FOLDER, QUELLIN_MY_PICTURES_FOLDER}) {
-        made.push_back(run.slots[slot]);
-        made.push_back(codePage.ToAnsi(run.wideSlots[slot]));
-    }
-    std::vector<std::string> problems;
-    for (const std::string& e : run.added)
-        if (std::none_of(made.begin(), made.end(),
-                         [&e](const std::string& folder) { return IsAtOrAbove(e, "dir", folder); }))
-            problems.push_back("left on disk: " + e);
-    for (const std::string& e : run.removed)
-        problems.push_back("gone from disk: " + e);
-    for (const std::string& e : run.open)
-        problems.push_back("left open: " + e);
-    if (run.readsPastBlock != 0)
-        problems.push_back("a string read ran past its memory block");
-    return problems;
 }
 
 } // namespace attach

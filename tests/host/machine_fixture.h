@@ -10,7 +10,6 @@
 
 #include <dlfcn.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -90,43 +89,3 @@ class AttachedLibrary {
   private:
     void* handle_ = nullptr;
 };
-
-// A slot's record, as QuellinFolderSource gives it: its lines, and the fields of one line.
-namespace records {
-
-inline std::vector<std::string> Lines(const std::string& record) {
-    std::vector<std::string> lines;
-    for (size_t at = 0, end; at < record.size(); at = end + 1) {
-        end = record.find('\n', at);
-        if (end == std::string::npos)
-            end = record.size();
-        lines.push_back(record.substr(at, end - at));
-    }
-    return lines;
-}
-inline std::string KindAndDetail(const std::string& line) {
-    return line.substr(0, line.rfind('\t'));
-}
-inline std::string Outcome(const std::string& line) {
-    return line.substr(line.rfind('\t') + 1);
-}
-
-// What breaks the rules of a record, one line each: every line holds a kind, a detail and an
-// outcome; the last names the source of the slot's folder, which answered (`filled`), or is
-// "none" for an empty slot.
-inline std::vector<std::string> Problems(const std::string& record, bool filled) {
-    const std::vector<std::string> lines = Lines(record);
-    if (lines.empty())
-        return {"no record"};
-    std::vector<std::string> problems;
-    for (const std::string& line : lines)
-        if (std::count(line.begin(), line.end(), '\t') != 2)
-            problems.push_back("a record line without three fields: " + line);
-    if (!filled && KindAndDetail(lines.back()) != "none\t")
-        problems.push_back("an empty slot whose record ends with: " + lines.back());
-    if (filled && Outcome(lines.back()).compare(0, 8, "answered") != 0)
-        problems.push_back("a filled slot whose record ends with: " + lines.back());
-    return problems;
-}
-
-} // namespace records

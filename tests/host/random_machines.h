@@ -1,9 +1,10 @@
 // Simulated machines made at random: a complete machine of one platform, then its version,
 // code page, registry values, folders, folder service, shell, network and kernel changed by
 // chance, each change noted in words so that a machine that breaks a rule can be told. The
-// choices come from a seed (the whole-attach property test) or from a fuzzer's bytes; the
-// first answer of every choice leaves the machine as it is, so a source that runs dry gives
-// the complete machine. Used by the whole-attach property test and its fuzz target.
+// choices come from a Choices source: a seed, or any other stream of numbers. The first answer
+// of every choice leaves the machine as it is, so a source that runs dry gives the complete
+// machine (on NT with the environment variables NT sets). Used by the whole-attach property
+// test.
 #pragma once
 
 #include "complete_machines.h"

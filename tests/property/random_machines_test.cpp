@@ -19,11 +19,9 @@
 //   QUELLIN_PROPERTY_FIRST=S     S on (1 when not given).
 // For example: QUELLIN_PROPERTY_SEED=1234 build/host/tests/quellin_property
 #include "attach_run.h"
-#include "machine_fixture.h"
 #include "random_machines.h"
 
 #include "Quellin.h"
-#include "paths/Path.h"
 
 #include <winsim/machine.h>
 
@@ -44,116 +42,7 @@ namespace {
 
 const uint64_t kMachines = 500;
 
-const char* const kSlotNames[] = {
-#define QUELLIN_SLOT_NAME(number, constant, name) #name,
-    QUELLIN_SLOTS(QUELLIN_SLOT_NAME)
-#undef QUELLIN_SLOT_NAME
-};
-
 using machines::detail::Printable;
-
-// Two backslashes in a row after the root (past a network path's leading pair), stepping from
-// character to character: a trail byte 0x5C is no backslash.
-bool DoubledBackslash(const std::string& path) {
-    const winsim::CodePage& codePage = winsim::machine().codePage;
-    bool afterBackslash = false;
-    for (size_t i = path.compare(0, 2, "\\\\") == 0 ? 2 : 0; i < path.size(); ++i) {
-        if (codePage.IsLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
-            ++i;
-            afterBackslash = false;
-        } else if (path[i] == '\\') {
-            if (afterBackslash)
-                return true;
-            afterBackslash = true;
-        } else {
-            afterBackslash = false;
-        }
-    }
-    return false;
-}
-
-// The text before and after the last backslash (a trail byte 0x5C is none); false without one.
-bool SplitLast(const std::string& path, std::string& parent, std::string& leaf) {
-    const winsim::CodePage& codePage = winsim::machine().codePage;
-    size_t last = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (codePage.IsLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
-            ++i;
-        else if (path[i] == '\\')
-            last = i;
-    }
-    if (last == std::string::npos)
-        return false;
-    parent = path.substr(0, last);
-    leaf = path.substr(last + 1);
-    return true;
-}
-
-bool SplitLast(const std::wstring& path, std::wstring& parent, std::wstring& leaf) {
-    const size_t last = path.rfind(L'\\');
-    if (last == std::wstring::npos)
-        return false;
-    parent = path.substr(0, last);
-    leaf = path.substr(last + 1);
-    return true;
-}
-
-// The wide accessor's text agrees with the ANSI text: it is the ANSI text converted, or the
-// long name of the folder that the ANSI text names by its short name, possibly with levels
-// below it (that did not exist when the slot was resolved) the same in both.
-bool WideAgrees(const std::string& ansi, const std::wstring& wide) {
-    const winsim::Machine& m = winsim::machine();
-    if (m.codePage.ToWide(ansi) == wide)
-        return true;
-    std::string a = ansi;
-    std::wstring w = wide;
-    for (;;) {
-        if (m.files.ShortPath(w) == a && !a.empty())
-            return true;
-        std::string ansiParent, ansiLeaf;
-        std::wstring wideParent, wideLeaf;
-        if (!SplitLast(a, ansiParent, ansiLeaf) || !SplitLast(w, wideParent, wideLeaf) ||
-            m.codePage.ToWide(ansiLeaf) != wideLeaf)
-            return false;
-        a = ansiParent;
-        w = wideParent;
-    }
-}
-
-const char* FaultName(PathFault fault) {
-    switch (fault) {
-    case PathFault::Usable:
-        return "usable";
-    case PathFault::NotFull:
-        return "not a full path";
-    case PathFault::Unwritable:
-        return "holds characters the ANSI code page cannot write";
-    case PathFault::Invalid:
-        return "not a valid path";
-    }
-    return "?";
-}
-
-// Everything wrong with one attach, one line each.
-std::vector<std::string> Problems(const attach::AttachRun& run) {
-    std::vector<std::string> problems = attach::LeftBehind(run);
-    for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
-        const std::string name = kSlotNames[slot];
-        const std::string& value = run.slots[slot];
-        const PathFault fault = PathFaultOf(value);
-        if (fault != PathFault::Usable)
-            problems.push_back(name + " holds " + Printable(value) + ": " + FaultName(fault));
-        if (DoubledBackslash(value))
-            problems.push_back(name + " holds " + Printable(value) +
-                               ": a doubled backslash after the root");
-        for (const std::string& p : records::Problems(run.records[slot], !value.empty()))
-            problems.push_back(name + ": " + Printable(p));
-        if (!WideAgrees(value, run.wideSlots[slot]))
-            problems.push_back(name + " holds " + Printable(value) + ", its wide accessor " +
-                               Printable(machines::detail::Wide(run.wideSlots[slot])));
-    }
-    return problems;
-}
 
 attach::AttachRun AttachSeed(uint64_t seed) {
     return attach::Attach(
@@ -200,13 +89,14 @@ void RunOneSeed(uint64_t seed) {
     for (const std::string& note : MachineOf(seed))
         std::cout << "  " << note << "\n";
     for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
-        std::cout << slot << " " << kSlotNames[slot] << " " << Printable(run.slots[slot]) << "\n";
+        std::cout << slot << " " << attach::kSlotNames[slot] << " " << Printable(run.slots[slot])
+                  << "\n";
         for (std::string line : records::Lines(run.records[slot])) {
             std::replace(line.begin(), line.end(), '\t', '|');
             std::cout << "    " << Printable(line) << "\n";
         }
     }
-    const std::vector<std::string> problems = Problems(run);
+    const std::vector<std::string> problems = attach::TableProblems(run);
     EXPECT_TRUE(problems.empty()) << Described(seed, problems);
 }
 
@@ -219,7 +109,8 @@ TEST(RandomMachines, KeepTheRulesOfTheTable) {
     const uint64_t count = EnvironmentNumber("QUELLIN_PROPERTY_MACHINES", kMachines);
     const auto start = std::chrono::steady_clock::now();
     const std::vector<std::vector<std::string>> found = attach::InChildProcesses(
-        count, [first](size_t run) { return Problems(AttachSeed(first + run)); }, true);
+        count, [first](size_t run) { return attach::TableProblems(AttachSeed(first + run)); },
+        true);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::cout << count << " machines, seeds " << first << " to " << first + count - 1 << ", in "

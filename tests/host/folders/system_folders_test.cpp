@@ -3,6 +3,7 @@
 // slot's text written out, so that a change in any resolver or in the resolving order shows at
 // once; after detach nothing is left open and the disk holds only what the attach creates on
 // purpose (documents and My Pictures folders).
+#include "attach_rules.h"
 #include "complete_machines.h"
 #include "machine_fixture.h"
 
