@@ -197,18 +197,19 @@ inline bool WideAgrees(const std::string& ansi, const std::wstring& wide) {
     }
 }
 
+// The fault's name, as PathFault spells it.
 inline const char* FaultName(PathFault fault) {
     switch (fault) {
     case PathFault::Usable:
-        return "usable";
+        break;
     case PathFault::NotFull:
-        return "not a full path";
+        return "PathFault::NotFull";
     case PathFault::Unwritable:
-        return "holds characters the ANSI code page cannot write";
+        return "PathFault::Unwritable";
     case PathFault::Invalid:
-        return "not a valid path";
+        return "PathFault::Invalid";
     }
-    return "?";
+    return "PathFault::Usable";
 }
 
 // Everything wrong with the table an attach built, read through the ANSI and the wide accessor
@@ -221,7 +222,8 @@ inline std::vector<std::string> TableProblems(const AttachRun& run) {
         const std::string& value = run.slots[slot];
         const PathFault fault = PathFaultOf(value);
         if (fault != PathFault::Usable)
-            problems.push_back(name + " holds " + Printable(value) + ": " + FaultName(fault));
+            problems.push_back(name + " holds " + Printable(value) +
+                               ", no usable path: " + FaultName(fault));
         if (DoubledBackslash(value))
             problems.push_back(name + " holds " + Printable(value) +
                                ": a doubled backslash after the root");

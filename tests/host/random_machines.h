@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -66,8 +67,7 @@ inline Text Wide(const std::wstring& text) {
     return {true, {}, text};
 }
 
-// Printable forms for the notes: control bytes and bytes past ASCII as \xNN, wide text as
-// UTF-8 with control characters escaped.
+// Printable forms for the notes: control bytes and bytes past ASCII as \xNN.
 inline std::string Printable(const std::string& text) {
     std::string out;
     for (unsigned char c : text) {
@@ -82,28 +82,20 @@ inline std::string Printable(const std::string& text) {
     return out;
 }
 
+// Wide text as UTF-8, its control characters escaped.
 inline std::string Printable(const std::wstring& text) {
+    if (text.empty())
+        return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string utf8(size > 0 ? static_cast<size_t>(size) : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], size,
+                            nullptr, nullptr);
     std::string out;
-    for (wchar_t wc : text) {
-        const auto c = static_cast<uint32_t>(wc);
-        if (c < 0x20 || c == 0x7F) {
-            out += Printable(std::string(1, static_cast<char>(c)));
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (char c : utf8)
+        out += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? Printable(std::string(1, c))
+                                                                 : std::string(1, c);
     return out;
 }
 
@@ -119,6 +111,13 @@ const wchar_t* const kForeignNames[] = {L"Документы", L"文書",  L"表
 
 // Shares a text may name; the network answers each as the generator chose.
 const char* const kShares[] = {"\\\\srv\\share", "\\\\srv\\docs", "\\\\files\\home"};
+
+// The folders the shell knows on some platform; shfolder.dll answers them too.
+const int kShellIds[] = {
+    CSIDL_PERSONAL, CSIDL_MYPICTURES,      CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY,
+    CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTMENU,        CSIDL_COMMON_STARTMENU,
+    CSIDL_STARTUP,  CSIDL_COMMON_STARTUP,  CSIDL_SENDTO,           CSIDL_TEMPLATES,
+    CSIDL_FONTS};
 
 const char kBorland[] = "Software\\Borland\\Database Engine";
 const char kSuite[] = "Software\\Tolva\\Inkvale Suite\\9";
@@ -602,23 +601,10 @@ class Generator {
         }
         if (c_.OneIn(20))
             Fail("LoadLibraryA", ERROR_MOD_NOT_FOUND);
-        const int ids[] = {CSIDL_PERSONAL,
-                           CSIDL_PERSONAL | CSIDL_FLAG_CREATE,
-                           CSIDL_MYPICTURES,
-                           CSIDL_MYPICTURES | CSIDL_FLAG_CREATE,
-                           CSIDL_PROGRAM_FILES,
-                           CSIDL_PROGRAM_FILES_COMMON,
-                           CSIDL_DESKTOPDIRECTORY,
-                           CSIDL_COMMON_DESKTOPDIRECTORY,
-                           CSIDL_PROGRAMS,
-                           CSIDL_COMMON_PROGRAMS,
-                           CSIDL_STARTMENU,
-                           CSIDL_COMMON_STARTMENU,
-                           CSIDL_STARTUP,
-                           CSIDL_COMMON_STARTUP,
-                           CSIDL_SENDTO,
-                           CSIDL_TEMPLATES,
-                           CSIDL_FONTS};
+        std::vector<int> ids(std::begin(kShellIds), std::end(kShellIds));
+        ids.insert(ids.end(),
+                   {CSIDL_PERSONAL | CSIDL_FLAG_CREATE, CSIDL_MYPICTURES | CSIDL_FLAG_CREATE,
+                    CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILES_COMMON});
         auto& answers = m_.modules.shfolderAnswers;
         for (int id : ids) {
             if (!c_.OneIn(4))
@@ -672,20 +658,7 @@ class Generator {
             Fail("SHGetSpecialFolderLocation", static_cast<DWORD>(E_FAIL));
         if (c_.OneIn(20))
             Fail("SHGetPathFromIDListA");
-        const int ids[] = {CSIDL_PERSONAL,
-                           CSIDL_MYPICTURES,
-                           CSIDL_DESKTOPDIRECTORY,
-                           CSIDL_COMMON_DESKTOPDIRECTORY,
-                           CSIDL_PROGRAMS,
-                           CSIDL_COMMON_PROGRAMS,
-                           CSIDL_STARTMENU,
-                           CSIDL_COMMON_STARTMENU,
-                           CSIDL_STARTUP,
-                           CSIDL_COMMON_STARTUP,
-                           CSIDL_SENDTO,
-                           CSIDL_TEMPLATES,
-                           CSIDL_FONTS};
-        for (int id : ids) {
+        for (int id : kShellIds) {
             if (!c_.OneIn(5))
                 continue;
             const std::string what = "the shell's " + CsidlName(id);
