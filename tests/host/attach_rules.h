@@ -84,6 +84,8 @@ inline bool IsAtOrAbove(const std::string& entry, const std::string& kind,
             below[folder.size()] == '\\');
 }
 
+// What one attach was seen to do: the table as read (the wide slots and records only when
+// asked for), the calls it made, what it left open after detach, and the disk's changes.
 struct AttachRun {
     std::array<std::string, QUELLIN_SLOT_COUNT> slots;
     std::array<std::wstring, QUELLIN_SLOT_COUNT> wideSlots;
