@@ -83,11 +83,12 @@ std::string Described(uint64_t seed, const std::vector<std::string>& problems) {
 }
 
 // One machine in this process, with its table and records.
+// The machine is told before the attach, so that it shows above a sanitizer's report.
 void RunOneSeed(uint64_t seed) {
-    const attach::AttachRun run = AttachSeed(seed);
-    std::cout << "seed " << seed << ":\n";
+    std::cout << "seed " << seed << ":" << std::endl;
     for (const std::string& note : MachineOf(seed))
-        std::cout << "  " << note << "\n";
+        std::cout << "  " << note << std::endl;
+    const attach::AttachRun run = AttachSeed(seed);
     for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
         std::cout << slot << " " << attach::kSlotNames[slot] << " " << Printable(run.slots[slot])
                   << "\n";
