@@ -7,20 +7,16 @@
 // A refused release (a key that does not close, a probe file that cannot be deleted) may
 // leave exactly that resource behind, and nothing else.
 #include "allowed_slots.h"
+#include "attach_run.h"
 #include "complete_machines.h"
 #include "fault_plan.h"
 #include "machine_fixture.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <functional>
 #include <iostream>
 #include <map>
 #include <sstream>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace machines {
 void PrintTo(const Machine& machine, std::ostream* out) {
@@ -30,93 +26,10 @@ void PrintTo(const Machine& machine, std::ostream* out) {
 
 namespace {
 
-// Runs check(0), check(1), ... check(count - 1) in child processes and returns each run's
-// problem lines. A child goes through the runs in order, reporting each as it ends; when it
-// dies (a crash, a sanitizer report), the run it was in is charged with that, and a new
-// child goes on with the next run. What a sanitizer printed is on the test's error output.
-std::vector<std::vector<std::string>>
-InChildProcesses(size_t count, const std::function<std::vector<std::string>(size_t)>& check) {
-    std::vector<std::vector<std::string>> problems(count);
-    for (size_t next = 0; next < count;) {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            problems[next].push_back("cannot make a pipe");
-            return problems;
-        }
-        std::fflush(nullptr);
-        const pid_t child = fork();
-        if (child == 0) {
-            close(fds[0]);
-            FILE* out = fdopen(fds[1], "w");
-            for (size_t run = next; run < count; ++run) {
-                for (const std::string& line : check(run))
-                    std::fprintf(out, "P %zu %s\n", run, line.c_str());
-                std::fprintf(out, "D %zu\n", run);
-                std::fflush(out);
-            }
-            _exit(0);
-        }
-        close(fds[1]);
-        if (child < 0) {
-            close(fds[0]);
-            problems[next].push_back("cannot fork");
-            return problems;
-        }
-        FILE* in = fdopen(fds[0], "r");
-        size_t done = next; // runs before this one have ended
-        char kind = 0;
-        size_t run = 0;
-        while (std::fscanf(in, "%c %zu", &kind, &run) == 2) {
-            std::string text;
-            for (int c; (c = std::fgetc(in)) != EOF && c != '\n';)
-                text += static_cast<char>(c);
-            if (kind == 'P' && run < count)
-                problems[run].push_back(text.empty() ? text : text.substr(1));
-            else if (kind == 'D')
-                done = run + 1;
-        }
-        std::fclose(in);
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (done < count) {
-            problems[done].push_back(
-                WIFSIGNALED(status)
-                    ? "the process died of signal " + std::to_string(WTERMSIG(status))
-                    : "the process ended with status " + std::to_string(WEXITSTATUS(status)) +
-                          " (a sanitizer report?)");
-            ++done;
-        }
-        next = done;
-    }
-    return problems;
-}
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    return s;
-}
-
-// 'dir C:\A' for a directory, 'file C:\A' for a file, as the disk snapshot lists them.
-bool IsAtOrAbove(const std::string& entry, const std::string& kind, const std::string& path) {
-    const std::string prefix = kind + " ";
-    if (path.empty() || entry.compare(0, prefix.size(), prefix) != 0)
-        return false;
-    const std::string folder = Upper(entry.substr(prefix.size()));
-    const std::string below = Upper(path);
-    return below == folder ||
-           (below.size() > folder.size() && below.compare(0, folder.size(), folder) == 0 &&
-            below[folder.size()] == '\\');
-}
-
-struct AttachRun {
-    std::array<std::string, QUELLIN_SLOT_COUNT> slots;
-    std::vector<winsim::Call> calls;
-    std::vector<std::string> open;
-    std::vector<std::string> added, removed; // disk entries, against the disk before attach
-    int readsPastBlock = 0;
-};
+using attach::AttachRun;
+using attach::InChildProcesses;
+using attach::IsAtOrAbove;
+using attach::Upper;
 
 struct Fault {
     size_t index;
@@ -126,28 +39,11 @@ struct Fault {
 
 // Builds the machine afresh, attaches (with the fault, if any), reads every slot, detaches.
 AttachRun Attach(const machines::Machine& machine, const Fault* fault) {
-    machines::Build(machine);
-    winsim::Machine& m = winsim::machine();
-    std::vector<std::string> before = m.files.Snapshot();
-    if (fault != nullptr)
-        m.calls.FailCallAt(fault->index, fault->error);
-    AttachRun run;
-    {
-        AttachedLibrary lib;
-        for (unsigned slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
-            run.slots[slot] = lib.Folder(slot);
-    }
-    run.calls = m.calls.calls;
-    run.open = m.OpenResources();
-    run.readsPastBlock = m.memory.readsPastBlock;
-    std::vector<std::string> after = m.files.Snapshot();
-    std::sort(before.begin(), before.end());
-    std::sort(after.begin(), after.end());
-    std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
-                        std::back_inserter(run.added));
-    std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
-                        std::back_inserter(run.removed));
-    return run;
+    return attach::Attach([&] {
+        machines::Build(machine);
+        if (fault != nullptr)
+            winsim::machine().calls.FailCallAt(fault->index, fault->error);
+    });
 }
 
 // What may remain after a refused release: the one resource it would have given back.
@@ -210,22 +106,8 @@ std::vector<std::string> Problems(const sweep::SlotValues& allowed, const Fault*
             problems.push_back("slot " + std::to_string(slot) + " holds '" + value +
                                "', which none of its sources gives");
     }
-    // The documents and My Pictures folders are made on purpose, with their missing parents.
-    run.added.erase(
-        std::remove_if(run.added.begin(), run.added.end(),
-                       [&](const std::string& e) {
-                           return IsAtOrAbove(e, "dir", run.slots[QUELLIN_PERSONAL_FOLDER]) ||
-                                  IsAtOrAbove(e, "dir", run.slots[QUELLIN_MY_PICTURES_FOLDER]);
-                       }),
-        run.added.end());
-    for (const std::string& e : run.added)
-        problems.push_back("left on disk: " + e);
-    for (const std::string& e : run.removed)
-        problems.push_back("gone from disk: " + e);
-    for (const std::string& e : run.open)
-        problems.push_back("left open: " + e);
-    if (run.readsPastBlock != 0)
-        problems.push_back("a string read ran past its memory block");
+    for (const std::string& p : attach::LeftBehind(run))
+        problems.push_back(p);
     return problems;
 }
 
