@@ -3,16 +3,18 @@
 #
 # - Built with MinGW for i686 against the package's Quellin.h and libQuellin.a (all warnings
 #   as errors; no stdcall fixup, so only the exact decorated names resolve), and for x86_64
-#   against the 64-bit build's import library.
-# - Built the Microsoft way: clang for i686-pc-windows-msvc (MinGW's headers standing in for
-#   the Windows SDK), linked by lld-link against the package's Quellin.lib and against kernel32
-#   and msvcrt import libraries made from .def files, with no C runtime library.
+#   against the package's x86_64/libQuellin.a.
+# - Built the Microsoft way, for i686 and x86_64: clang for i686-pc-windows-msvc and
+#   x86_64-pc-windows-msvc (MinGW's headers standing in for the Windows SDK), linked by lld-link
+#   against the package's Quellin.lib (x86_64/Quellin.lib) and against kernel32 and msvcrt
+#   import libraries made from .def files, with no C runtime library.
 # - Every program linked with an import library imports QuellinGetFolder and
 #   QuellinFolderName of Quellin.dll by those names.
-# - The x86_64 programs run under 64-bit Wine beside the 64-bit Quellin.dll and folderdump.exe;
-#   each prints one "slot name value" line per slot, and each line must equal folderdump's.
-#   Where this machine has 32-bit Wine, the i686 programs (MinGW and Microsoft) run the same
-#   way beside the package's Quellin.dll and folderdump.exe.
+# - The x86_64 programs (MinGW and Microsoft) run under 64-bit Wine beside the package's
+#   x86_64/Quellin.dll and x86_64/folderdump.exe; each prints one "slot name value" line per
+#   slot, and each line must equal folderdump's. Where this machine has 32-bit Wine, the i686
+#   programs (MinGW and Microsoft) run the same way beside the package's Quellin.dll and
+#   folderdump.exe.
 # - The guide's slot table lists, row by row, the number, constant and name of each slot as
 #   Quellin.h's slot list expands and as QuellinFolderName answers (walked until it answers
 #   null, by load_library.exe under Wine).
@@ -31,7 +33,7 @@ trap 'rm -rf "$work"' EXIT
 (cd "$work" && cmake -E tar xf "$zip")
 pkg="$work/quellin-$version-win32"
 examples="$pkg/examples/c"
-mkdir -p "$work/i686" "$work/x86_64" "$work/msvc"
+mkdir -p "$work/i686" "$work/x86_64" "$work/msvc" "$work/msvc64"
 
 warnings=(-Wall -Wextra -Werror -std=c99 -pedantic)
 i686-w64-mingw32-gcc "${warnings[@]}" -I"$pkg" "$examples/load_library.c" \
@@ -41,25 +43,30 @@ i686-w64-mingw32-gcc "${warnings[@]}" -I"$pkg" "$examples/import_library.c" -L"$
 x86_64-w64-mingw32-gcc "${warnings[@]}" -I"$pkg" "$examples/load_library.c" \
     -o "$work/x86_64/load_library.exe"
 x86_64-w64-mingw32-gcc "${warnings[@]}" -I"$pkg" "$examples/import_library.c" \
-    -L"$win64/quellin/import" -lQuellin -Wl,--fatal-warnings -o "$work/x86_64/import_library.exe"
+    -L"$pkg/x86_64" -lQuellin -Wl,--fatal-warnings -o "$work/x86_64/import_library.exe"
 
-# The Microsoft way, for i386.
-msvc="$work/msvc"
-printf 'LIBRARY kernel32.dll\nEXPORTS\n    ExitProcess@4\n    GetLastError@0\n' >"$msvc/kernel32.def"
-printf 'LIBRARY msvcrt.dll\nEXPORTS\n    printf\n    malloc\n    free\n    memcpy\n' >"$msvc/msvcrt.def"
-llvm-dlltool -m i386 -k -d "$msvc/kernel32.def" -l "$msvc/kernel32.lib"
-llvm-dlltool -m i386 -d "$msvc/msvcrt.def" -l "$msvc/msvcrt.lib"
-clang_msvc=(clang --target=i686-pc-windows-msvc -fgnuc-version=4.2.1 -D_X86_
-    -D__USE_MINGW_ANSI_STDIO=0 -isystem /usr/i686-w64-mingw32/include -I"$pkg"
-    -Wall -Wextra -Werror -O2 -c)
-"${clang_msvc[@]}" "$examples/import_library.c" -o "$msvc/import_library.obj"
-"${clang_msvc[@]}" "$here/msvc_start.c" -o "$msvc/start.obj"
-lld-link -nologo -machine:x86 -subsystem:console -entry:QuellinExampleStart -nodefaultlib \
-    -out:"$msvc/import_library.exe" "$msvc/import_library.obj" "$msvc/start.obj" \
-    "$pkg/Quellin.lib" "$msvc/kernel32.lib" "$msvc/msvcrt.lib"
+# The Microsoft way: msvc_link FOLDER MACHINE TARGET ARCH-DEFINE KERNEL32-EXPORTS QUELLIN-LIB.
+msvc_link() {
+    local dir="$work/$1" machine=$2 target=$3
+    printf 'LIBRARY kernel32.dll\nEXPORTS\n    %s\n    %s\n' $5 >"$dir/kernel32.def"
+    printf 'LIBRARY msvcrt.dll\nEXPORTS\n    printf\n    malloc\n    free\n    memcpy\n' >"$dir/msvcrt.def"
+    llvm-dlltool -m "$machine" -k -d "$dir/kernel32.def" -l "$dir/kernel32.lib"
+    llvm-dlltool -m "$machine" -d "$dir/msvcrt.def" -l "$dir/msvcrt.lib"
+    local compile=(clang --target="$target-pc-windows-msvc" -fgnuc-version=4.2.1 "-D$4"
+        -D__USE_MINGW_ANSI_STDIO=0 -isystem "/usr/$target-w64-mingw32/include" -I"$pkg"
+        -Wall -Wextra -Werror -O2 -c)
+    "${compile[@]}" "$examples/import_library.c" -o "$dir/import_library.obj"
+    "${compile[@]}" "$here/msvc_start.c" -o "$dir/start.obj"
+    lld-link -nologo "-machine:${machine/i386:x86-64/x64}" -subsystem:console \
+        -entry:QuellinExampleStart -nodefaultlib -out:"$dir/import_library.exe" \
+        "$dir/import_library.obj" "$dir/start.obj" "$6" "$dir/kernel32.lib" "$dir/msvcrt.lib"
+}
+msvc_link msvc i386 i686 _X86_ "ExitProcess@4 GetLastError@0" "$pkg/Quellin.lib"
+msvc_link msvc64 i386:x86-64 x86_64 _AMD64_ "ExitProcess GetLastError" "$pkg/x86_64/Quellin.lib"
 
-for program in i686/import_library.exe msvc/import_library.exe x86_64/import_library.exe; do
-    case $program in x86_64/*) objdump=x86_64-w64-mingw32-objdump ;; *) objdump=i686-w64-mingw32-objdump ;; esac
+for program in i686/import_library.exe msvc/import_library.exe x86_64/import_library.exe \
+    msvc64/import_library.exe; do
+    case $program in x86_64/* | msvc64/*) objdump=x86_64-w64-mingw32-objdump ;; *) objdump=i686-w64-mingw32-objdump ;; esac
     imported=$("$objdump" -p "$work/$program" | awk '/DLL Name: / { dll = $3 }
         dll == "Quellin.dll" && NF == 3 && $2 ~ /^[0-9]+$/ { print $3 }' | LC_ALL=C sort | xargs)
     [[ $imported == "QuellinFolderName QuellinGetFolder" ]] ||
@@ -86,10 +93,13 @@ run_and_compare() {
     printf '%s\n' "$out" >"$work/$1.$program.out"
 }
 
-cp "$win64/quellin/Quellin.dll" "$win64/tools/folderdump.exe" "$work/x86_64/"
+for dir in x86_64 msvc64; do
+    cp "$pkg/x86_64/Quellin.dll" "$pkg/x86_64/folderdump.exe" "$work/$dir/"
+done
 run_and_compare x86_64 load_library.exe
 run_and_compare x86_64 import_library.exe
-ran="x86_64"
+run_and_compare msvc64 import_library.exe
+ran="x86_64 (MinGW and Microsoft-linked)"
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
     for dir in i686 msvc; do
         cp "$pkg/Quellin.dll" "$pkg/folderdump.exe" "$work/$dir/"
@@ -97,7 +107,7 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
     run_and_compare i686 load_library.exe
     run_and_compare i686 import_library.exe
     run_and_compare msvc import_library.exe
-    ran="x86_64, i686 and Microsoft-linked i686"
+    ran="x86_64 and i686, each MinGW and Microsoft-linked"
 else
     echo "no 32-bit Wine on this machine: the i686 programs were built and checked, not run"
 fi
@@ -115,4 +125,4 @@ named=$(awk '{ print $1, $2 }' "$work/x86_64.load_library.exe.out")
     problem "the guide's slot table and QuellinFolderName differ:"$'\n'"$(diff <(echo "$named") <(awk '{ print $1, $3 }' <<<"$guide") | grep '^[<>]')"
 
 ((failures == 0)) || fail "$failures problem(s)"
-echo "examples built (MinGW i686 and x86_64, Microsoft-style i686), run ($ran) and equal to folderdump; the guide's table matches $(wc -l <<<"$guide") slots"
+echo "examples built (MinGW and Microsoft-style, i686 and x86_64), run ($ran) and equal to folderdump; the guide's table matches $(wc -l <<<"$guide") slots"
