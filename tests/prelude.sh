@@ -18,7 +18,8 @@
 # run), QUELLIN_RELEASE_DIR (when set, the shipped files come from there instead of the build
 # tree), WINEPREFIX and WINEARCH, QUELLIN_WIN64_DIR and QUELLIN_WIN32_DIR (the two Windows
 # builds, for the scripts that need both), QUELLIN_WINESERVER_KEPT (a server kept up for a
-# whole batch of tests, not waited for).
+# whole batch of tests, not waited for), QUELLIN_INNOSETUP_DIR (the folder of the Inno Setup
+# compiler, ISCC.exe, that tools/deps.sh test installs from the npm package innosetup).
 
 # The source tree: the folder above this file.
 QUELLIN_SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -70,6 +71,7 @@ wine32 | wow64)
 *) fail "QUELLIN_LANE is '$QUELLIN_LANE', not win64, wine32 or wow64" ;;
 esac
 export QUELLIN_WINESERVER=${QUELLIN_WINESERVER:-/usr/lib/wine/wineserver}
+export QUELLIN_INNOSETUP_DIR=${QUELLIN_INNOSETUP_DIR:-$quellin_build/innosetup/node_modules/innosetup/bin}
 WINE=$QUELLIN_WINE
 WINESERVER=$QUELLIN_WINESERVER
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -116,6 +118,52 @@ wine_run() {
 # The slot lines of a folderdump listing on stdin ("NN Name value"), without the attach record
 # that opens it and the lines of flags or records below a slot.
 slot_lines() { grep -E '^[ 0-9][0-9] [A-Za-z]' || true; }
+
+# folderdump_lines REPORT ansi|wide: the slots of a folderdump --json report as the
+# "slot name value" lines an installer writes: each slot's ANSI value, or (wide) its wide
+# value where that differs (a folder named by its short name).
+folderdump_lines() {
+    python3 - "$1" "$2" <<'PYTHON'
+import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+for slot in report["slots"]:
+    value = slot.get("wideValue", slot["value"]) if sys.argv[2] == "wide" else slot["value"]
+    print(slot["slot"], slot["name"], value)
+PYTHON
+}
+
+# text_lines FILE ENCODING: a text file an installer wrote (cp1252, utf-16 with its byte-order
+# mark, utf-8-sig), in UTF-8, without carriage returns.
+text_lines() {
+    python3 -c 'import sys
+sys.stdout.write(open(sys.argv[1], encoding=sys.argv[2], newline="").read().replace("\r", ""))' "$1" "$2"
+}
+
+# wine_reg_change KEY NAME TYPE DATA: sets a registry value for the rest of the test, first
+# noting what it was; wine_reg_restore puts back every value so changed (or deletes it), the
+# last first.
+quellin_reg_undo=()
+wine_reg_change() {
+    local was
+    was=$({ wine_run reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
+        awk -v name="$2" 'index($0, "    " name "    ") == 1 {
+            rest = substr($0, length(name) + 9); type = rest; sub(/ .*/, "", type)
+            data = substr(rest, length(type) + 1); sub(/^ +/, "", data); print type "|" data }')
+    quellin_reg_undo+=("$1|$2|$was")
+    wine_run reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null
+}
+wine_reg_restore() {
+    local i key name type data
+    for ((i = ${#quellin_reg_undo[@]} - 1; i >= 0; i--)); do
+        IFS='|' read -r key name type data <<<"${quellin_reg_undo[$i]}"
+        if [[ -n $type ]]; then
+            wine_run reg add "$key" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1 || true
+        else
+            wine_run reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
+        fi
+    done
+    quellin_reg_undo=()
+}
 
 # The Windows path of a Unix file (Wine maps / to drive Z:).
 winepath_of() { printf 'Z:%s' "${1//\//\\}"; }

@@ -10,9 +10,14 @@
 #   build     every tree of tools/build.sh: main and win64, g++, GoogleTest, clang and
 #             libFuzzer, and the LLVM tools that make and check Quellin.lib
 #   test      build, and what the tests run: clang-tidy, Python, the ja_JP.UTF-8 locale
-#             (code page 932), makensis for the example installer, and the guest of
+#             (code page 932), makensis for the example NSIS installer, Node and npm, the
+#             Inno Setup compiler (the npm package innosetup, at the version pinned below,
+#             in build/innosetup, where tests/prelude.sh looks for it), and the guest of
 #             tools/vm32 (QEMU, the distribution's kernel, a static busybox)
 set -euo pipefail
+
+quellin_innosetup_version=6.4.1
+quellin_innosetup_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/innosetup"
 
 quellin_need=()
 quellin_want() { # command-or-file package
@@ -52,6 +57,7 @@ quellin_group() { # group
         quellin_want python3 python3
         quellin_want localedef locales
         quellin_want makensis nsis
+        quellin_want npm npm
         quellin_want qemu-system-x86_64 qemu-system-x86
         compgen -G "/lib/modules/*/kernel/fs/9p/9p.ko*" >/dev/null &&
             compgen -G "/boot/vmlinuz-*" >/dev/null || quellin_need+=(linux-image-amd64)
@@ -78,4 +84,12 @@ fi
 # Wine's code page 932 for the double-byte tests.
 if [[ " $* " == *" test "* ]] && ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
     localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 >/dev/null 2>&1 || true
+fi
+# The Inno Setup compiler of the installer tests, from the npm registry.
+if [[ " $* " == *" test "* ]] &&
+    [[ $(cat "$quellin_innosetup_dir/node_modules/innosetup/package.json" 2>/dev/null) != *"\"version\": \"$quellin_innosetup_version\""* ]]; then
+    echo "installing: innosetup@$quellin_innosetup_version (npm)"
+    mkdir -p "$quellin_innosetup_dir"
+    npm install --prefix "$quellin_innosetup_dir" --no-audit --no-fund --no-save --silent \
+        "innosetup@$quellin_innosetup_version" >/dev/null
 fi

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # A 32-bit lane: the shipped i686 files under 32-bit Wine, in a 32-bit prefix (wine32) or in a
-# 64-bit one (wow64, as on 64-bit Windows). Builds the example NSIS installer around the
-# release set's Quellin.dll, stages the release set, the i686 build's test programs, the
-# installer and the test scripts, and runs tests/wine32/suite.sh on them: here when this
+# 64-bit one (wow64, as on 64-bit Windows). Lays out the installer authors' kit as the release
+# package holds it (the release set's Quellin.dll, Quellin.nsh, the NSIS and Inno Setup
+# examples), builds the example NSIS installer from it twice, ANSI and Unicode, stages the
+# release set, the i686 build's test programs, the kit, the installers, the Inno Setup compiler
+# (QUELLIN_INNOSETUP_DIR) and the test scripts, and runs tests/wine32/suite.sh on them: here when this
 # machine's kernel runs the 32-bit loader, else in the guest that tools/vm32/run.sh boots.
 # QUELLIN_LANE_GUEST=1 takes the guest all the same. The wow64 lane runs Wine as a user of
 # its own, not as root (made here with useradd, so that the guest's read-only root knows it
@@ -35,6 +37,8 @@ done
 locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' ||
     fail "no ja_JP.UTF-8 locale on this machine (tools/deps.sh test makes it)"
 command -v makensis >/dev/null || fail "no makensis (package nsis; tools/deps.sh test installs it)"
+[[ -f $QUELLIN_INNOSETUP_DIR/ISCC.exe ]] ||
+    fail "no $QUELLIN_INNOSETUP_DIR/ISCC.exe (npm package innosetup; tools/deps.sh test installs it)"
 environment=(--env "QUELLIN_LANE=$lane")
 if [[ $lane == wow64 ]]; then
     id -u "$user" >/dev/null 2>&1 ||
@@ -44,15 +48,25 @@ if [[ $lane == wow64 ]]; then
 fi
 
 mkdir -p "$stage/release" "$stage/win-i686/tests/wine" "$stage/win-i686/tools" \
-    "$stage/source/tests/wine" "$stage/source/tests/wine32"
+    "$stage/source/tests/wine" "$stage/source/tests/wine32" "$stage/kit/examples" \
+    "$stage/installers" "$stage/innosetup"
 cp "$src/tests/prelude.sh" "$stage/source/tests/"
 cp "$src"/tests/wine/*.sh "$stage/source/tests/wine/"
 cp "$src"/tests/wine32/*.sh "$stage/source/tests/wine32/"
 cp "$release/launcher.exe" "$release/Quellin.dll" "$release/folderdump.exe" "$stage/release/"
 cp "$build/tests/wine/frame_check.exe" "$build/tests/wine/table_expect.exe" "$stage/win-i686/tests/wine/"
 cp "$build/tools/Setup32.exe" "$build/tools/shfolder.dll" "$stage/win-i686/tools/"
-makensis -V2 -DQUELLIN_DLL="$release/Quellin.dll" -DOUTFILE="$stage/quellin-folders.exe" \
-    "$src/docs/examples/nsis/quellin-folders.nsi" || fail "makensis could not build the example installer"
+cp "$release/Quellin.dll" "$src/quellin/Quellin.nsh" "$stage/kit/"
+cp -R "$src/docs/examples/nsis" "$src/docs/examples/inno" "$stage/kit/examples/"
+cp -R "$QUELLIN_INNOSETUP_DIR/." "$stage/innosetup/"
+# As an author builds it from the package: the include and the library found by its defaults.
+for build in ansi unicode; do
+    unicode=true
+    [[ $build == unicode ]] || unicode=false
+    makensis -V2 -DINSTALLER_UNICODE=$unicode -DOUTFILE="$stage/installers/quellin-folders-$build.exe" \
+        "$stage/kit/examples/nsis/quellin-folders.nsi" ||
+        fail "makensis could not build the $build example installer"
+done
 
 start=$SECONDS
 rc=0
@@ -70,7 +84,7 @@ if [[ -z ${QUELLIN_LANE_GUEST:-} ]] && /usr/lib/wine/wine --version >/dev/null 2
 else
     where="the guest of tools/vm32/run.sh, boot to power-off"
     inputs=()
-    for input in release win-i686 quellin-folders.exe source; do
+    for input in release win-i686 kit installers innosetup source; do
         inputs+=(--in "$stage/$input")
     done
     # The whole-table test under the versions of each family that differ most (not win2k).

@@ -1,50 +1,88 @@
 #!/usr/bin/env bash
-# A real installer calls the library: the example NSIS installer (docs/examples/nsis, built by
-# makensis with the shipped Quellin.dll inside, path in QUELLIN_NSIS_INSTALLER), run silently
-# from an installation source that holds setup\shfolder.dll, writes one "slot name value"
-# line per slot through the System plug-in's stdcall calls. Its lines must equal those of the
-# shipped folderdump.exe run from the same source with the same library: same slots, names and
-# values. The source's stand-in shfolder.dll must have been bound by both (My Pictures is then
-# the documents folder's "My Pictures"), so the installer's current directory was the source.
+# Real installers call the library: the example NSIS installer (docs/examples/nsis, which reads
+# the slots through the macros of Quellin.nsh), built by makensis twice with the shipped
+# Quellin.dll inside, ANSI and Unicode (both in QUELLIN_NSIS_INSTALLERS), run silently from an
+# installation source that holds setup\shfolder.dll, each writes one "slot name value" line
+# per slot. Under Wine's default version, with the documents folder named "C:\Документы"
+# (which code page 1252 cannot write) and a temporary folder whose name holds "(" and ",", as
+# does the source's:
+# - the ANSI installer's lines equal the values of the shipped folderdump.exe, run from the
+#   same source with the same library (its --json report): the documents folder by its short
+#   name, which exists and is that folder;
+# - the Unicode installer's lines equal folderdump's wide values: the documents folder by its
+#   true name;
+# - both bound the source's stand-in shfolder.dll (My Pictures is then the documents folder's
+#   "My Pictures"), so the library was loaded with the source as the current directory, and
+#   both name the source as the module folder.
+# The registry values are put back at the end, also on failure.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
+# Wine takes the Cyrillic names through a UTF-8 locale; the ANSI code page stays 1252.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 wine_prefix
 
-installer=${QUELLIN_NSIS_INSTALLER:?the installer built from docs/examples/nsis}
-need_files "$installer" "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$QUELLIN_WIN_DIR/tools/shfolder.dll"
+installers=${QUELLIN_NSIS_INSTALLERS:?the folder of the installers built from docs/examples/nsis}
+builds=(ansi unicode)
+for build in "${builds[@]}"; do need_files "$installers/quellin-folders-$build.exe"; done
+need_files "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$QUELLIN_WIN_DIR/tools/shfolder.dll"
 export WINEDLLOVERRIDES=shfolder=n,b
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/nsis-test.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-# The installer and folderdump side by side, so that the module folder is the same for both.
-source_dir="$work/Install Source"
-mkdir -p "$source_dir/setup"
-cp "$installer" "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$source_dir/"
+documents="$(wine_drive_c)/Документы" temp="$(wine_drive_c)/temp (1), copy"
+cleanup() {
+    wine_reg_restore
+    rm -rf "$work" "$documents" "$temp"
+}
+trap cleanup EXIT
+# The installers and folderdump side by side, so that the module folder is the same for all.
+source_dir="$work/Install Source (1), copy"
+mkdir -p "$source_dir/setup" "$documents" "$temp"
+cp "$installers"/quellin-folders-*.exe "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$source_dir/"
 cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
+wine_reg_change 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
+    Personal REG_EXPAND_SZ 'C:\Документы'
+for name in TEMP TMP; do wine_reg_change 'HKCU\Environment' "$name" REG_SZ 'C:\temp (1), copy'; done
 
-# Started from elsewhere: the installer itself must make the source its current directory.
-rc=0
-(cd "$work" && wine_run "$source_dir/$(basename "$installer")" "/OUT=$(winepath_of "$work/installer.txt")") ||
-    rc=$?
-[[ $rc == 0 ]] || fail "the installer exits $rc"
-[[ -f $work/installer.txt ]] || fail "the installer wrote no file"
-tr -d '\r' <"$work/installer.txt" >"$work/installer.lines"
+(cd "$source_dir" && wine_run "$source_dir/folderdump.exe" --json) | tr -d '\r' >"$work/folderdump.json"
+# The installers' plug-ins folder lies in the temporary folder, which the processes take from
+# the user's environment.
+temp_seen=$(folderdump_lines "$work/folderdump.json" ansi | awk '$2 == "TempFolder" { sub(/^[^ ]+ [^ ]+ /, ""); print }')
+[[ -n $temp_seen && $(realpath -m "$(wine_run winepath -u "$temp_seen" 2>/dev/null | tr -d '\r')") == $(realpath "$temp") ]] ||
+    fail "the temporary folder is '$temp_seen', not 'C:\temp (1), copy'"
 
-# folderdump's "NN Name<padding> value" columns as "slot name value".
-(cd "$source_dir" && wine_run "$source_dir/$(basename "$QUELLIN_FOLDERDUMP")") | tr -d '\r' |
-    slot_lines | awk '{ width = length($2) > 22 ? length($2) : 22
-           printf "%d %s %s\n", $1, $2, substr($0, 5 + width) }' >"$work/folderdump.lines"
-
-slots=$(wc -l <"$work/folderdump.lines")
-((slots > 0)) || fail "folderdump printed nothing"
-if ! diff -u "$work/folderdump.lines" "$work/installer.lines" >"$work/diff"; then
-    sed 's/^/    /' "$work/diff" >&2
-    fail "the installer's lines differ from folderdump's"
-fi
-value_of() { awk -v name="$1" '$2 == name { sub(/^[^ ]+ [^ ]+ /, ""); print }' "$work/installer.lines"; }
-[[ $(value_of MyPicturesFolder) == "$(value_of PersonalFolder)\\My Pictures" ]] ||
-    fail "the source's shfolder.dll was not bound (My Pictures is '$(value_of MyPicturesFolder)')"
-[[ $(value_of ModuleFolder) == "$(winepath_of "$source_dir")" ]] ||
-    fail "module folder '$(value_of ModuleFolder)', not the installation source"
-cat "$work/installer.lines"
-echo "the installer's $slots lines equal folderdump's"
+for build in "${builds[@]}"; do
+    installer="$source_dir/quellin-folders-$build.exe"
+    lines="$work/$build.lines"
+    # Started from elsewhere: the installer itself must make the source its current directory.
+    rc=0
+    (cd "$work" && wine_run "$installer" "/OUT=$(winepath_of "$work/$build.txt")") || rc=$?
+    if [[ $rc != 0 || ! -f $work/$build.txt ]]; then
+        problem "the $build installer exits $rc$([[ -f $work/$build.txt ]] || echo ', with no file')"
+        continue
+    fi
+    case $build in
+    ansi) text_lines "$work/$build.txt" cp1252 >"$lines" && folderdump_lines "$work/folderdump.json" ansi >"$work/expected" ;;
+    unicode) text_lines "$work/$build.txt" utf-16 >"$lines" && folderdump_lines "$work/folderdump.json" wide >"$work/expected" ;;
+    esac
+    if ! diff -u "$work/expected" "$lines" >"$work/diff"; then
+        sed 's/^/    /' "$work/diff" >&2
+        problem "the $build installer's lines differ from folderdump's"
+        continue
+    fi
+    value_of() { awk -v name="$1" '$2 == name { sub(/^[^ ]+ [^ ]+ /, ""); print }' "$lines"; }
+    [[ $(value_of MyPicturesFolder) == "$(value_of PersonalFolder)\\My Pictures" ]] ||
+        problem "$build: the source's shfolder.dll was not bound (My Pictures is '$(value_of MyPicturesFolder)')"
+    [[ $(value_of ModuleFolder) == "$(winepath_of "$source_dir")" ]] ||
+        problem "$build: module folder '$(value_of ModuleFolder)', not the installation source"
+    personal=$(value_of PersonalFolder)
+    if [[ $build == unicode ]]; then
+        [[ $personal == 'C:\Документы' ]] || problem "unicode: the documents folder is '$personal', not its true name"
+    else
+        unix=$(wine_run winepath -u "$personal" 2>/dev/null | tr -d '\r')
+        [[ $personal != *'?'* && -d $unix && $(realpath "$unix") == $(realpath "$documents") ]] ||
+            problem "ansi: the documents folder '$personal' is not C:\\Документы by a short name that exists"
+    fi
+    echo "$build: $(wc -l <"$lines") lines equal folderdump's; documents folder $personal"
+done
+((failures == 0)) || fail "$failures problem(s)"
+sed 's/^/    /' "$work/unicode.lines"

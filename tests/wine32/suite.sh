@@ -2,15 +2,16 @@
 # The tests of a 32-bit lane (QUELLIN_LANE wine32 or wow64), here or inside the guest of
 # tools/vm32/run.sh: one prefix and one wineserver, kept up, for every test. The tests are the
 # win64 lane's scripts, pointed at the i686 build's test programs and the release set, the
-# NSIS installer's comparison and, in the wow64 lane, the program-files folder of a user who
-# may not write there. Each leaves NAME.log, NAME.rc and NAME.seconds in OUT; a test that does
+# comparisons of the NSIS installers and the Inno Setup installer with folderdump and, in the
+# wow64 lane, the program-files folder of a user who may not write there. Each leaves NAME.log, NAME.rc and NAME.seconds in OUT; a test that does
 # not end within its time is killed and fails (exit code 124). Exits 0 once every test has run.
 #
 #   suite.sh [IN [OUT]]     (IN and OUT default to $VM32_IN and $VM32_OUT, as in the guest)
 #
 # IN holds release/ (the release set), win-i686/ (the i686 build's test programs in its own
-# layout), quellin-folders.exe (the example installer) and source/ (tests/prelude.sh and the
-# scripts of tests/wine and tests/wine32). The wow64 lane runs Wine as the user that
+# layout), kit/ (Quellin.dll, Quellin.nsh and the examples, as the release package lays them
+# out), installers/ (the example NSIS installer, ANSI and Unicode), innosetup/ (the Inno Setup
+# compiler) and source/ (tests/prelude.sh and the scripts of tests/wine and tests/wine32). The wow64 lane runs Wine as the user that
 # QUELLIN_LANE_USER names (not root, who passes every write test); IN is handed to that user.
 set -uo pipefail
 in=$(realpath "${1:-${VM32_IN:?the input folder}}")
@@ -22,7 +23,7 @@ test_seconds=300
 [[ -z ${VM32_IN:-} ]] || test_seconds=900
 
 export QUELLIN_WIN_DIR=$in/win-i686 QUELLIN_RELEASE_DIR=$in/release
-export QUELLIN_NSIS_INSTALLER=$in/quellin-folders.exe
+export QUELLIN_KIT=$in/kit QUELLIN_NSIS_INSTALLERS=$in/installers QUELLIN_INNOSETUP_DIR=$in/innosetup
 export WINEPREFIX=$in/prefix QUELLIN_WINESERVER_KEPT=1 WINEDEBUG=-all TMPDIR=$in/tmp
 source "$src/tests/prelude.sh"
 mkdir -p "$TMPDIR"
@@ -60,6 +61,15 @@ if ((rc != 0)) || [[ ! -d $WINEPREFIX/drive_c/windows ]]; then
     cat "$out/prefix.log" >&2
     exit 1
 fi
+# Wine's null display driver: programs get the windows they make and never show (Setup of Inno
+# Setup makes its wizard's window even when it runs silently), where without a display Wine
+# refuses them. The desktop process that wineboot started has no driver, so the server starts
+# again.
+as_lane_user "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$out/prefix.log" 2>&1
+as_lane_user "$WINESERVER" -k
+as_lane_user "$WINESERVER" -w
+as_lane_user "$WINESERVER" -p
+echo "null display driver, server started again: $(seconds_since "$start") s" | tee -a "$out/times"
 # The tests take a prefix with a system.reg as made; a server kept up writes it only later.
 [[ -f $WINEPREFIX/system.reg ]] || as_lane_user touch "$WINEPREFIX/system.reg"
 
@@ -77,6 +87,7 @@ run_test frame "$src/tests/wine/frame.test.sh"
 run_test launcher "$src/tests/wine/launcher.test.sh"
 run_test table "$src/tests/wine/table.test.sh"
 run_test nsis "$src/tests/wine32/nsis.sh"
+run_test inno "$src/tests/wine32/inno.sh"
 run_test explain "$src/tests/wine/explain.test.sh"
 run_test ansi-names "$src/tests/wine/ansi_names.test.sh"
 [[ $lane != wow64 ]] || run_test program-files "$src/tests/wine32/program_files.sh"

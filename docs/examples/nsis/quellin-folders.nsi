@@ -1,34 +1,48 @@
 ; An installer that reads the standard folders of the machine from Quellin.dll, as a setup
-; program would before it copies its files. It carries the library, loads it from the
-; installation source (its own folder) as the current directory, so that the library finds
-; the source's setup\shfolder.dll, and writes one line per slot, "slot name value", to a text
-; file. The slots are not counted here: the loop ends where QuellinFolderName returns null.
+; program would before it copies its files, through the macros of Quellin.nsh: it carries the
+; library, loads it with the installation source (its own folder) as the current directory, so
+; that the library finds the source's setup\shfolder.dll, and writes one line per slot,
+; "slot name value", to a text file. The slots are not counted here: the loop ends at the
+; first slot number the library does not have.
 ;
-; Build (Debian's nsis package):
-;   makensis -DQUELLIN_DLL=path/to/Quellin.dll quellin-folders.nsi
+; Unicode or ANSI, the same script: a Unicode installer (NSIS 3's default) reads the wide
+; functions and sees a folder's true name, and writes UTF-16LE with a byte-order mark; an ANSI
+; one reads the ANSI functions (a name the ANSI code page cannot write is a short name) and
+; writes the ANSI code page.
+;
+; Build (NSIS 3; from the release package, where Quellin.nsh and Quellin.dll lie two folders
+; up, as the defaults of Quellin.nsh expect):
+;   makensis examples/nsis/quellin-folders.nsi                      Unicode
+;   makensis -DINSTALLER_UNICODE=false examples/nsis/quellin-folders.nsi      ANSI
 ; Run from the installation source, silently:
 ;   quellin-folders.exe [/OUT=C:\path\to\folders.txt]
 ; Without /OUT the lines go to quellin-folders.txt in the temporary folder. Exit code 0 when
 ; the file was written, 2 when the library could not be loaded or the file not written.
-;
-; Quellin.dll exports are stdcall and undecorated; the System plug-in calls them by name:
-;   QuellinFolderName(slot) returns a pointer to the slot's name, null past the last slot;
-;   QuellinGetFolder(slot, buffer, size) copies the slot's folder and returns its length.
 
-Unicode false
+!ifndef INSTALLER_UNICODE
+  !define INSTALLER_UNICODE true
+!endif
+Unicode ${INSTALLER_UNICODE}
 SilentInstall silent
 RequestExecutionLevel user
 Name "Quellin folders"
 
-!ifndef QUELLIN_DLL
-  !define QUELLIN_DLL "Quellin.dll"
-!endif
 !ifndef OUTFILE
   !define OUTFILE "quellin-folders.exe"
 !endif
 OutFile "${OUTFILE}"
 
+; Quellin.nsh from the release package's top folder; the library it carries is the
+; Quellin.dll beside it, and the installation source is the installer's folder ($EXEDIR).
+!addincludedir "..\.."
+!include "Quellin.nsh"
 !include "FileFunc.nsh"
+
+!ifdef NSIS_UNICODE
+  !define WriteText FileWriteUTF16LE
+!else
+  !define WriteText FileWrite
+!endif
 
 Function Failed
   Pop $R9
@@ -44,37 +58,36 @@ Section
   IfErrors 0 +2
     StrCpy $R1 "$TEMP\quellin-folders.txt"
 
-  InitPluginsDir
-  File "/oname=$PLUGINSDIR\Quellin.dll" "${QUELLIN_DLL}"
-  ; The library looks for setup\shfolder.dll under the current directory when it is loaded:
-  ; SetOutPath makes the installation source the current directory.
-  SetOutPath "$EXEDIR"
-
   ClearErrors
   FileOpen $0 "$R1" w
-  IfErrors 0 +3
+  ${If} ${Errors}
     Push "cannot write $R1"
     Call Failed
+  ${EndIf}
+  !ifdef NSIS_UNICODE
+    FileWriteUTF16LE /BOM $0 ""
+  !endif
 
   StrCpy $1 0
-  next:
-    System::Call "$PLUGINSDIR\Quellin.dll::QuellinFolderName(i r1) p .r4"
-    StrCmp $4 "error" 0 +3
-      Push "cannot call QuellinFolderName in $PLUGINSDIR\Quellin.dll"
+  ${Do}
+    ; The first macro loads the library; 87 (ERROR_INVALID_PARAMETER) is past the last slot.
+    ${QuellinFolderName} $1 $5 $6
+    ${If} $6 = 87
+      ${ExitDo}
+    ${ElseIf} $6 <> 0
+      Push "cannot load Quellin.dll: error $6"
       Call Failed
-    StrCmp $4 0 done
-    System::Call "kernel32::lstrcpynA(t .r5, p r4, i ${NSIS_MAX_STRLEN}) p"
-    System::Call "$PLUGINSDIR\Quellin.dll::QuellinGetFolder(i r1, t .r2, i ${NSIS_MAX_STRLEN}) i .r3"
-    IntCmp $3 ${NSIS_MAX_STRLEN} 0 +3 0
-      Push "the folder of slot $1 does not fit ${NSIS_MAX_STRLEN} characters"
+    ${EndIf}
+    ${QuellinGetFolder} $1 $2 $3
+    ${If} ${Errors}
+      Push "no folder for slot $1: error $3"
       Call Failed
-    FileWrite $0 "$1 $5 $2$\r$\n"
+    ${EndIf}
+    ${WriteText} $0 "$1 $5 $2$\r$\n"
     IntOp $1 $1 + 1
-    Goto next
-  done:
+  ${Loop}
   FileClose $0
 
   ; Unloads the library (its table goes with it), so that the plug-ins folder can be removed.
-  System::Call "$PLUGINSDIR\Quellin.dll::QuellinFolderName(i 0) p ?u"
-  SetOutPath "$TEMP"
+  ${QuellinUnload}
 SectionEnd
