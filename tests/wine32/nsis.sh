@@ -13,7 +13,10 @@
 #   true name;
 # - both bound the source's stand-in shfolder.dll (My Pictures is then the documents folder's
 #   "My Pictures"), so the library was loaded with the source as the current directory, and
-#   both name the source as the module folder.
+#   both name the source as the module folder;
+# - the records each wrote (/RECORDS: the attach record, then each slot's) are folderdump's,
+#   line for line, but the attach's duration;
+# - each unloaded the library: its plug-ins folder is gone from the temporary folder.
 # The registry values are put back at the end, also on failure.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
@@ -36,7 +39,8 @@ cleanup() {
 trap cleanup EXIT
 # The installers and folderdump side by side, so that the module folder is the same for all.
 source_dir="$work/Install Source (1), copy"
-mkdir -p "$source_dir/setup" "$documents" "$temp"
+# My Pictures already there, so that no attach creates it and every record says the same.
+mkdir -p "$source_dir/setup" "$documents/My Pictures" "$temp"
 cp "$installers"/quellin-folders-*.exe "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$source_dir/"
 cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
 wine_reg_change 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
@@ -50,20 +54,43 @@ temp_seen=$(folderdump_lines "$work/folderdump.json" ansi | awk '$2 == "TempFold
 [[ -n $temp_seen && $(realpath -m "$(wine_run winepath -u "$temp_seen" 2>/dev/null | tr -d '\r')") == $(realpath "$temp") ]] ||
     fail "the temporary folder is '$temp_seen', not 'C:\temp (1), copy'"
 
+# The records as the library gives them, from the report: the attach record (but its duration,
+# which differs from one attach to the next), then each slot's below a "slot name" line.
+python3 - "$work/folderdump.json" >"$work/records.expected" <<'PYTHON'
+import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+line = lambda entry: "\t".join((entry["kind"], entry["detail"], entry["text"]))
+for entry in report["attach"]["record"]:
+    if entry["kind"] != "attach":
+        print(line(entry))
+for slot in report["slots"]:
+    print(slot["slot"], slot["name"])
+    for entry in slot["record"]:
+        print(line(entry))
+PYTHON
+
 for build in "${builds[@]}"; do
     installer="$source_dir/quellin-folders-$build.exe"
     lines="$work/$build.lines"
     # Started from elsewhere: the installer itself must make the source its current directory.
     rc=0
-    (cd "$work" && wine_run "$installer" "/OUT=$(winepath_of "$work/$build.txt")") || rc=$?
+    (cd "$work" && wine_run "$installer" "/OUT=$(winepath_of "$work/$build.txt")" \
+        "/RECORDS=$(winepath_of "$work/$build.records")") || rc=$?
     if [[ $rc != 0 || ! -f $work/$build.txt ]]; then
         problem "the $build installer exits $rc$([[ -f $work/$build.txt ]] || echo ', with no file')"
         continue
     fi
     case $build in
-    ansi) text_lines "$work/$build.txt" cp1252 >"$lines" && folderdump_lines "$work/folderdump.json" ansi >"$work/expected" ;;
-    unicode) text_lines "$work/$build.txt" utf-16 >"$lines" && folderdump_lines "$work/folderdump.json" wide >"$work/expected" ;;
+    ansi) encoding=cp1252 ;;
+    unicode) encoding=utf-16 ;;
     esac
+    text_lines "$work/$build.txt" $encoding >"$lines"
+    folderdump_lines "$work/folderdump.json" "${build/unicode/wide}" >"$work/expected"
+    if ! diff -u "$work/records.expected" <(text_lines "$work/$build.records" $encoding | grep -v $'^attach\t') \
+        >"$work/diff"; then
+        sed 's/^/    /' "$work/diff" >&2
+        problem "the $build installer's records differ from folderdump's"
+    fi
     if ! diff -u "$work/expected" "$lines" >"$work/diff"; then
         sed 's/^/    /' "$work/diff" >&2
         problem "the $build installer's lines differ from folderdump's"
@@ -84,5 +111,7 @@ for build in "${builds[@]}"; do
     fi
     echo "$build: $(wc -l <"$lines") lines equal folderdump's; documents folder $personal"
 done
+leftover=$(cd "$temp" && find . -maxdepth 1 -name 'ns*.tmp' | xargs)
+[[ -z $leftover ]] || problem "plug-ins folders left in the temporary folder (the library not unloaded?): $leftover"
 ((failures == 0)) || fail "$failures problem(s)"
 sed 's/^/    /' "$work/unicode.lines"

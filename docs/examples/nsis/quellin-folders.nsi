@@ -15,9 +15,12 @@
 ;   makensis examples/nsis/quellin-folders.nsi                      Unicode
 ;   makensis -DINSTALLER_UNICODE=false examples/nsis/quellin-folders.nsi      ANSI
 ; Run from the installation source, silently:
-;   quellin-folders.exe [/OUT=C:\path\to\folders.txt]
-; Without /OUT the lines go to quellin-folders.txt in the temporary folder. Exit code 0 when
-; the file was written, 2 when the library could not be loaded or the file not written.
+;   quellin-folders.exe [/OUT=C:\path\to\folders.txt] [/RECORDS=C:\path\to\records.txt]
+; Without /OUT the lines go to quellin-folders.txt in the temporary folder. /RECORDS writes
+; what the library saw when it was loaded and, below a "slot name" line each, why each slot
+; holds what it holds: the records' lines as the library gives them ("kind<TAB>detail<TAB>
+; outcome", each ending with a line feed). Exit code 0 when the files were written, 2 when the
+; library could not be loaded or a file not written.
 
 !ifndef INSTALLER_UNICODE
   !define INSTALLER_UNICODE true
@@ -57,6 +60,10 @@ Section
   ${GetOptions} $R0 "/OUT=" $R1
   IfErrors 0 +2
     StrCpy $R1 "$TEMP\quellin-folders.txt"
+  ClearErrors
+  ${GetOptions} $R0 "/RECORDS=" $R2
+  IfErrors 0 +2
+    StrCpy $R2 ""
 
   ClearErrors
   FileOpen $0 "$R1" w
@@ -67,10 +74,28 @@ Section
   !ifdef NSIS_UNICODE
     FileWriteUTF16LE /BOM $0 ""
   !endif
+  ${If} $R2 != ""
+    ClearErrors
+    FileOpen $9 "$R2" w
+    ${If} ${Errors}
+      Push "cannot write $R2"
+      Call Failed
+    ${EndIf}
+    !ifdef NSIS_UNICODE
+      FileWriteUTF16LE /BOM $9 ""
+    !endif
+    ${QuellinAttachRecord} $7 $8
+    ${If} ${Errors}
+      Push "cannot load Quellin.dll: error $8"
+      Call Failed
+    ${EndIf}
+    ${WriteText} $9 "$7"
+  ${EndIf}
 
   StrCpy $1 0
   ${Do}
-    ; The first macro loads the library; 87 (ERROR_INVALID_PARAMETER) is past the last slot.
+    ; The first macro that needs the library loads it; 87 (ERROR_INVALID_PARAMETER) is past
+    ; the last slot.
     ${QuellinFolderName} $1 $5 $6
     ${If} $6 = 87
       ${ExitDo}
@@ -84,9 +109,17 @@ Section
       Call Failed
     ${EndIf}
     ${WriteText} $0 "$1 $5 $2$\r$\n"
+    ${If} $R2 != ""
+      ; 234 (ERROR_MORE_DATA) would leave the record's beginning: written as it is.
+      ${QuellinFolderSource} $1 $7 $8
+      ${WriteText} $9 "$1 $5$\r$\n$7"
+    ${EndIf}
     IntOp $1 $1 + 1
   ${Loop}
   FileClose $0
+  ${If} $R2 != ""
+    FileClose $9
+  ${EndIf}
 
   ; Unloads the library (its table goes with it), so that the plug-ins folder can be removed.
   ${QuellinUnload}
