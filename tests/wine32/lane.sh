@@ -4,10 +4,10 @@
 # package holds it (the release set's Quellin.dll, Quellin.nsh, the NSIS and Inno Setup
 # examples), builds the example NSIS installer from it twice, ANSI and Unicode, stages the
 # release set, the i686 build's test programs, the kit, the installers, the Inno Setup compiler
-# (QUELLIN_INNOSETUP_DIR) and the test scripts, and runs tests/wine32/suite.sh on them: here when this
-# machine's kernel runs the 32-bit loader, else in the guest that tools/vm32/run.sh boots.
-# QUELLIN_LANE_GUEST=1 takes the guest all the same. The wow64 lane runs Wine as a user of
-# its own, not as root (made here with useradd, so that the guest's read-only root knows it
+# (QUELLIN_INNOSETUP_DIR) and the test scripts, and runs tests/wine32/suite.sh on them: here
+# when this machine's kernel runs the 32-bit loader, else in the guest that tools/vm32/run.sh
+# boots. QUELLIN_LANE_GUEST=1 takes the guest all the same. The wow64 lane runs Wine as a user
+# of its own, not as root (made here with useradd, so that the guest's read-only root knows it
 # too). Each test's log, exit code and time come back into RESULTS (the ctest tests LANE.NAME
 # report them); this script fails when the lane did not run them all.
 #

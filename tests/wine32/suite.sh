@@ -3,16 +3,18 @@
 # tools/vm32/run.sh: one prefix and one wineserver, kept up, for every test. The tests are the
 # win64 lane's scripts, pointed at the i686 build's test programs and the release set, the
 # comparisons of the NSIS installers and the Inno Setup installer with folderdump and, in the
-# wow64 lane, the program-files folder of a user who may not write there. Each leaves NAME.log, NAME.rc and NAME.seconds in OUT; a test that does
-# not end within its time is killed and fails (exit code 124). Exits 0 once every test has run.
+# wow64 lane, the program-files folder of a user who may not write there. Each leaves NAME.log,
+# NAME.rc and NAME.seconds in OUT; a test that does not end within its time is killed and fails
+# (exit code 124). Exits 0 once every test has run.
 #
 #   suite.sh [IN [OUT]]     (IN and OUT default to $VM32_IN and $VM32_OUT, as in the guest)
 #
 # IN holds release/ (the release set), win-i686/ (the i686 build's test programs in its own
 # layout), kit/ (Quellin.dll, Quellin.nsh and the examples, as the release package lays them
 # out), installers/ (the example NSIS installer, ANSI and Unicode), innosetup/ (the Inno Setup
-# compiler) and source/ (tests/prelude.sh and the scripts of tests/wine and tests/wine32). The wow64 lane runs Wine as the user that
-# QUELLIN_LANE_USER names (not root, who passes every write test); IN is handed to that user.
+# compiler) and source/ (tests/prelude.sh and the scripts of tests/wine and tests/wine32). The
+# wow64 lane runs Wine as the user that QUELLIN_LANE_USER names (not root, who passes every
+# write test); IN is handed to that user.
 set -uo pipefail
 in=$(realpath "${1:-${VM32_IN:?the input folder}}")
 out=$(realpath "${2:-${VM32_OUT:?the results folder}}")

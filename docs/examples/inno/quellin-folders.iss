@@ -15,11 +15,11 @@
 ; Run from the installation source, silently:
 ;   quellin-folders.exe /VERYSILENT [/OUT=C:\path\to\folders.txt]
 ; Without /OUT the lines go to quellin-folders.txt in the temporary folder. Exit code 0 when
-; the file was written, else Setup's code for an installer that did not start.
+; the file was written, else 1 (Setup did not start: InitializeSetup returned False).
 
 [Setup]
 AppName=Quellin folders
-AppVersion=1.1.0
+AppVersion=1
 CreateAppDir=no
 Uninstallable=no
 PrivilegesRequired=lowest
