@@ -3,6 +3,7 @@
 
 #include "folders/AttachContext.h"
 #include "folders/FolderRecord.h"
+#include "strings/Strings.h"
 
 #include <windows.h>
 
@@ -44,7 +45,9 @@ std::string VersionOutcome(const AttachContext& context) {
                        std::to_string(info.dwMinorVersion) + " build " + std::to_string(build) +
                        ", " + family + " (platform " + std::to_string(info.dwPlatformId) + ")";
     const char* const end = info.szCSDVersion + sizeof info.szCSDVersion;
-    const std::string servicePack(info.szCSDVersion, std::find(info.szCSDVersion, end, '\0'));
+    // The Windows 95 family writes its release letter between blanks (" A ").
+    const std::string servicePack =
+        StrTrim(std::string(info.szCSDVersion, std::find(info.szCSDVersion, end, '\0')));
     if (!servicePack.empty())
         text += ", " + servicePack;
     return text;

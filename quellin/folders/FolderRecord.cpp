@@ -136,6 +136,10 @@ std::string RegistryOutcome(LONG openResult, LONG queryResult) {
     return "empty";
 }
 
+std::string ExpandedOutcome(const std::string& stored, const std::string& expanded) {
+    return expanded == stored ? "answered" : "answered, " + stored + " expanded";
+}
+
 std::string BelowSlot(const char* slotName, const std::string& leaf) {
     return std::string(slotName) + " + \"" + leaf + "\"";
 }

@@ -60,5 +60,8 @@ std::string FailedError(DWORD error);
 // The outcome of a registry read that did not give a value: "missing: no such key", "key not
 // opened, failed: error 5 (ERROR_ACCESS_DENIED)", "missing", "too long", or the error.
 std::string RegistryOutcome(LONG openResult, LONG queryResult);
+// The outcome of a value read whose environment references were expanded: "answered", or
+// "answered, %USERPROFILE%\Documents expanded" when they changed the text.
+std::string ExpandedOutcome(const std::string& stored, const std::string& expanded);
 // A slot name and a leaf joined below it, for defaults: 'StartMenuFolder + "Programs"'.
 std::string BelowSlot(const char* slotName, const std::string& leaf);

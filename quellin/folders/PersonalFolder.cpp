@@ -35,11 +35,6 @@ bool ReadPersonalValueW(HKEY root, const std::string& subKey, const char* valueN
     return true;
 }
 
-// What the record says of a value whose environment references were expanded.
-std::string ExpandedText(const std::string& stored, const std::string& expanded) {
-    return expanded == stored ? "answered" : "answered, " + stored + " expanded";
-}
-
 // "My Documents" on the root of the Windows directory's drive (`how` follows "answered"). It
 // ends the chain: without that root there is no folder, rather than one relative to whatever
 // directory is current.
@@ -67,7 +62,7 @@ Outcome UserShellFoldersPersonal() {
         return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
     const std::string folder = RegExpandReferences(value);
     Outcome outcome = Answer(kRegistrySource, where, folder,
-                             value.empty() ? "empty" : ExpandedText(value, folder));
+                             value.empty() ? "empty" : ExpandedOutcome(value, folder));
     outcome.wide = [](std::wstring& wide) {
         return ReadPersonalValueW(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal", wide);
     };
@@ -113,7 +108,7 @@ Outcome ProfilePersonal(const std::string& user) {
     const std::string expanded = RegExpandReferences(profilePath);
     const std::string folder = PathJoinBelow(expanded, "Personal");
     Outcome outcome = Answer(kRegistrySource, where + " + \"Personal\"", folder,
-                             folder.empty() ? "empty" : ExpandedText(profilePath, expanded));
+                             folder.empty() ? "empty" : ExpandedOutcome(profilePath, expanded));
     outcome.wide = [profileKey](std::wstring& wide) {
         if (!ReadPersonalValueW(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath", wide))
             return false;

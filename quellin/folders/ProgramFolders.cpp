@@ -64,9 +64,7 @@ Outcome ProgramFilesPath(WindowsRoot& root, bool& missing) {
                        stored.empty() ? RegistryOutcome(read.open, read.query)
                                       : "empty once %SystemDrive% is replaced");
     const std::string folder = RegExpandReferences(candidate);
-    Outcome outcome =
-        Answer(kRegistrySource, detail, folder,
-               folder == candidate ? "answered" : "answered, " + candidate + " expanded");
+    Outcome outcome = Answer(kRegistrySource, detail, folder, ExpandedOutcome(candidate, folder));
     const std::string drive = root.Get();
     outcome.wide = [drive](std::wstring& wide) {
         wide = RegExpandReferencesW(

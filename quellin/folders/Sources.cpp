@@ -13,16 +13,6 @@
 #include <cstring>
 #include <utility>
 
-namespace {
-
-// A value read as text, kept with what its environment references expand to; the record says
-// so when they changed the text.
-std::string ExpandedText(const std::string& stored, const std::string& expanded) {
-    return expanded == stored ? "answered" : "answered, " + stored + " expanded";
-}
-
-} // namespace
-
 Step FolderService(const AttachContext& context, int csidl) {
     const PFNSHGETFOLDERPATHA function = context.FolderService();
     return [&context, function, csidl] {
@@ -68,7 +58,7 @@ Step ShellFoldersValue(ShellFoldersKey which, const char* valueName) {
             return Stop(kRegistrySource, where, RegistryOutcome(opened, queried));
         const std::string folder = RegExpandReferences(value);
         Outcome outcome = Answer(kRegistrySource, where, folder,
-                                 value.empty() ? "empty" : ExpandedText(value, folder));
+                                 value.empty() ? "empty" : ExpandedOutcome(value, folder));
         outcome.wide = [root, subKey, valueName](std::wstring& wide) {
             RegistryKey again;
             if (RegOpenForReading(root, subKey, again) != ERROR_SUCCESS ||
@@ -90,7 +80,7 @@ Step MachineValue(const char* valuePath, const char* below) {
         if (value.empty())
             return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
         std::string folder = RegExpandReferences(value);
-        const std::string text = ExpandedText(value, folder);
+        const std::string text = ExpandedOutcome(value, folder);
         if (below != nullptr) {
             where += " + \"" + std::string(below) + "\"";
             folder = PathJoinBelow(folder, below);

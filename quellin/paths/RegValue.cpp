@@ -2,6 +2,7 @@
 #include "paths/RegValue.h"
 
 #include "paths/Path.h"
+#include "platform/FilledText.h"
 #include "platform/ModuleFunction.h"
 #include "strings/Strings.h"
 
@@ -28,29 +29,6 @@ std::wstring TrimW(const std::wstring& text) {
     while (last > first && IsBlank(text[last - 1]))
         --last;
     return text.substr(first, last - first);
-}
-
-// Expands through a first buffer of MAX_PATH characters, then through one of twice the size
-// Windows asks for (its answer counts characters, and a double-byte code page needs up to two
-// bytes for each); false when even that does not hold the whole text and its zero. The text is
-// taken only up to a zero that lies inside the buffer.
-template <typename Char, typename Expand>
-bool ExpandWhole(const std::basic_string<Char>& text, Expand expand,
-                 std::basic_string<Char>& expanded) {
-    std::vector<Char> buffer(MAX_PATH);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD needed =
-            expand(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (needed == 0)
-            return false;
-        const auto zero = std::find(buffer.begin(), buffer.end(), Char(0));
-        if (needed <= buffer.size() && zero != buffer.end()) {
-            expanded.assign(buffer.begin(), zero);
-            return true;
-        }
-        buffer.assign(2 * static_cast<size_t>(needed), Char(0));
-    }
-    return false;
 }
 
 } // namespace
@@ -136,7 +114,11 @@ std::wstring RegReadValueW(HKEY root, const std::string& valuePath) {
 std::string RegExpandReferences(const std::string& text) {
     std::string expanded;
     if (text.find('%') == std::string::npos ||
-        !ExpandWhole(text, ExpandEnvironmentStringsA, expanded))
+        !FilledText(
+            [&text](char* buffer, DWORD size) {
+                return ExpandEnvironmentStringsA(text.c_str(), buffer, size);
+            },
+            expanded))
         return text;
     return expanded;
 }
@@ -146,7 +128,9 @@ std::wstring RegExpandReferencesW(const std::wstring& text) {
                                                                      "ExpandEnvironmentStringsW");
     std::wstring expanded;
     if (text.find(L'%') == std::wstring::npos || expand == nullptr ||
-        !ExpandWhole(text, expand, expanded))
+        !FilledText([&text, expand](WCHAR* buffer,
+                                    DWORD size) { return expand(text.c_str(), buffer, size); },
+                    expanded))
         return text;
     return expanded;
 }

@@ -1,35 +1,15 @@
 // Folders named through their short names.
 #include "paths/ShortPath.h"
 
+#include "platform/FilledText.h"
 #include "platform/ModuleFunction.h"
 #include "platform/WideText.h"
 
 #include <windows.h>
 
-#include <vector>
-
 namespace {
 
 typedef DWORD(WINAPI* PFNGETSHORTPATHNAMEW)(LPCWSTR, LPWSTR, DWORD);
-
-// The short form of an existing path: through MAX_PATH characters first, then exactly as many
-// as Windows asks for.
-bool ShortForm(PFNGETSHORTPATHNAMEW getShortPathName, const std::wstring& path,
-               std::wstring& shortForm) {
-    std::vector<WCHAR> buffer(MAX_PATH);
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const DWORD length =
-            getShortPathName(path.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
-            return false;
-        if (length < buffer.size()) {
-            shortForm.assign(buffer.data(), length);
-            return true;
-        }
-        buffer.assign(length, 0);
-    }
-    return false;
-}
 
 } // namespace
 
@@ -44,7 +24,11 @@ bool PathShortAnsi(const std::wstring& folder, std::string& ansi) {
     std::wstring rest;
     for (;;) {
         std::wstring shortForm;
-        if (ShortForm(getShortPathName, existing, shortForm))
+        if (FilledText(
+                [&existing, getShortPathName](WCHAR* buffer, DWORD size) {
+                    return getShortPathName(existing.c_str(), buffer, size);
+                },
+                shortForm))
             return AnsiFromWide(shortForm + rest, ansi);
         const size_t cut = existing.find_last_of(L'\\');
         if (cut == std::wstring::npos || cut < 2)
