@@ -30,12 +30,6 @@ DWORD CopyOut(const std::basic_string<Char>& text, Char* buffer, DWORD size) {
     return needed - 1;
 }
 
-const wchar_t* const kWideNames[] = {
-#define QUELLIN_WIDE_NAME(number, constant, name) L## #name,
-    QUELLIN_SLOTS(QUELLIN_WIDE_NAME)
-#undef QUELLIN_WIDE_NAME
-};
-
 } // namespace
 
 extern "C" {
@@ -62,7 +56,8 @@ LPCSTR WINAPI QuellinFolderName(DWORD slot) {
 }
 
 LPCWSTR WINAPI QuellinFolderNameW(DWORD slot) {
-    return slot < QUELLIN_SLOT_COUNT ? kWideNames[slot] : nullptr;
+    return slot < QUELLIN_SLOT_COUNT ? CSystemFolders::SlotNameW(static_cast<QuellinSlot>(slot))
+                                     : nullptr;
 }
 
 LPCSTR WINAPI QuellinFolderSource(DWORD slot) {

@@ -22,11 +22,7 @@ std::vector<std::wstring> EntriesW(const std::wstring& list) {
         return {list};
     for (size_t at = 0;;) {
         const size_t end = list.find(L';', at);
-        std::wstring entry = list.substr(at, end == std::wstring::npos ? end : end - at);
-        const size_t first = entry.find_first_not_of(L" \t\n\v\f\r");
-        const size_t last = entry.find_last_not_of(L" \t\n\v\f\r");
-        entries.push_back(first == std::wstring::npos ? std::wstring()
-                                                      : entry.substr(first, last - first + 1));
+        entries.push_back(StrTrimW(list.substr(at, end == std::wstring::npos ? end : end - at)));
         if (end == std::wstring::npos)
             return entries;
         at = end + 1;

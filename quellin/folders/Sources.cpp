@@ -120,11 +120,8 @@ std::string QueryWindowsDirectory() {
 
 bool QueryDirectoryW(const char* call, std::wstring& directory) {
     typedef UINT(WINAPI * PFNGETDIRECTORYW)(LPWSTR, UINT);
-    auto getDirectory = LoadedModuleFunction<PFNGETDIRECTORYW>("KERNEL32.DLL", call);
-    WCHAR buffer[MAX_PATH] = {0};
-    directory = getDirectory == nullptr ? std::wstring()
-                                        : FixedBufferText(buffer, getDirectory(buffer, MAX_PATH));
-    return !directory.empty();
+    return QueryWideText<PFNGETDIRECTORYW>(
+        call, [](PFNGETDIRECTORYW get, WCHAR* buffer) { return get(buffer, MAX_PATH); }, directory);
 }
 
 bool QueryWindowsDirectoryW(std::wstring& directory) {

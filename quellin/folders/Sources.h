@@ -2,6 +2,8 @@
 #pragma once
 
 #include "folders/Chain.h"
+#include "folders/FixedBuffer.h"
+#include "platform/ModuleFunction.h"
 
 #include <windows.h>
 
@@ -42,6 +44,16 @@ bool QueryWindowsDirectoryW(std::wstring& directory);
 // A wide call of that shape (buffer, size), GetWindowsDirectoryW or GetSystemDirectoryW, bound
 // by name; true when it answered a directory that fits 260 characters.
 bool QueryDirectoryW(const char* call, std::wstring& directory);
+// The text a wide call of KERNEL32.DLL writes into a 260-character buffer, the function bound by
+// name: `call(function, buffer)` makes the call and returns its result. True when it answered
+// a text that fits.
+template <typename Function, typename Call>
+bool QueryWideText(const char* name, Call call, std::wstring& text) {
+    const Function function = LoadedModuleFunction<Function>("KERNEL32.DLL", name);
+    WCHAR buffer[MAX_PATH] = {0};
+    text = function == nullptr ? std::wstring() : FixedBufferText(buffer, call(function, buffer));
+    return !text.empty();
+}
 Step WindowsDirectory();
 // What a call of Windows that fills a 260-byte buffer came to (`returned` is its result, read
 // before any other call): the buffer's text answers, with `wide` as its wide twin; else it

@@ -12,6 +12,12 @@ const char* const kSlotNames[] = {
 #undef QUELLIN_SLOT_NAME
 };
 
+const wchar_t* const kWideSlotNames[] = {
+#define QUELLIN_WIDE_SLOT_NAME(number, constant, name) L## #name,
+    QUELLIN_SLOTS(QUELLIN_WIDE_SLOT_NAME)
+#undef QUELLIN_WIDE_SLOT_NAME
+};
+
 constexpr QuellinSlot kSlotNumbers[] = {
 #define QUELLIN_SLOT_NUMBER(number, constant, name) constant,
     QUELLIN_SLOTS(QUELLIN_SLOT_NUMBER)
@@ -114,6 +120,10 @@ const wchar_t* CSystemFolders::WideAttachRecord() const {
 
 const char* CSystemFolders::SlotName(QuellinSlot slot) {
     return kSlotNames[slot];
+}
+
+const wchar_t* CSystemFolders::SlotNameW(QuellinSlot slot) {
+    return kWideSlotNames[slot];
 }
 
 void CSystemFolders::Resolve(QuellinSlot slot, const std::vector<Step>& steps) {

@@ -39,6 +39,7 @@ class CSystemFolders {
     // complete once the table is built).
     const std::string& Slot(QuellinSlot slot) const { return slots_[slot]; }
     static const char* SlotName(QuellinSlot slot);
+    static const wchar_t* SlotNameW(QuellinSlot slot);
     const std::string& SourceRecord(QuellinSlot slot) const { return sourceRecords_[slot]; }
     // The slot's wide long name where it is known (a folder named by its short name, and those
     // built on it); else empty.

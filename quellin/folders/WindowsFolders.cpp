@@ -1,9 +1,7 @@
 // The Windows, temporary and module folders, asked of Windows directly.
-#include "folders/FixedBuffer.h"
 #include "folders/Sources.h"
 #include "folders/SystemFolders.h"
 #include "paths/Path.h"
-#include "platform/ModuleFunction.h"
 
 namespace {
 
@@ -15,24 +13,21 @@ Outcome TempPath() {
     char buffer[MAX_PATH] = {0};
     return WindowsCallAnswer(
         "GetTempPathA", buffer, GetTempPathA(MAX_PATH, buffer), [](std::wstring& folder) {
-            auto getTempPath =
-                LoadedModuleFunction<PFNGETTEMPPATHW>("KERNEL32.DLL", "GetTempPathW");
-            WCHAR wide[MAX_PATH] = {0};
-            folder = getTempPath == nullptr ? std::wstring()
-                                            : FixedBufferText(wide, getTempPath(MAX_PATH, wide));
-            return !folder.empty();
+            return QueryWideText<PFNGETTEMPPATHW>(
+                "GetTempPathW",
+                [](PFNGETTEMPPATHW get, WCHAR* wide) { return get(MAX_PATH, wide); }, folder);
         });
 }
 
 // The executable's wide file name, up to its last backslash.
 bool ExecutableFolderW(std::wstring& folder) {
-    auto getModuleFileName =
-        LoadedModuleFunction<PFNGETMODULEFILENAMEW>("KERNEL32.DLL", "GetModuleFileNameW");
-    WCHAR wide[MAX_PATH] = {0};
-    const std::wstring fileName =
-        getModuleFileName == nullptr
-            ? std::wstring()
-            : FixedBufferText(wide, getModuleFileName(GetModuleHandleA(nullptr), wide, MAX_PATH));
+    std::wstring fileName;
+    QueryWideText<PFNGETMODULEFILENAMEW>(
+        "GetModuleFileNameW",
+        [](PFNGETMODULEFILENAMEW get, WCHAR* wide) {
+            return get(GetModuleHandleA(nullptr), wide, MAX_PATH);
+        },
+        fileName);
     const size_t cut = fileName.find_last_of(L'\\');
     if (cut == std::wstring::npos)
         return false;

@@ -17,20 +17,6 @@ typedef DWORD(WINAPI* PFNEXPANDENVIRONMENTSTRINGSW)(LPCWSTR, LPWSTR, DWORD);
 // Both rights sets name READ_CONTROL; together they are 0x2001F.
 const REGSAM kReadWrite = KEY_READ | KEY_WRITE; // NOLINT(misc-redundant-expression)
 
-bool IsBlank(wchar_t c) {
-    return c == L' ' || (c >= L'\t' && c <= L'\r');
-}
-
-std::wstring TrimW(const std::wstring& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && IsBlank(text[first]))
-        ++first;
-    while (last > first && IsBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
 } // namespace
 
 LONG RegOpenForReading(HKEY root, const char* subKey, RegistryKey& key) {
@@ -73,7 +59,7 @@ LONG RegQueryTextW(HKEY key, const char* valueName, DWORD bufferSize, RegText fo
     const size_t characters = std::min<size_t>(size / sizeof(WCHAR), data.size());
     const auto end = data.begin() + static_cast<std::ptrdiff_t>(characters);
     const std::wstring read(data.begin(), std::find(data.begin(), end, WCHAR{0}));
-    text = form == RegText::Trimmed ? TrimW(read) : read;
+    text = form == RegText::Trimmed ? StrTrimW(read) : read;
     return result;
 }
 

@@ -84,6 +84,16 @@ std::string StrTrim(const std::string& text) {
 // Runs of single-byte characters are upper-cased together, each double-byte character on its
 // own; a mapping that would not leave a double-byte character whole is not taken, so the
 // length and the character boundaries never change.
+std::wstring StrTrimW(const std::wstring& text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && text[first] < 0x80 && IsWhiteSpace(static_cast<char>(text[first])))
+        ++first;
+    while (last > first && text[last - 1] < 0x80 && IsWhiteSpace(static_cast<char>(text[last - 1])))
+        --last;
+    return text.substr(first, last - first);
+}
+
 std::string StrUpper(const std::string& text) {
     std::string out = text;
     size_t run = 0;

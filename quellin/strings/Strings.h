@@ -22,6 +22,8 @@ std::string StrAfter(const std::string& text, const std::string& pattern);
 std::string StrAfterNoCase(const std::string& text, const std::string& pattern);
 
 std::string StrTrim(const std::string& text);
+// Its twin for wide text: the same six white-space characters.
+std::wstring StrTrimW(const std::wstring& text);
 std::string StrUpper(const std::string& text);
 std::string StrReverse(const std::string& text);
 
