@@ -68,7 +68,7 @@ quellin_group() { # group
         quellin_group build
         quellin_want run-clang-tidy clang-tidy
         quellin_want python3 python3
-        quellin_want localedef locales
+        quellin_want /usr/share/i18n/locales/ja_JP locales
         quellin_want makensis nsis
         quellin_want npm npm
         quellin_want qemu-system-x86_64 qemu-system-x86
@@ -229,7 +229,8 @@ if ((${#quellin_need[@]})); then
 fi
 # Wine's code page 932 for the double-byte tests.
 if [[ " $* " == *" test "* ]] && ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
-    localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 >/dev/null 2>&1 || true
+    localedef -i ja_JP -f UTF-8 ja_JP.UTF-8 >/dev/null 2>&1 ||
+        quellin_deps_missing+=("the ja_JP.UTF-8 locale: localedef failed")
 fi
 # The Inno Setup compiler of the installer tests, from the npm registry.
 if [[ " $* " == *" test "* ]] && command -v npm >/dev/null &&

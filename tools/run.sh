@@ -2,21 +2,29 @@
 # The main job: shows the folder table that Quellin.dll resolves on this machine, then lays
 # out a sample installation source and runs the launcher there, under Wine. Where this
 # machine's kernel runs the 32-bit Wine loader, these are the shipped files (the stripped i686
-# build, build/release) in a 32-bit prefix; elsewhere the win64 build under 64-bit Wine.
+# build, build/release) in a 32-bit prefix; elsewhere (or where 32-bit Wine cannot be
+# installed) the win64 build under 64-bit Wine, and the first line of the table says why.
 # Installs only what that takes (tools/deps.sh main, and win64 without 32-bit Wine) and builds
 # only that tree's shipped files and stand-ins.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/deps.sh" main
+main_missing=("${quellin_deps_missing[@]}")
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
     export QUELLIN_LANE=wine32
     tree=win-i686 toolchain=mingw-i686
     what="the shipped i686 Quellin.dll (build/release) under 32-bit Wine"
 else
+    why="this machine's kernel does not run 32-bit programs"
+    [[ -x /usr/lib/wine/wine ]] || why="32-bit Wine could not be installed ($(printf '%s; ' "${main_missing[@]}" | sed 's/; $//'))"
     source "$root/tools/deps.sh" win64
+    if ((${#quellin_deps_missing[@]})); then
+        echo "run.sh: no Wine to run the table in: $(printf '%s; ' "${main_missing[@]}" "${quellin_deps_missing[@]}" | sed 's/; $//')" >&2
+        exit 1
+    fi
     export QUELLIN_LANE=win64
     tree=win-x86_64 toolchain=mingw-x86_64
-    what="the win64 build's Quellin.dll under 64-bit Wine: this machine does not run 32-bit Wine"
+    what="the win64 build's Quellin.dll under 64-bit Wine: $why"
 fi
 build="$root/build/$tree"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
