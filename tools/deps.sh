@@ -198,10 +198,13 @@ quellin_install() { # packages...
         return 1
     fi
     rm -f "$log"
-    # The twins named only to pin their version are not the user's choice.
-    local pin
+    # A package new to this machine that was named only to pin its version is not one the user
+    # chose (apt names the native architecture's packages without it).
+    local pin shown
     for pin in "${quellin_pins[@]}"; do
-        grep -q "^Inst ${pin%%=*} \|^Inst ${pin%%:*} " <<<"$simulation" && apt-mark auto "${pin%%=*}" >/dev/null 2>&1
+        shown=${pin%%=*}
+        shown=${shown%:amd64}
+        grep -qF "Inst $shown (" <<<"$simulation" && apt-mark auto "${pin%%=*}" >/dev/null 2>&1
     done
     return 0
 }

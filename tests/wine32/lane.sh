@@ -1,28 +1,37 @@
 #!/usr/bin/env bash
-# A 32-bit lane: the shipped i686 files under 32-bit Wine, in a 32-bit prefix (wine32) or in a
-# 64-bit one (wow64, as on 64-bit Windows). Lays out the installer authors' kit as the release
+# The 32-bit lanes: the shipped i686 files under 32-bit Wine, in a 32-bit prefix (wine32) or in
+# a 64-bit one (wow64, as on 64-bit Windows). Lays out the installer authors' kit as the release
 # package holds it (the release set's Quellin.dll, Quellin.nsh, the NSIS and Inno Setup
 # examples), builds the example NSIS installer from it twice, ANSI and Unicode, stages the
 # release set, the i686 build's test programs, the kit, the installers, the Inno Setup compiler
-# (QUELLIN_INNOSETUP_DIR) and the test scripts, and runs tests/wine32/suite.sh on them: here
-# when this machine's kernel runs the 32-bit loader, else in the guest that tools/vm32/run.sh
-# boots. QUELLIN_LANE_GUEST=1 takes the guest all the same. The wow64 lane runs Wine as a user
-# of its own, not as root (made here with useradd, so that the guest's read-only root knows it
-# too). Each test's log, exit code and time come back into RESULTS (the ctest tests LANE.NAME
-# report them); this script fails when the lane did not run them all.
+# (QUELLIN_INNOSETUP_DIR) and the test scripts, and runs tests/wine32/suite.sh on them for the
+# lanes asked (one, or both side by side): here when this machine's kernel runs the 32-bit
+# loader, else in one boot of the guest that tools/vm32/run.sh boots. QUELLIN_LANE_GUEST=1 takes
+# the guest all the same. The wow64 lane runs Wine as a user of its own, not as root (made here
+# with useradd, so that the guest's read-only root knows it too). Each test's log, exit code
+# and time come back into RESULTS/LANE (the ctest tests LANE.NAME report them), with the lane's
+# own verdict as lane.rc; this script fails when the lanes did not run, or, with one lane asked,
+# when it did not run them all.
 #
-#   lane.sh wine32|wow64 WIN32_BUILD_DIR RELEASE_DIR RESULTS_DIR
+# In the guest, a lane's prefix takes minutes to make: the prefix made on the first run is kept
+# in QUELLIN_PREFIX_KEEP (default ~/.cache/quellin/prefixes, outside the clone), keyed by the
+# lane, the installed Wine packages' versions, the recipe (suite.sh's make_prefix) and the lane
+# user, and later runs unpack it instead.
+#
+#   lane.sh wine32|wow64|wine32,wow64 WIN32_BUILD_DIR RELEASE_DIR RESULTS_DIR
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
-(($# == 4)) && [[ $1 == wine32 || $1 == wow64 ]] ||
-    usage "lane.sh wine32|wow64 WIN32_BUILD_DIR RELEASE_DIR RESULTS_DIR"
-lane=$1 build=$(realpath "$2") release=$(realpath "$3") results=$(realpath -m "$4")
+(($# == 4)) && [[ $1 =~ ^(wine32|wow64)(,(wine32|wow64))?$ ]] ||
+    usage "lane.sh wine32|wow64|wine32,wow64 WIN32_BUILD_DIR RELEASE_DIR RESULTS_DIR"
+lanes=${1//,/ } build=$(realpath "$2") release=$(realpath "$3") results=$(realpath -m "$4")
 src=$QUELLIN_SOURCE_DIR
 user=quellin-lane
 
-rm -rf "$results"
+for lane in $lanes; do
+    rm -rf "${results:?}/$lane"
+done
 mkdir -p "$results"
-stage=$(mktemp -d "${TMPDIR:-/tmp}/quellin-$lane.XXXXXX")
+stage=$(mktemp -d "${TMPDIR:-/tmp}/quellin-${lanes// /-}.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
 
 # The release set as shipped: PE32 files without debug information.
@@ -39,8 +48,8 @@ locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' ||
 command -v makensis >/dev/null || fail "no makensis (package nsis; tools/deps.sh test installs it)"
 [[ -f $QUELLIN_INNOSETUP_DIR/ISCC.exe ]] ||
     fail "no $QUELLIN_INNOSETUP_DIR/ISCC.exe (npm package innosetup; tools/deps.sh test installs it)"
-environment=(--env "QUELLIN_LANE=$lane")
-if [[ $lane == wow64 ]]; then
+environment=(--env "QUELLIN_LANES=$lanes")
+if [[ " $lanes " == *" wow64 "* ]]; then
     id -u "$user" >/dev/null 2>&1 ||
         useradd --system --no-create-home --shell /usr/sbin/nologin "$user" ||
         fail "cannot add the lane's user $user"
@@ -87,10 +96,40 @@ else
     for input in release win-i686 kit installers innosetup source; do
         inputs+=(--in "$stage/$input")
     done
+    # The prefixes kept: handed in by reference (read in place, not copied), named by lane.
+    keep=${QUELLIN_PREFIX_KEEP:-${XDG_CACHE_HOME:-$HOME/.cache}/quellin/prefixes}
+    mkdir -p "$keep" "$stage/prefixes"
+    wine_packages=$(dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' 'wine*' 'libwine*' 2>/dev/null |
+        sort)
+    recipe=$(sed -n '/^make_prefix() {/,/^}/p' "$src/tests/wine32/suite.sh")
+    declare -A kept=()
+    for lane in $lanes; do
+        kept[$lane]=$keep/$lane-$(printf '%s\n' "$lane" "$wine_packages" "$recipe" "$(id -u "$user" 2>/dev/null)" |
+            sha256sum | cut -c1-16).tar
+        [[ ! -f ${kept[$lane]} ]] || ln -f "${kept[$lane]}" "$stage/prefixes/$lane.tar" 2>/dev/null ||
+            cp "${kept[$lane]}" "$stage/prefixes/$lane.tar"
+    done
+    environment+=(--ref "$stage/prefixes")
     # The whole-table test under the versions of each family that differ most (not win2k).
     environment+=(--env "QUELLIN_TABLE_VERSIONS=win98 nt40 winxp vista win7 win10")
     bash "$src/tools/vm32/run.sh" --timeout 2400 --out "$results" "${environment[@]}" \
         "${inputs[@]}" "$src/tests/wine32/suite.sh" || rc=$?
+    for lane in $lanes; do
+        if [[ -f $results/$lane/prefix.tar ]]; then
+            mv "$results/$lane/prefix.tar" "${kept[$lane]}.new" && mv "${kept[$lane]}.new" "${kept[$lane]}"
+            # The older prefixes of this lane: another Wine or recipe made them.
+            find "$keep" -maxdepth 1 -name "$lane-*" ! -path "${kept[$lane]}" -delete
+        fi
+    done
 fi
-echo "lane: $((SECONDS - start)) s on $where" | tee -a "$results/times"
-((rc == 0)) || fail "the $lane lane did not run (exit code $rc)"
+for lane in $lanes; do
+    mkdir -p "$results/$lane"
+    echo "lane $lane: $((SECONDS - start)) s on $where" | tee -a "$results/$lane/times"
+done
+((rc == 0)) || fail "the lanes $lanes did not run (exit code $rc)"
+# One lane asked: its verdict is this script's. Both: each LANE.lane reports its own, so that one
+# lane that did not run every test leaves the other's results standing.
+for lane in $lanes; do
+    [[ $(cat "$results/$lane/lane.rc" 2>/dev/null) == 0 ]] || problem "the $lane lane did not run every test"
+done
+((failures == 0)) || [[ $lanes == *" "* ]] || exit 1

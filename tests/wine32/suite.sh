@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# The tests of a 32-bit lane (QUELLIN_LANE wine32 or wow64), here or inside the guest of
-# tools/vm32/run.sh: one prefix and one wineserver, kept up, for every test. The tests are the
-# win64 lane's scripts, pointed at the i686 build's test programs and the release set, the
-# comparisons of the NSIS installers and the Inno Setup installer with folderdump and, in the
-# wow64 lane, the program-files folder of a user who may not write there. Each leaves NAME.log,
-# NAME.rc and NAME.seconds in OUT; a test that does not end within its time is killed and fails
-# (exit code 124). Exits 0 once every test has run.
+# The tests of the 32-bit lanes (QUELLIN_LANES: wine32, wow64 or both), here or inside the
+# guest of tools/vm32/run.sh: per lane one prefix and one wineserver, kept up, for every test.
+# Two lanes run side by side, each in a copy of IN of its own, with its results in OUT/LANE.
+# The tests are the win64 lane's scripts, pointed at the i686 build's test programs and the
+# release set, the comparisons of the NSIS installers and the Inno Setup installer with
+# folderdump and, in the wow64 lane, the program-files folder of a user who may not write
+# there. Each leaves NAME.log, NAME.rc and NAME.seconds in OUT/LANE, and the lane's own verdict
+# (the prefix made, every test run) as lane.log and lane.rc; a test that does not end within
+# its time is killed and fails (exit code 124). Exits 0 once every test of every lane has run.
 #
 #   suite.sh [IN [OUT]]     (IN and OUT default to $VM32_IN and $VM32_OUT, as in the guest)
 #
@@ -14,12 +16,42 @@
 # out), installers/ (the example NSIS installer, ANSI and Unicode), innosetup/ (the Inno Setup
 # compiler) and source/ (tests/prelude.sh and the scripts of tests/wine and tests/wine32). The
 # wow64 lane runs Wine as the user that QUELLIN_LANE_USER names (not root, who passes every
-# write test); IN is handed to that user.
+# write test); its IN is handed to that user.
+#
+# A lane's prefixes are unpacked from QUELLIN_PREFIX_CACHE/LANE.tar (in the guest by default
+# $VM32_REF/prefixes/LANE.tar) where that archive was handed in (made by this recipe,
+# make_prefix below, with this Wine; tests/wine32/lane.sh keeps it), else made here and left
+# packed as OUT/LANE/prefix.tar for the caller to keep.
 set -uo pipefail
 in=$(realpath "${1:-${VM32_IN:?the input folder}}")
 out=$(realpath "${2:-${VM32_OUT:?the results folder}}")
 src=$in/source
-lane=${QUELLIN_LANE:?wine32 or wow64}
+
+seconds_since() { awk -v start="$1" -v now="$(date +%s.%N)" 'BEGIN { printf "%.1f", now - start }'; }
+# Both lanes: each runs this script as one lane, in its own copy of IN.
+if [[ -z ${QUELLIN_LANE:-} ]]; then
+    [[ -z ${VM32_IN:-} ]] ||
+        echo "boot: $(cut -d' ' -f1 /proc/uptime) s from the guest kernel's start to the lanes" | tee -a "$out/times"
+    pids=() lanes=()
+    for lane in ${QUELLIN_LANES:?wine32, wow64 or both}; do
+        lane_in=$in
+        if ((${#lanes[@]})); then
+            lane_in=$in.$lane
+            cp -a "$in" "$lane_in"
+        fi
+        mkdir -p "$out/$lane"
+        QUELLIN_LANE=$lane bash "${BASH_SOURCE[0]}" "$lane_in" "$out/$lane" >"$out/$lane/lane.log" 2>&1 &
+        pids+=($!) lanes+=("$lane")
+    done
+    for i in "${!pids[@]}"; do
+        rc=0
+        wait "${pids[$i]}" || rc=$?
+        echo "$rc" >"$out/${lanes[$i]}/lane.rc"
+        sed "s/^/${lanes[$i]}: /" "$out/${lanes[$i]}/lane.log"
+    done
+    exit 0
+fi
+lane=$QUELLIN_LANE
 # The time of one test: the guest runs Wine several times slower than this machine.
 test_seconds=300
 [[ -z ${VM32_IN:-} ]] || test_seconds=900
@@ -43,37 +75,59 @@ if [[ $lane == wow64 && -n ${QUELLIN_LANE_USER:-} && $(id -u) == 0 ]]; then
     }
 fi
 
-seconds_since() { awk -v start="$1" -v now="$(date +%s.%N)" 'BEGIN { printf "%.1f", now - start }'; }
-[[ -z ${VM32_IN:-} ]] ||
-    echo "boot: $(cut -d' ' -f1 /proc/uptime) s from the guest kernel's start to the lane" | tee -a "$out/times"
-
 # The prefix, made by a server that then stays up for every test; a 64-bit prefix is made by
-# the 64-bit loader.
+# the 64-bit loader. Wine's null display driver: programs get the windows they make and never
+# show (Setup of Inno Setup makes its wizard's window even when it runs silently), where
+# without a display Wine refuses them. The desktop process that wineboot started has no
+# driver, so the server starts again.
+make_prefix() {
+    local boot=$WINE rc
+    [[ $WINEARCH != win64 ]] || boot=/usr/lib/wine/wine64
+    as_lane_user "$boot" wineboot --init >"$out/prefix.log" 2>&1
+    rc=$?
+    if ((rc != 0)) || [[ ! -d $WINEPREFIX/drive_c/windows ]]; then
+        echo "FAIL: $(basename "$boot") wineboot --init did not make the prefix (exit code $rc)" >&2
+        cat "$out/prefix.log" >&2
+        return 1
+    fi
+    as_lane_user "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$out/prefix.log" 2>&1
+    as_lane_user "$WINESERVER" -k
+    as_lane_user "$WINESERVER" -w
+}
+
+# Two prefixes of the same making, each with a server of its own kept up: the whole-table test,
+# the longest, runs in the second beside the other tests in the first.
+table_prefix=$WINEPREFIX.table
 start=$(date +%s.%N)
-boot=$WINE
-[[ $WINEARCH != win64 ]] || boot=/usr/lib/wine/wine64
-as_lane_user mkdir -p "$WINEPREFIX"
-as_lane_user "$WINESERVER" -p
-as_lane_user "$boot" wineboot --init >"$out/prefix.log" 2>&1
-rc=$?
-echo "prefix: $(seconds_since "$start") s ($WINEARCH, $(basename "$boot") wineboot --init, exit code $rc)" |
-    tee -a "$out/times"
-if ((rc != 0)) || [[ ! -d $WINEPREFIX/drive_c/windows ]]; then
-    echo "FAIL: wineboot --init did not make the prefix" >&2
-    cat "$out/prefix.log" >&2
-    exit 1
+as_lane_user mkdir -p "$WINEPREFIX" "$table_prefix"
+cache=${QUELLIN_PREFIX_CACHE:-${VM32_REF:+$VM32_REF/prefixes}}
+archive=${cache:+$cache/$lane.tar}
+if [[ -n $archive && -f $archive ]]; then
+    # Both at once, each read here (the lane's user may not read the share). Not compressed: in
+    # the guest, unpacking would take longer than reading the whole archive over 9p.
+    as_lane_user tar -C "$WINEPREFIX" -xf - <"$archive" &
+    unpacked=$!
+    as_lane_user tar -C "$table_prefix" -xf - <"$archive" || fail "cannot unpack the prefix $archive"
+    wait "$unpacked" || fail "cannot unpack the prefix $archive"
+    echo "prefixes: $(seconds_since "$start") s ($WINEARCH, unpacked twice from the prefix kept)" | tee -a "$out/times"
+else
+    as_lane_user "$WINESERVER" -p
+    make_prefix || exit 1
+    echo "prefix: $(seconds_since "$start") s ($WINEARCH, made by wineboot --init, null display driver)" |
+        tee -a "$out/times"
+    if [[ -n $archive ]]; then
+        packed=$(date +%s.%N)
+        tar -C "$WINEPREFIX" -cf "$out/prefix.tar" . ||
+            fail "cannot pack the prefix into $out/prefix.tar"
+        echo "prefix packed for the next run: $(seconds_since "$packed") s" | tee -a "$out/times"
+    fi
+    as_lane_user cp -a "$WINEPREFIX/." "$table_prefix/" || fail "cannot copy the prefix"
 fi
-# Wine's null display driver: programs get the windows they make and never show (Setup of Inno
-# Setup makes its wizard's window even when it runs silently), where without a display Wine
-# refuses them. The desktop process that wineboot started has no driver, so the server starts
-# again.
-as_lane_user "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >>"$out/prefix.log" 2>&1
-as_lane_user "$WINESERVER" -k
-as_lane_user "$WINESERVER" -w
-as_lane_user "$WINESERVER" -p
-echo "null display driver, server started again: $(seconds_since "$start") s" | tee -a "$out/times"
-# The tests take a prefix with a system.reg as made; a server kept up writes it only later.
-[[ -f $WINEPREFIX/system.reg ]] || as_lane_user touch "$WINEPREFIX/system.reg"
+for prefix in "$WINEPREFIX" "$table_prefix"; do
+    WINEPREFIX=$prefix as_lane_user "$WINESERVER" -p
+    # The tests take a prefix with a system.reg as made; a server kept up writes it only later.
+    [[ -f $prefix/system.reg ]] || as_lane_user touch "$prefix/system.reg"
+done
 
 run_test() { # name script
     local name=$1 script=$2 start rc
@@ -85,13 +139,17 @@ run_test() { # name script
     seconds_since "$start" >"$out/$name.seconds"
     echo "$name: $(cat "$out/$name.seconds") s, exit code $rc" | tee -a "$out/times"
 }
+WINEPREFIX=$table_prefix run_test table "$src/tests/wine/table.test.sh" &
+table=$!
 run_test frame "$src/tests/wine/frame.test.sh"
 run_test launcher "$src/tests/wine/launcher.test.sh"
-run_test table "$src/tests/wine/table.test.sh"
 run_test nsis "$src/tests/wine32/nsis.sh"
 run_test inno "$src/tests/wine32/inno.sh"
 run_test explain "$src/tests/wine/explain.test.sh"
 run_test ansi-names "$src/tests/wine/ansi_names.test.sh"
 [[ $lane != wow64 ]] || run_test program-files "$src/tests/wine32/program_files.sh"
-as_lane_user "$WINESERVER" -k 2>/dev/null || true
+wait "$table"
+for prefix in "$WINEPREFIX" "$table_prefix"; do
+    WINEPREFIX=$prefix as_lane_user "$WINESERVER" -k 2>/dev/null || true
+done
 exit 0

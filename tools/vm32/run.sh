@@ -5,6 +5,8 @@
 #   tools/vm32/run.sh [options] SCRIPT [ARG...]
 #
 #   --in PATH       copies a file or folder into the guest's input folder (repeatable)
+#   --ref PATH      hands a file or folder in without copying it into the guest: the script
+#                   reads it over 9p as $VM32_REF/NAME (repeatable; large archives)
 #   --out DIR       receives the files the script leaves in $VM32_OUT (default: vm32-out)
 #   --env NAME=VAL  sets a variable for the script (repeatable)
 #   --timeout SEC   bounds the whole run, boot included (default: 900)
@@ -28,7 +30,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 here="$root/tools/vm32"
 
 usage() { # exit-code
-    sed -n '4,12p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '4,14p' "$0" | sed 's/^# \{0,1\}//'
     exit "$1"
 }
 complain() {
@@ -37,6 +39,7 @@ complain() {
 }
 
 inputs=()
+references=()
 environment=()
 out=vm32-out
 timeout=900
@@ -44,6 +47,7 @@ work="$root/build/vm32"
 while (($#)); do
     case $1 in
     --in) inputs+=("$2"); shift 2 ;;
+    --ref) references+=("$2"); shift 2 ;;
     --out) out=$2; shift 2 ;;
     --env) [[ $2 == [A-Za-z_]*=* ]] || usage 2 >&2; environment+=("$2"); shift 2 ;;
     --timeout) timeout=$2; shift 2 ;;
@@ -129,17 +133,22 @@ finish() {
 }
 trap finish EXIT
 trap 'exit 130' INT TERM
-mkdir -p "$job/in" "$job/out"
+mkdir -p "$job/in" "$job/out" "$job/ref"
 for input in "${inputs[@]}"; do
     [[ -e $input ]] || complain "no input $input"
     cp -a "$input" "$job/in/"
+done
+# References are linked where the file system allows it: nothing is copied twice.
+for reference in "${references[@]}"; do
+    [[ -e $reference ]] || complain "no reference $reference"
+    cp -al "$reference" "$job/ref/" 2>/dev/null || cp -a "$reference" "$job/ref/"
 done
 cp "$script" "$job/script"
 {
     echo 'set -e'
     echo 'mkdir -p /tmp/vm32/in && cp -a /tmp/vm32/share/in/. /tmp/vm32/in/'
     echo 'cp /tmp/vm32/share/script /tmp/vm32/script'
-    echo 'export VM32_IN=/tmp/vm32/in VM32_OUT=/tmp/vm32/share/out'
+    echo 'export VM32_IN=/tmp/vm32/in VM32_OUT=/tmp/vm32/share/out VM32_REF=/tmp/vm32/share/ref'
     for assignment in "${environment[@]}"; do
         printf 'export %s=%q\n' "${assignment%%=*}" "${assignment#*=}"
     done
@@ -151,10 +160,11 @@ cp "$script" "$job/script"
 } >"$job/job"
 
 # TCG: a KVM guest does not get through early boot here, and "-cpu max" makes 32-bit
-# processes fault in the guest's kernel. 4 GiB: tmpfs takes half, and a 64-bit prefix alone
-# needs 1.3 GB.
+# processes fault in the guest's kernel. 12 GiB: tmpfs takes half, and the two lanes side by
+# side hold two 32-bit prefixes (0.65 GB each), two 64-bit ones (1.3 GB each) and a copy each
+# of their inputs.
 console="$job/console.log"
-qemu-system-x86_64 -accel tcg -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt -m 4096 -smp 2 \
+qemu-system-x86_64 -accel tcg -cpu qemu64,+ssse3,+sse4.1,+sse4.2,+popcnt -m 12288 -smp 2 \
     -nodefaults -no-user-config -display none -monitor none -no-reboot -nic none \
     -serial "file:$console" \
     -kernel "$kernel" -initrd "$initramfs" \
