@@ -78,8 +78,8 @@ debootstrap --variant=minbase bookworm "$dir" "$mirror" >"$logs-debootstrap.log"
 }
 echo "fresh: the chroot in $(seconds "$start") s"
 
-# The registry as this machine sees it: its apt sources (the disabled ones stay out) and name
-# service.
+# The registry as this machine sees it: its apt sources (the disabled ones stay out), its name
+# service...
 rm -f "$dir/etc/apt/sources.list"
 rm -rf "$dir/etc/apt/sources.list.d"
 mkdir -p "$dir/etc/apt/sources.list.d"
@@ -88,6 +88,19 @@ for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.sources /etc/apt/sou
     cp "$file" "$dir$file"
 done
 cp -L /etc/resolv.conf "$dir/etc/resolv.conf" 2>/dev/null || true
+# ...and the certificates this machine trusts, with npm's settings that name them: a machine of
+# this workplace reaches the npm registry through them.
+if compgen -G '/usr/local/share/ca-certificates/*' >/dev/null; then
+    mkdir -p "$dir/usr/local/share/ca-certificates"
+    cp -a /usr/local/share/ca-certificates/. "$dir/usr/local/share/ca-certificates/"
+fi
+[[ ! -f /etc/ssl/certs/ca-certificates.crt ]] || {
+    mkdir -p "$dir/etc/ssl/certs"
+    cp /etc/ssl/certs/ca-certificates.crt "$dir/etc/ssl/certs/"
+}
+for file in /etc/npmrc /usr/etc/npmrc; do
+    [[ ! -f $file ]] || { mkdir -p "$dir${file%/*}"; cp "$file" "$dir$file"; }
+done
 for mount in proc sys dev dev/pts; do
     mkdir -p "$dir/$mount"
     case $mount in
