@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The tests of the 32-bit lanes (QUELLIN_LANES: wine32, wow64 or both), here or inside the
-# guest of tools/vm32/run.sh: per lane one prefix and one wineserver, kept up, for every test.
+# guest of tools/vm32/run.sh: per lane two prefixes of one making, each with a wineserver kept
+# up, the whole-table test in the second and every other test in the first.
 # Two lanes run side by side, each in a copy of IN of its own, with its results in OUT/LANE.
 # The tests are the win64 lane's scripts, pointed at the i686 build's test programs and the
 # release set, the comparisons of the NSIS installers and the Inno Setup installer with
@@ -103,8 +104,8 @@ as_lane_user mkdir -p "$WINEPREFIX" "$table_prefix"
 cache=${QUELLIN_PREFIX_CACHE:-${VM32_REF:+$VM32_REF/prefixes}}
 archive=${cache:+$cache/$lane.tar}
 if [[ -n $archive && -f $archive ]]; then
-    # Both at once, each read here (the lane's user may not read the share). Not compressed: in
-    # the guest, unpacking would take longer than reading the whole archive over 9p.
+    # Both at once, each read here (the lane's user may not read the share). Not compressed:
+    # packing with zstd in the guest took longer than writing the archive whole over 9p.
     as_lane_user tar -C "$WINEPREFIX" -xf - <"$archive" &
     unpacked=$!
     as_lane_user tar -C "$table_prefix" -xf - <"$archive" || fail "cannot unpack the prefix $archive"
