@@ -127,6 +127,8 @@ quellin_align_twins() { # packages...
         [[ ${arches[$name]} == *amd64* && ${arches[$name]} == *i386* ]] && twins+=("$name")
     done
     ((${#twins[@]})) || return 0
+    local depends
+    depends=$(dpkg-query -W -f='${db:Status-Status} ${Package} ${Architecture} ${Depends}\n' 2>/dev/null)
     while read -r name; do same[$name]=1; done < <(apt-cache show --no-all-versions "${twins[@]}" 2>/dev/null |
         awk '/^Package: / { name = $2 } /^Multi-Arch: same$/ { print name }')
     # The versions each list offers (the installed one only where a list has it too).
@@ -162,8 +164,8 @@ quellin_align_twins() { # packages...
             changed=$((changed + 1))
             echo "deps.sh: $name:$arch $old -> $chosen, the newest version that both architectures' lists offer"
             # The packages that pin the library's exact version move with it.
-            for dependent in $(dpkg-query -W -f='${db:Status-Status} ${Package} ${Architecture} ${Depends}\n' 2>/dev/null |
-                awk -v arch="$arch" -v pin="$name (= $old)" '$1 == "installed" && $3 == arch && index($0, pin) { print $2 }'); do
+            for dependent in $(awk -v arch="$arch" -v pin="$name (= $old)" \
+                '$1 == "installed" && $3 == arch && index($0, pin) { print $2 }' <<<"$depends"); do
                 if apt-cache policy "$dependent:$arch" 2>/dev/null |
                     awk -v version="$chosen" '{ sub(/^ \*\*\*/, "") } $1 == version { found = 1 } END { exit !found }'; then
                     quellin_pins+=("$dependent:$arch=$chosen")
@@ -207,6 +209,13 @@ quellin_install() { # packages...
         grep -qF "Inst $shown (" <<<"$simulation" && apt-mark auto "${pin%%=*}" >/dev/null 2>&1
     done
     return 0
+}
+
+# Lines such as those of quellin_deps_missing as one, "; " between them.
+quellin_listed() { # lines...
+    local text
+    printf -v text '%s; ' "$@"
+    printf '%s' "${text%; }"
 }
 
 (($#)) || { echo "usage: deps.sh main|win64|build|test..." >&2; return 2 2>/dev/null || exit 2; }

@@ -16,10 +16,10 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
     what="the shipped i686 Quellin.dll (build/release) under 32-bit Wine"
 else
     why="this machine's kernel does not run 32-bit programs"
-    [[ -x /usr/lib/wine/wine ]] || why="32-bit Wine could not be installed ($(printf '%s; ' "${main_missing[@]}" | sed 's/; $//'))"
+    [[ -x /usr/lib/wine/wine ]] || why="32-bit Wine could not be installed ($(quellin_listed "${main_missing[@]}"))"
     source "$root/tools/deps.sh" win64
     if ((${#quellin_deps_missing[@]})); then
-        echo "run.sh: no Wine to run the table in: $(printf '%s; ' "${main_missing[@]}" "${quellin_deps_missing[@]}" | sed 's/; $//')" >&2
+        echo "run.sh: no Wine to run the table in: $(quellin_listed "${main_missing[@]}" "${quellin_deps_missing[@]}")" >&2
         exit 1
     fi
     export QUELLIN_LANE=win64

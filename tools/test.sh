@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/deps.sh" test
 # Every test or none: a lane whose packages are missing is never skipped in silence.
 if ((${#quellin_deps_missing[@]})); then
-    echo "test.sh: cannot run every test, these could not be installed: $(printf '%s; ' "${quellin_deps_missing[@]}" | sed 's/; $//')" >&2
+    echo "test.sh: cannot run every test, these could not be installed: $(quellin_listed "${quellin_deps_missing[@]}")" >&2
     exit 1
 fi
 "$root/tools/package.sh"
