@@ -39,10 +39,15 @@ CSIDL_FONTS=20 CSIDL_TEMPLATES=21 CSIDL_COMMON_STARTMENU=22 CSIDL_COMMON_PROGRAM
 CSIDL_COMMON_STARTUP=24 CSIDL_COMMON_DESKTOPDIRECTORY=25 CSIDL_MYPICTURES=39
 
 # folderdump's slots as "name<TAB>value" lines (its lines: slot in two columns, a blank, the
-# name in 22 columns, a blank, the value).
+# name in 22 columns, a blank, the value). A run that fails ends the test with its exit code
+# and everything Wine wrote, its own "wine: " lines included.
 dump_slots() {
-    (cd "$source_dir" && wine_run "$dump" "$(winepath_of "$library")") | tr -d '\r' |
-        slot_lines | awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
+    local code=0
+    wine_prefix
+    (cd "$source_dir" && "$WINE" "$dump" "$(winepath_of "$library")") >"$work/out" 2>"$work/err" ||
+        code=$?
+    [[ $code == 0 ]] || fail "$1: folderdump exits with $code: $(tr -d '\r' <"$work/err")"
+    tr -d '\r' <"$work/out" | slot_lines | awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
 }
 slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2 }' <<<"$2"; }
 
@@ -55,7 +60,11 @@ shell_answers() {
 answer_of() { awk -F'\t' -v c="${!1}" -v k="$2" '$1 == c && $2 == k { print $3 }' <<<"$3"; }
 
 # The Unix path of a Windows path of the prefix.
-unix_path() { wine_run winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+unix_path() {
+    local path
+    path=$(wine_run winepath -u "$1" 2>/dev/null) || fail "winepath -u '$1' fails"
+    tr -d '\r' <<<"$path"
+}
 
 # expect_slots what slots answers kind SlotName:CSIDL_NAME...
 expect_slots() {
@@ -91,7 +100,7 @@ for version in win98 nt40 winxp win7; do
     # shfolder.dll answers.
     cp "$standin" "$source_dir/setup/shfolder.dll"
     rm -f "$source_dir/setup/shfolder.fail"
-    slots=$(dump_slots)
+    slots=$(dump_slots "$version, shfolder.dll")
     expect_slots "$version, shfolder.dll" "$slots" "$answers" folderpath "${chain[@]}"
     pictures=$(slot_of MyPicturesFolder "$slots")
     personal=$(slot_of PersonalFolder "$slots")
@@ -115,7 +124,7 @@ for version in win98 nt40 winxp win7; do
 
     # The stand-in fails for every identifier: the shell answers.
     echo all >"$source_dir/setup/shfolder.fail"
-    slots=$(dump_slots)
+    slots=$(dump_slots "$version, failing shfolder.dll")
     expect_slots "$version, failing shfolder.dll" "$slots" "$answers" location "${chain[@]}"
     if [[ $version == win98 ]]; then
         # Nothing else is asked for My Pictures on Windows 98.
@@ -136,7 +145,7 @@ for version in win98 nt40 winxp win7; do
 
     # No shfolder.dll: the shell answers, My Pictures included.
     rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
-    slots=$(dump_slots)
+    slots=$(dump_slots "$version, no shfolder.dll")
     expect_slots "$version, no shfolder.dll" "$slots" "$answers" location "${chain[@]}" \
         MyPicturesFolder:CSIDL_MYPICTURES
     echo "$version without shfolder.dll: slots from the shell"
