@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "code page %u is not active\n", codePage);
         return 2;
     }
+    ConstantChecks();
     CodePageChecks();
     StringChecks();
     ConversionChecks();

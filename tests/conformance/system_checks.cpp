@@ -265,6 +265,13 @@ void MessageChecks() {
 
 } // namespace
 
+void ConstantChecks() {
+#define PRINT_CONSTANT(name) Check("constant." #name, Fmt("0x%08lx", U(static_cast<DWORD>(name))));
+    CONFORMANCE_ERROR_CONSTANTS(PRINT_CONSTANT)
+    CONFORMANCE_HRESULT_CONSTANTS(PRINT_CONSTANT)
+#undef PRINT_CONSTANT
+}
+
 void SystemChecks() {
     MemoryChecks();
     ModuleChecks();

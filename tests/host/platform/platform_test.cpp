@@ -1,9 +1,13 @@
 // The platform record: its code and version flag for every row of the platform table, a failed
-// version query, and the record the library fills at attach.
+// version query, and the record the library fills at attach. The names of errors and HRESULTs.
 #include "machine_fixture.h"
 
+#include "../conformance/checks.h"
+#include "platform/ErrorNames.h"
 #include "platform/Platform.h"
 #include "platform/WindowsVersion.h"
+
+#include <cstring>
 
 namespace {
 
@@ -63,6 +67,39 @@ TEST_F(Platform, RecordIsFilledAtAttach) {
     EXPECT_EQ(flags->versionInfo.dwMinorVersion, 10u);
     // The record takes the one version query of the attach.
     EXPECT_EQ(M().calls.Count("GetVersionExA"), 1u);
+}
+
+// Each name from the constant of that name (whose value the conformance program holds against
+// the SDK's headers), not from the table under test. An HRESULT of the Win32 facility is named
+// after its error unless it has a name of its own.
+TEST(ErrorNames, EveryConstantByItsOwnName) {
+    struct Named {
+        DWORD value;
+        const char* name;
+    };
+#define NAMED(constant) {static_cast<DWORD>(constant), #constant},
+    const Named errors[] = {CONFORMANCE_ERROR_CONSTANTS(NAMED)};
+    const Named results[] = {CONFORMANCE_HRESULT_CONSTANTS(NAMED)};
+#undef NAMED
+    for (const Named& error : errors) {
+        SCOPED_TRACE(error.name);
+        const char* name = ErrorName(error.value);
+        ASSERT_NE(name, nullptr);
+        EXPECT_STREQ(name, error.name);
+        const char* own = nullptr;
+        for (const Named& result : results)
+            if (result.value == static_cast<DWORD>(HRESULT_FROM_WIN32(error.value)))
+                own = result.name;
+        EXPECT_STREQ(HResultName(HRESULT_FROM_WIN32(error.value)), own != nullptr ? own : error.name);
+    }
+    for (const Named& result : results) {
+        SCOPED_TRACE(result.name);
+        EXPECT_STREQ(HResultName(static_cast<HRESULT>(result.value)), result.name);
+    }
+    EXPECT_EQ(ErrorName(ERROR_SUCCESS), nullptr);
+    EXPECT_EQ(ErrorName(9999), nullptr);
+    EXPECT_EQ(HResultName(HRESULT_FROM_WIN32(9999)), nullptr);
+    EXPECT_EQ(HResultName(static_cast<HRESULT>(0x80041001)), nullptr);
 }
 
 } // namespace
