@@ -72,6 +72,8 @@ quellin_group() { # group
         quellin_want makensis nsis
         quellin_want npm npm
         quellin_want qemu-system-x86_64 qemu-system-x86
+        # The guest's prefixes are kept compressed (tests/wine32/lane.sh).
+        quellin_want zstd zstd
         compgen -G "/lib/modules/*/kernel/fs/9p/9p.ko*" >/dev/null &&
             compgen -G "/boot/vmlinuz-*" >/dev/null || quellin_need+=(linux-image-amd64)
         [[ $(dpkg-query -W -f='${db:Status-Status}' busybox-static 2>/dev/null) == installed ]] ||

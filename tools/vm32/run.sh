@@ -83,8 +83,8 @@ done
 version=${kernel#/boot/vmlinuz-}
 modules_dir=/lib/modules/$version/kernel
 
-# The initramfs: busybox, /init and the modules that the 9p shares need, each after those it
-# depends on.
+# The initramfs: busybox, /init and the modules that the 9p shares and overlayfs (the lanes lay
+# their prefixes over one kept) need, each after those it depends on.
 modules=()
 module_files=()
 add_module() {
@@ -99,7 +99,7 @@ add_module() {
     modules+=("$module")
     module_files+=("$file")
 }
-for module in virtio_pci 9pnet_virtio 9p; do
+for module in virtio_pci 9pnet_virtio 9p overlay; do
     add_module "$module"
 done
 mkdir -p "$work"
