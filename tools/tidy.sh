@@ -8,7 +8,11 @@ host=${1:-$root/build/host}
 db="$host/tidy"
 mkdir -p "$db"
 sed -e 's/ -fno-gnu-unique//g' "$host/compile_commands.json" >"$db/compile_commands.json"
-files=$(cd "$root" && ls quellin/*.cpp quellin/*/*.cpp launcher/*.cpp)
+# The files the host tree compiles: the entry and runtime units of the shipped files
+# (launcher/Startup.cpp, quellin/Runtime.cpp) are built for Windows only.
+files=$(cd "$root" && for file in quellin/*.cpp quellin/*/*.cpp launcher/*.cpp; do
+    ! grep -qF "\"file\": \"$root/$file\"" "$db/compile_commands.json" || echo "$file"
+done)
 cd "$root"
 # Findings in the product's own headers, named from this clone's root: a bare "quellin/" would
 # also take in the simulation's headers of a clone that lies in a folder named quellin.

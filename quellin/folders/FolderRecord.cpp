@@ -3,10 +3,9 @@
 
 #include "paths/Path.h"
 #include "platform/ErrorNames.h"
+#include "strings/Strings.h"
 
 #include <shlobj.h>
-
-#include <cstdio>
 
 const char kFolderServiceSource[] = "folder service";
 const char kShellSource[] = "shell";
@@ -88,9 +87,7 @@ std::string FolderRecord::Text(bool filled) const {
 std::string CsidlText(int csidl) {
     const char* name = NameOf(kCsidls, sizeof kCsidls / sizeof kCsidls[0],
                               static_cast<DWORD>(csidl & ~CSIDL_FLAG_CREATE));
-    char number[16];
-    std::snprintf(number, sizeof number, "0x%04X", static_cast<unsigned>(csidl));
-    std::string text = name ? name : number;
+    std::string text = name ? name : "0x" + StrDigits(static_cast<unsigned>(csidl), 16, 4);
     if (name && (csidl & CSIDL_FLAG_CREATE))
         text += " | CSIDL_FLAG_CREATE";
     return text;
@@ -105,11 +102,9 @@ std::string RegistryValuePathText(HKEY root, const std::string& valuePath) {
 }
 
 std::string FailedHResult(HRESULT result) {
-    char text[32];
-    std::snprintf(text, sizeof text, "failed: 0x%08lX",
-                  static_cast<unsigned long>(static_cast<DWORD>(result)));
+    const std::string text = "failed: 0x" + StrDigits(static_cast<DWORD>(result), 16, 8);
     const char* name = HResultName(result);
-    return name != nullptr ? text + (" (" + std::string(name) + ")") : std::string(text);
+    return name != nullptr ? text + " (" + name + ")" : text;
 }
 
 std::string ErrorText(DWORD error) {

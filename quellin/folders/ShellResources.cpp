@@ -63,7 +63,7 @@ Step ShellSession::Folder(int csidl, FailedConversion failed) {
         if (!Obtain())
             return Stop(kShellSource, "SHGetMalloc", FailedHResult(result_));
         // The list lives as long as the outcome, whose wide twin converts the same list.
-        const auto list = std::make_shared<SpecialFolderList>(allocator_, csidl);
+        const std::shared_ptr<SpecialFolderList> list(new SpecialFolderList(allocator_, csidl));
         if (!list->Found())
             return Failure(kShellSource, CsidlText(csidl), FailedHResult(list->Result()));
         std::string path;

@@ -10,7 +10,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <vector>
@@ -112,8 +111,7 @@ int CreateDirectoryTree(const std::string& path, bool& created) {
 std::string UniqueNameInDirectory(const std::string& directory) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
-        char name[8];
-        std::snprintf(name, sizeof name, "%05d", std::rand() % kProbeRange);
+        const std::string name = StrDigits(static_cast<unsigned>(std::rand() % kProbeRange), 10, 5);
         std::string candidate = PathJoin(directory, name);
         if (GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES) {
             const DWORD error = GetLastError();

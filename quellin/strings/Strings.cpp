@@ -212,3 +212,14 @@ int StrSplit(const std::string& text, CStringArray& items, char separator) {
     items.push_back(StrTrim(text.substr(from)));
     return static_cast<int>(items.size());
 }
+
+std::string StrDigits(unsigned long value, unsigned base, size_t width) {
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), "0123456789ABCDEF"[value % base]);
+        value /= base;
+    } while (value != 0);
+    if (digits.size() < width)
+        digits.insert(0, width - digits.size(), '0');
+    return digits;
+}

@@ -34,3 +34,6 @@ std::string StrReplace(const std::string& text, const std::string& pattern,
                        const std::string& replacement, int caseFlag);
 std::string StrField(const std::string& text, const std::string& separator, int field);
 int StrSplit(const std::string& text, CStringArray& items, char separator);
+
+// The number's digits in base 10 or 16 (upper case), with leading zeros to at least `width`.
+std::string StrDigits(unsigned long value, unsigned base, size_t width);

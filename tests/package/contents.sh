@@ -3,8 +3,9 @@
 # file:
 # - it holds one folder, quellin-<version>-win32, and in it exactly the files listed below;
 # - launcher.exe, Quellin.dll and folderdump.exe: PE32 for i386, stripped (no debug sections,
-#   no symbol table), importing Windows system DLLs only, the same files as the release set in
-#   build/release; Quellin.dll and folderdump.exe carry a version resource with the project's
+#   no symbol table), each importing exactly its DLLs (the launcher and the library no C
+#   runtime DLL), the launcher at most 16 KB and the library at most 128 KB, the same files
+#   as the release set in build/release; Quellin.dll and folderdump.exe carry a version resource with the project's
 #   version and their own names, the launcher no resources at all;
 # - x86_64/Quellin.dll and x86_64/folderdump.exe: the same, PE32+ for x86-64, the files of
 #   build/release-x86_64;
@@ -68,7 +69,13 @@ check_binary() {
     "$OBJDUMP" -f "$path" | grep -q "^architecture: $3," || problem "$file is not for $3"
     if "$OBJDUMP" -h "$path" | grep -q ' \.debug'; then problem "$file has debug sections"; fi
     "$OBJDUMP" -t "$path" | grep -q '^no symbols' || problem "$file has a symbol table"
-    (pe_expect_system_imports "$path") || problem "$file imports more than Windows system DLLs"
+    local imports
+    case $(basename "$file") in
+    launcher.exe) imports=("${PE_LAUNCHER_IMPORTS[@]}") ;;
+    Quellin.dll) imports=("${PE_QUELLIN_IMPORTS[@]}") ;;
+    *) imports=("${PE_FOLDERDUMP_IMPORTS[@]}") ;;
+    esac
+    (pe_expect_imports "$path" "${imports[@]}") || problem "$file imports other DLLs"
 
     if [[ $file == launcher.exe ]]; then
         if "$OBJDUMP" -h "$path" | grep -q '\.rsrc'; then problem "$file has a resource section"; fi
@@ -92,6 +99,13 @@ check_binary() {
 
 OBJDUMP=i686-w64-mingw32-objdump WINDRES=i686-w64-mingw32-windres
 for file in "${binaries[@]}"; do check_binary "$file" 010b i386; done
+size_at_most() { # file bytes
+    local size
+    size=$(stat -c %s "$pkg/$1")
+    ((size <= $2)) || problem "$1 takes $size bytes, more than $2"
+}
+size_at_most launcher.exe 16384
+size_at_most Quellin.dll 131072
 OBJDUMP=x86_64-w64-mingw32-objdump WINDRES=x86_64-w64-mingw32-windres
 for file in "${binaries64[@]}"; do check_binary "$file" 020b i386:x86-64; done
 

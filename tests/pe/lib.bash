@@ -8,16 +8,17 @@ pe_expect_magic() { # file magic (010b = PE32)
     dump=$(pe_dump "$1")
     grep -qE "^Magic[[:space:]]+$2" <<<"$dump" || fail "$1 is not of magic $2"
 }
-# Windows system DLLs only: no runtime DLLs of the compiler.
-pe_expect_system_imports() {
-    local dlls
-    dlls=$(pe_dump "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
-    [[ -n "$dlls" ]] || fail "$1 imports nothing"
-    local dll
-    for dll in $dlls; do
-        case "$dll" in
-        kernel32.dll | user32.dll | advapi32.dll | shell32.dll | mpr.dll | msvcrt.dll) ;;
-        *) fail "$1 imports $dll" ;;
-        esac
-    done
+# The DLLs the file imports are exactly the ones named (lower case), no more and no fewer: a
+# runtime DLL of the compiler (msvcrt, libstdc++, libgcc) that slips in fails, and so does a
+# file whose import table cannot be read.
+pe_expect_imports() { # file dll...
+    local file=$1 dlls expected
+    shift
+    dlls=$(pe_dump "$file" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+    expected=$(printf '%s\n' "$@" | sort -u)
+    [[ $dlls == "$expected" ]] || fail "$file imports $(echo $dlls), not exactly $(echo $expected)"
 }
+# Each shipped file's imports.
+PE_LAUNCHER_IMPORTS=(kernel32.dll user32.dll)
+PE_QUELLIN_IMPORTS=(advapi32.dll kernel32.dll mpr.dll shell32.dll user32.dll)
+PE_FOLDERDUMP_IMPORTS=(kernel32.dll msvcrt.dll)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Quellin.dll of the i686 build: PE32, exports the accessors undecorated (the A names at the
-# same entry points, the W ones beside them), imports only Windows system DLLs.
+# same entry points, the W ones beside them), imports exactly the Windows system DLLs it calls:
+# no C runtime DLL.
 set -euo pipefail
 dll="$1/quellin/Quellin.dll"
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
@@ -18,5 +19,5 @@ for name in QuellinGetFolder QuellinFolderName QuellinFolderSource; do
     [[ $(rva_of "$name") == "$(rva_of "${name}A")" ]] || fail "${name}A is not ${name}'s entry point"
     rva_of "${name}W" >/dev/null
 done
-pe_expect_system_imports "$dll"
+pe_expect_imports "$dll" "${PE_QUELLIN_IMPORTS[@]}"
 echo "Quellin.dll: PE32, exports and imports as expected"

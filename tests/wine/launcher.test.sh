@@ -2,7 +2,8 @@
 # The launcher end to end: run from an installation source whose path holds
 # blanks, it starts the stand-in Setup32.exe with exactly " /nocheck /spath="<source>\Setup"",
 # waits until that program has ended, and exits 0 although the program exits 7. Without a
-# Setup32.exe it exits 0 at once.
+# Setup32.exe it exits 0 at once. A folder the ANSI code page cannot write exactly (no
+# character, or only a look-alike) is named by its short name.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 
@@ -59,26 +60,34 @@ rc=0
 [[ ! -e "$record" ]] || fail "something wrote a record without Setup32.exe"
 echo "without Setup32.exe: exit 0, nothing started"
 
-# A source folder whose name the ANSI code page cannot write (Cyrillic under code page 1252):
-# the launcher names it by its short name, which exists and holds no '?', for the program it
-# starts and for the "Setup" folder on the command line; the stand-in runs there.
-cyrillic_dir="$work/Загрузки/Suite"
-mkdir -p "$cyrillic_dir/Setup"
-cp "$QUELLIN_LAUNCHER" "$QUELLIN_WIN_DIR/tools/Setup32.exe" "$cyrillic_dir/"
-rc=0
-(cd "$cyrillic_dir" && LANG=C.UTF-8 LC_ALL=C.UTF-8 wine_run "$cyrillic_dir/launcher.exe") || rc=$?
-[[ $rc == 0 ]] || fail "launcher in a folder code page 1252 cannot write exits $rc"
-record="$cyrillic_dir/setup32.record"
-[[ -f "$record" ]] || fail "Setup32.exe not started from a folder code page 1252 cannot write"
-command_line=$(sed -n 1p "$record" | tr -d '\r')
-current=$(sed -n 2p "$record" | tr -d '\r')
-short_path=$(sed -n 's/^ \/nocheck \/spath="\(.*\)\\Setup"$/\1/p' <<<"$command_line")
-[[ -n "$short_path" ]] || fail "command line not as expected: $(cat -A "$record")"
-[[ "$short_path" != *'?'* && "$short_path" == *'~'* ]] || fail "not a short path: $short_path"
-[[ "$current" == "$short_path" ]] || fail "Setup32.exe ran in $current, not in $short_path"
-[[ $(sed -n 3p "$record") == ended ]] || fail "the launcher did not wait for Setup32.exe"
-# The short path names the source folder itself.
-unix_path=$(LANG=C.UTF-8 LC_ALL=C.UTF-8 wine_run winepath -u "$short_path" | tr -d '\r')
-[[ "$(cd "$unix_path" 2>/dev/null && pwd -P)" == "$(cd "$cyrillic_dir" && pwd -P)" ]] ||
-    fail "$short_path is $unix_path, not the source folder"
-echo "folder code page 1252 cannot write: started with [$command_line] by its short name"
+# Source folders whose names the ANSI code page (1252) cannot write: Cyrillic, which it has no
+# character for, and "Łukasz", which best fit would write as "Lukasz", a folder that does not
+# exist. The launcher names each by its short name, which exists, holds no '?' and no
+# look-alike, for the program it starts and for the "Setup" folder on the command line; the
+# stand-in runs there.
+wine_prefix
+polish_dir="$WINEPREFIX/drive_c/users/Łukasz/Downloads/Suite"
+trap 'rm -rf "$work" "$WINEPREFIX/drive_c/users/Łukasz"' EXIT
+for folder in "$work/Загрузки/Suite" "$polish_dir"; do
+    mkdir -p "$folder/Setup"
+    cp "$QUELLIN_LAUNCHER" "$QUELLIN_WIN_DIR/tools/Setup32.exe" "$folder/"
+    rc=0
+    (cd "$folder" && LANG=C.UTF-8 LC_ALL=C.UTF-8 wine_run "$folder/launcher.exe") || rc=$?
+    [[ $rc == 0 ]] || fail "launcher in $folder exits $rc"
+    record="$folder/setup32.record"
+    [[ -f "$record" ]] || fail "Setup32.exe not started from $folder"
+    command_line=$(sed -n 1p "$record" | tr -d '\r')
+    current=$(sed -n 2p "$record" | tr -d '\r')
+    short_path=$(sed -n 's/^ \/nocheck \/spath="\(.*\)\\Setup"$/\1/p' <<<"$command_line")
+    [[ -n "$short_path" ]] || fail "command line not as expected: $(cat -A "$record")"
+    [[ "$short_path" != *'?'* && "$short_path" == *'~'* ]] || fail "not a short path: $short_path"
+    [[ "$short_path" != *Lukasz* ]] || fail "named by a look-alike: $short_path"
+    [[ "$current" == "$short_path" ]] || fail "Setup32.exe ran in $current, not in $short_path"
+    [[ $(sed -n 3p "$record") == ended ]] || fail "the launcher did not wait for Setup32.exe"
+    # The short path names the source folder itself.
+    unix_path=$(LANG=C.UTF-8 LC_ALL=C.UTF-8 wine_run winepath -u "$short_path" | tr -d '\r')
+    [[ "$(cd "$unix_path" 2>/dev/null && pwd -P)" == "$(cd "$folder" && pwd -P)" ]] ||
+        fail "$short_path is $unix_path, not the source folder"
+    echo "$folder, which code page 1252 cannot write: started with [$command_line] by its short name"
+done
+[[ ! -e "$WINEPREFIX/drive_c/users/Lukasz" ]] || fail "a look-alike folder C:\\users\\Lukasz exists"

@@ -17,9 +17,12 @@ namespace {
 class Launcher : public MachineTest {
   protected:
     // Runs the launcher as the runtime would, with an empty argument text.
+    // Every block of local memory it took is freed again when it returns.
     int Run(const char* arguments = "") {
         std::string text = arguments;
-        return WinMain(winsim::ExecutableModule(), nullptr, &text[0], 10);
+        const int result = WinMain(winsim::ExecutableModule(), nullptr, &text[0], 10);
+        EXPECT_TRUE(M().memory.live.empty());
+        return result;
     }
     const winsim::ProcessStart& OnlyStart() {
         EXPECT_EQ(M().processes.starts.size(), 1u);
@@ -65,33 +68,58 @@ TEST_F(Launcher, BuildsProgramPathAndCommandLineFromTheCurrentDirectory) {
     }
 }
 
-// A current directory whose ANSI form holds '?' is named by its short name, for the program,
-// the "Setup" folder and the directory set alike; one the code page writes needs none; without
-// a short name the code page writes whole, or without the wide calls, nothing is started.
-TEST_F(Launcher, DirectoryTheCodePageCannotWriteIsNamedByItsShortName) {
+// On NT the current directory is read wide and named in the ANSI code page by its exact name,
+// checked by converting back; where the code page has only a look-alike ('Ł' as 'L' in 1252,
+// 'é' as 'e' in 932) or no character at all, by its short name, for the program, the "Setup"
+// folder and the directory set alike; without a short name the code page writes exactly, or
+// without the wide calls, nothing is started. The Windows 95 family reads the ANSI name.
+TEST_F(Launcher, DirectoryIsNamedByItsExactAnsiNameElseItsShortName) {
     const std::wstring cyrillic = L"C:\\\x0417\x0430\x0433\x0440\x0443\x0437\x043a\x0438\\Suite";
     const std::wstring korean = L"C:\\\xb2e4\xc6b4\\Suite";
+    const std::wstring polish = L"C:\\users\\\x0141ukasz\\Downloads\\Suite";
+    const std::wstring french = L"C:\\users\\H\x00e9l\x00e8ne\\Suite";
+    const std::wstring plain = L"C:\\users\\Lucas\\Downloads\\Suite";
     struct Case {
         const char* name;
         UINT acp;
         std::wstring directory;
         bool shortNames;
         const char* failing;  // an API made to fail
-        const char* expected; // the directory used; null: nothing started
+        const char* expected; // the directory used; "": its exact ANSI name; null: nothing
     } cases[] = {
         {"Cyrillic under 1252", 1252, cyrillic, true, nullptr, "C:\\______~1\\Suite"},
         {"Korean under 932", 932, korean, true, nullptr, "C:\\__~1\\Suite"},
         {"Cyrillic under 932: its ANSI name", 932, cyrillic, true, nullptr, ""},
+        {"a look-alike under 1252", 1252, polish, true, nullptr,
+         "C:\\users\\_UKASZ~1\\DOWNLO~1\\Suite"},
+        {"a look-alike under 932", 932, french, true, nullptr, "C:\\users\\H_L_NE~1\\Suite"},
+        {"accents under 1252: the ANSI name", 1252, french, true, nullptr, ""},
+        {"code page 65001: the UTF-8 name", CP_UTF8, polish, true, nullptr,
+         "C:\\users\\\xC5\x81ukasz\\Downloads\\Suite"},
+        {"ASCII: the ANSI name", 1252, plain, true, nullptr, ""},
+        {"a look-alike without short names", 1252, polish, false, nullptr, nullptr},
         {"a drive without short names", 1252, cyrillic, false, nullptr, nullptr},
         {"the wide calls not bound", 1252, cyrillic, true, "GetProcAddress", nullptr},
         {"GetCurrentDirectoryW failing", 1252, cyrillic, true, "GetCurrentDirectoryW", nullptr},
         {"GetShortPathNameW failing", 1252, cyrillic, true, "GetShortPathNameW", nullptr},
         {"the conversion failing", 1252, cyrillic, true, "WideCharToMultiByte", nullptr},
+        {"the conversion back failing", 1252, plain, true, "MultiByteToWideChar", nullptr},
+        {"no memory", 1252, plain, true, "LocalAlloc", nullptr},
     };
-    const std::set<std::string> allowed = {
-        "GetCurrentDirectoryA", "SetCurrentDirectoryA", "CreateProcessA",
-        "WaitForSingleObject",  "GetModuleHandleA",     "GetProcAddress",
-        "GetCurrentDirectoryW", "GetShortPathNameW",    "WideCharToMultiByte"};
+    const std::set<std::string> allowed = {"GetVersion",
+                                           "GetModuleHandleA",
+                                           "GetProcAddress",
+                                           "GetCurrentDirectoryW",
+                                           "GetACP",
+                                           "WideCharToMultiByte",
+                                           "MultiByteToWideChar",
+                                           "GetShortPathNameW",
+                                           "LocalAlloc",
+                                           "LocalFree",
+                                           "SetCurrentDirectoryA",
+                                           "CreateProcessA",
+                                           "WaitForSingleObject",
+                                           "GetCurrentDirectoryA"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         M().Reset();
@@ -103,6 +131,8 @@ TEST_F(Launcher, DirectoryTheCodePageCannotWriteIsNamedByItsShortName) {
         if (c.failing != nullptr)
             M().calls.FailApi(c.failing);
         EXPECT_EQ(Run(), 0);
+        for (const winsim::Call& call : M().calls.calls)
+            EXPECT_TRUE(allowed.count(call.api)) << call.api;
         if (c.expected == nullptr) {
             EXPECT_TRUE(M().processes.starts.empty());
             continue;
@@ -113,10 +143,20 @@ TEST_F(Launcher, DirectoryTheCodePageCannotWriteIsNamedByItsShortName) {
         EXPECT_EQ(OnlyStart().commandLine, CommandLineFor(expected + "\\Setup"));
         EXPECT_EQ(M().calls.Details("SetCurrentDirectoryA"),
                   std::vector<std::string>{expected + "\\"});
-        EXPECT_EQ(M().calls.Count("GetShortPathNameW"), *c.expected != '\0' ? 2u : 0u);
-        for (const winsim::Call& call : M().calls.calls)
-            EXPECT_TRUE(allowed.count(call.api)) << call.api;
+        // A short name is asked for only when the exact name fails.
+        EXPECT_EQ(M().calls.Count("GetShortPathNameW"),
+                  expected.find('~') != std::string::npos ? 2u : 0u);
+        EXPECT_EQ(M().calls.Count("GetCurrentDirectoryA"), 0u);
     }
+
+    // The Windows 95 family keeps its names in the ANSI code page and lacks the wide calls.
+    M().Reset();
+    M().version.Windows98();
+    M().kernel.currentDirectory = "C:\\Eigene Dateien\\Suite";
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(OnlyStart().applicationName, "C:\\Eigene Dateien\\Suite\\Setup32.exe");
+    EXPECT_EQ(M().calls.Count("GetProcAddress"), 0u);
+    EXPECT_EQ(M().calls.Count("GetCurrentDirectoryW"), 0u);
 }
 
 TEST_F(Launcher, StartsWithInheritedEnvironmentAndDirectoryAndAZeroedStartupRecord) {
@@ -210,9 +250,21 @@ TEST_F(Launcher, CallsOnlyDirectoryProcessAndMessageServices) {
     M().processes.waitsUntilExit = 2;
     M().processes.Post(WM_USER);
     Run();
-    const std::set<std::string> allowed = {
-        "GetCurrentDirectoryA", "SetCurrentDirectoryA", "CreateProcessA",  "WaitForSingleObject",
-        "PeekMessageA",         "TranslateMessage",     "DispatchMessageA"};
+    const std::set<std::string> allowed = {"GetVersion",
+                                           "GetModuleHandleA",
+                                           "GetProcAddress",
+                                           "GetCurrentDirectoryW",
+                                           "GetACP",
+                                           "LocalAlloc",
+                                           "LocalFree",
+                                           "WideCharToMultiByte",
+                                           "MultiByteToWideChar",
+                                           "SetCurrentDirectoryA",
+                                           "CreateProcessA",
+                                           "WaitForSingleObject",
+                                           "PeekMessageA",
+                                           "TranslateMessage",
+                                           "DispatchMessageA"};
     for (const winsim::Call& call : M().calls.calls)
         EXPECT_TRUE(allowed.count(call.api)) << call.api;
 }
@@ -232,37 +284,71 @@ TEST_F(Launcher, FailedWaitEndsTheWaiting) {
     EXPECT_EQ(Events(), std::vector<std::string>{"WAIT 1 FAILED"});
 }
 
+// How each family reads the current directory: NT wide, the Windows 95 family in ANSI.
+struct Family {
+    const char* name;
+    void (*set)(winsim::Versions&);
+    const char* read;
+};
+const Family kFamilies[] = {
+    {"NT", [](winsim::Versions& v) { v.WindowsXP(); }, "GetCurrentDirectoryW"},
+    {"Windows 98", [](winsim::Versions& v) { v.Windows98(); }, "GetCurrentDirectoryA"},
+};
+
 // No current directory known: nothing is started (an empty directory would name a
 // Setup32.exe in the root of whatever drive is current).
 TEST_F(Launcher, UnreadableCurrentDirectoryStartsNothing) {
-    M().calls.FailApi("GetCurrentDirectoryA");
-    EXPECT_EQ(Run(), 0);
-    EXPECT_TRUE(M().processes.starts.empty());
-    EXPECT_EQ(M().calls.Count("SetCurrentDirectoryA"), 0u);
+    for (const Family& family : kFamilies) {
+        SCOPED_TRACE(family.name);
+        M().Reset();
+        family.set(M().version);
+        M().calls.FailApi(family.read);
+        EXPECT_EQ(Run(), 0);
+        EXPECT_TRUE(M().processes.starts.empty());
+        EXPECT_EQ(M().calls.Count("SetCurrentDirectoryA"), 0u);
+    }
 }
 
 // Directories near and beyond the length where fixed MAX_PATH buffers would overflow: the
 // whole text always reaches CreateProcessA, never a cut one.
 TEST_F(Launcher, LongCurrentDirectoryIsPassedOnWhole) {
-    for (size_t length : {234u, 235u, 236u, 248u, 249u, 258u, 259u, 260u, 300u, 1000u}) {
-        SCOPED_TRACE(length);
-        M().Reset();
-        std::string directory = "D:\\" + std::string(length - 3, 'a');
-        M().kernel.currentDirectory = directory;
-        EXPECT_EQ(Run(), 0);
-        EXPECT_EQ(OnlyStart().applicationName, directory + "\\Setup32.exe");
-        EXPECT_EQ(OnlyStart().commandLine, CommandLineFor(directory + "\\Setup"));
-        std::vector<std::string> reads = M().calls.Details("GetCurrentDirectoryA");
-        EXPECT_EQ(reads.size(), length < MAX_PATH ? 1u : 2u);
+    for (const Family& family : kFamilies) {
+        for (size_t length : {234u, 235u, 236u, 248u, 249u, 258u, 259u, 260u, 300u, 1000u}) {
+            SCOPED_TRACE(std::string(family.name) + ", " + std::to_string(length));
+            M().Reset();
+            family.set(M().version);
+            std::string directory = "D:\\" + std::string(length - 3, 'a');
+            M().kernel.currentDirectory = directory;
+            EXPECT_EQ(Run(), 0);
+            EXPECT_EQ(OnlyStart().applicationName, directory + "\\Setup32.exe");
+            EXPECT_EQ(OnlyStart().commandLine, CommandLineFor(directory + "\\Setup"));
+            EXPECT_EQ(M().calls.Count(family.read), length < MAX_PATH ? 1u : 2u);
+        }
     }
 }
 
 TEST_F(Launcher, LongDirectoryWhoseSecondReadFailsStartsNothing) {
-    M().kernel.currentDirectory = "D:\\" + std::string(400, 'a');
-    M().calls.FailCallAt(1); // the second GetCurrentDirectoryA, with the size asked for
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(M().calls.Count("GetCurrentDirectoryA"), 2u);
-    EXPECT_TRUE(M().processes.starts.empty());
+    for (const Family& family : kFamilies) {
+        SCOPED_TRACE(family.name);
+        // A first run finds the position of the second read, with the size asked for.
+        M().Reset();
+        family.set(M().version);
+        M().kernel.currentDirectory = "D:\\" + std::string(400, 'a');
+        Run();
+        size_t second = 0, reads = 0;
+        for (size_t i = 0; i < M().calls.calls.size() && reads < 2; ++i)
+            if (M().calls.calls[i].api == family.read && ++reads == 2)
+                second = i;
+        ASSERT_EQ(reads, 2u);
+
+        M().Reset();
+        family.set(M().version);
+        M().kernel.currentDirectory = "D:\\" + std::string(400, 'a');
+        M().calls.FailCallAt(second);
+        EXPECT_EQ(Run(), 0);
+        EXPECT_EQ(M().calls.Count(family.read), 2u);
+        EXPECT_TRUE(M().processes.starts.empty());
+    }
 }
 
 // A command line Windows refuses makes the start fail, and the launcher ends as for any

@@ -104,6 +104,18 @@ TEST_F(Strings, FieldNumbersCountFromOne) {
     EXPECT_EQ(StrField("abc", "", 2), "");
 }
 
+// The probe names ("%05d") and the record's numbers ("0x%04X", "0x%08lX") are made of these.
+TEST_F(Strings, DigitsArePaddedToTheWidthAndNeverCut) {
+    EXPECT_EQ(StrDigits(0, 10, 5), "00000");
+    EXPECT_EQ(StrDigits(4217, 10, 5), "04217");
+    EXPECT_EQ(StrDigits(32767, 10, 5), "32767");
+    EXPECT_EQ(StrDigits(123456, 10, 5), "123456");
+    EXPECT_EQ(StrDigits(0x2B, 16, 4), "002B");
+    EXPECT_EQ(StrDigits(0x80070005UL, 16, 8), "80070005");
+    EXPECT_EQ(StrDigits(0xFFFFFFFFUL, 16, 8), "FFFFFFFF");
+    EXPECT_EQ(StrDigits(7, 10, 0), "7");
+}
+
 TEST_F(Strings, SplitEmptiesTheArrayAndKeepsEmptyItems) {
     CStringArray items = {"old", "items"};
     EXPECT_EQ(StrSplit("a; b;", items, ';'), 3);
