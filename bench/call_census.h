@@ -33,7 +33,8 @@ struct WriteTest {
 };
 
 struct Census {
-    size_t calls = 0;
+    size_t calls = 0;       // every platform call but the conversions
+    size_t conversions = 0; // WideCharToMultiByte and MultiByteToWideChar, counted apart
     size_t registryOpens = 0, registryReads = 0;
     size_t fileOpens = 0; // CreateFileA calls of any kind
     size_t filesCreated = 0, filesDeleted = 0;
@@ -111,9 +112,12 @@ inline Census Take(const winsim::Machine& m) {
     for (size_t i = 0; i < calls.size(); ++i) {
         const winsim::Call& call = calls[i];
         const std::string& api = call.api;
-        if (api == "RegOpenKeyExA" || api == "RegOpenKeyA") {
+        if (api == "WideCharToMultiByte" || api == "MultiByteToWideChar") {
+            ++c.conversions;
+            --c.calls;
+        } else if (api == "RegOpenKeyExA" || api == "RegOpenKeyA") {
             ++c.registryOpens;
-        } else if (api == "RegQueryValueExA") {
+        } else if (api == "RegQueryValueExA" || api == "RegQueryValueExW") {
             ++c.registryReads;
         } else if (api == "GetFileAttributesA") {
             ++c.attributeQueries;

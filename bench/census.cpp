@@ -91,12 +91,13 @@ double MedianAttachMicroseconds(const Machine& machine, const char* library, int
 
 void PrintCensus(const std::string& name, const census::Census& c) {
     std::printf("%s\n", name.c_str());
-    std::printf("  platform calls %zu: registry opens %zu, reads %zu; files opened %zu, created "
+    std::printf("  platform calls %zu (and %zu conversions): registry opens %zu, reads %zu; files "
+                "opened %zu, created "
                 "%zu, deleted %zu; directories created %zu, removed %zu, refused %zu; attribute "
                 "queries %zu; network trials %zu; module loads %zu\n",
-                c.calls, c.registryOpens, c.registryReads, c.fileOpens, c.filesCreated,
-                c.filesDeleted, c.directoriesCreated, c.directoriesRemoved, c.directoriesRefused,
-                c.attributeQueries, c.networkTrials, c.moduleLoads);
+                c.calls, c.conversions, c.registryOpens, c.registryReads, c.fileOpens,
+                c.filesCreated, c.filesDeleted, c.directoriesCreated, c.directoriesRemoved,
+                c.directoriesRefused, c.attributeQueries, c.networkTrials, c.moduleLoads);
     for (const auto& share : c.trialsPerShare)
         std::printf("  network trials of %s: %zu\n", share.first.c_str(), share.second);
     std::printf("  write tests %zu, of %zu folders, %zu repeated with nothing changed on disk\n",
@@ -122,18 +123,18 @@ int main(int argc, char** argv) {
         PrintCensus(machine.name, censuses.back());
     }
 
-    std::printf("\n%-54s %5s %4s %4s %6s %6s %5s %4s %5s %5s %7s\n", "machine", "calls", "reg",
-                "read", "files", "dirs", "attr", "net", "tests", "reps", "median");
-    std::printf("%-54s %5s %4s %4s %6s %6s %5s %4s %5s %5s %7s\n", "", "", "open", "", "+/-", "+/-",
-                "", "", "", "", "us");
+    std::printf("\n%-54s %5s %4s %4s %4s %6s %6s %5s %4s %5s %5s %7s\n", "machine", "calls", "conv",
+                "reg", "read", "files", "dirs", "attr", "net", "tests", "reps", "median");
+    std::printf("%-54s %5s %4s %4s %4s %6s %6s %5s %4s %5s %5s %7s\n", "", "", "", "open", "",
+                "+/-", "+/-", "", "", "", "", "us");
     for (size_t i = 0; i < all.size(); ++i) {
         const census::Census& c = censuses[i];
         double median =
             attaches > 0 ? MedianAttachMicroseconds(all[i], QUELLIN_LIBRARY, attaches) : 0.0;
-        std::printf("%-54s %5zu %4zu %4zu %3zu/%-2zu %3zu/%-2zu %5zu %4zu %5zu %5zu %7.0f\n",
-                    all[i].name.c_str(), c.calls, c.registryOpens, c.registryReads, c.filesCreated,
-                    c.filesDeleted, c.directoriesCreated, c.directoriesRemoved, c.attributeQueries,
-                    c.networkTrials, c.writeTests.size(), c.Repeats(), median);
+        std::printf("%-54s %5zu %4zu %4zu %4zu %3zu/%-2zu %3zu/%-2zu %5zu %4zu %5zu %5zu %7.0f\n",
+                    all[i].name.c_str(), c.calls, c.conversions, c.registryOpens, c.registryReads,
+                    c.filesCreated, c.filesDeleted, c.directoriesCreated, c.directoriesRemoved,
+                    c.attributeQueries, c.networkTrials, c.writeTests.size(), c.Repeats(), median);
     }
     if (attaches > 0) {
         double null = MedianAttachMicroseconds(all.front(), NULL_LIBRARY, attaches);

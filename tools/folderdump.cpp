@@ -187,6 +187,8 @@ const char* OutcomeCode(const std::string& outcome) {
         {"write test failed", "write-test-failed"},
         {"not a full path", "not-a-full-path"},
         {"holds characters the ANSI code page cannot write", "cannot-be-written-in-ansi"},
+        {"the ANSI code page writes the name only as", "cannot-be-written-in-ansi"},
+        {"not converted to the ANSI code page", "not-converted"},
         {"not a valid path", "not-a-valid-path"},
         {"no IDAPI32.DLL", "file-missing"},
         {"known, but not converted to a path", "not-converted"},

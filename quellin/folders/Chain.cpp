@@ -2,12 +2,14 @@
 // the slot.
 #include "folders/Chain.h"
 
+#include "folders/AttachContext.h"
 #include "folders/FolderRecord.h"
 #include "folders/SystemFolders.h"
 #include "paths/Directory.h"
 #include "paths/Path.h"
 #include "paths/Root.h"
 #include "paths/ShortPath.h"
+#include "platform/WideText.h"
 
 #include <utility>
 
@@ -66,6 +68,17 @@ const char* FaultText(PathFault fault) {
 
 Outcome Answer(const char* kind, std::string detail, std::string folder, std::string text) {
     return Make(Verdict::Answered, kind, std::move(detail), std::move(folder), std::move(text));
+}
+
+Outcome Answer(const char* kind, std::string detail, std::wstring folder, std::string text) {
+    Outcome outcome =
+        Make(Verdict::Answered, kind, std::move(detail), std::string(), std::move(text));
+    outcome.wideFolder = std::move(folder);
+    return outcome;
+}
+
+bool WideCalls(const AttachContext& context) {
+    return context.NT();
 }
 
 Outcome Failure(const char* kind, std::string detail, std::string text) {
@@ -143,11 +156,9 @@ void Chain::Prove(Outcome& outcome) {
     // Only a folder an installer can use is taken, built on or tested; any other answer fails
     // as the source would have.
     std::string proven;
-    PathFault fault = PathFaultOf(outcome.folder);
-    if (fault == PathFault::Unwritable && Rescue(outcome)) {
-        fault = PathFaultOf(outcome.folder);
-        proven = ", by its short name";
-    }
+    if (!NameInAnsi(outcome, proven))
+        return;
+    const PathFault fault = PathFaultOf(outcome.folder);
     if (fault != PathFault::Usable) {
         outcome = Failure(outcome.kind, outcome.detail, FaultText(fault) + (": " + outcome.folder));
         return;
@@ -182,14 +193,46 @@ void Chain::Create(Outcome& outcome) {
         outcome.text += ", not created: " + ErrorText(GetLastError());
 }
 
-// Windows 95, 98 and Me keep names in the ANSI code page: there is nothing to rescue there.
-bool Chain::Rescue(Outcome& outcome) {
-    std::wstring wide;
-    std::string shortName;
-    if (!table_.context_.NT() || !outcome.wide || !outcome.wide(wide) ||
-        !PathShortAnsi(wide, shortName))
+// Windows 95, 98 and Me keep names in the ANSI code page: the ANSI answer is the name. On the NT
+// family an ANSI call is its wide twin and a conversion with best fit, which writes a character
+// the code page lacks as a look-alike (an L with stroke as 'L') or '?': the wide answer is the
+// folder's name, and the slot takes its exact ANSI form, else its short name, else nothing.
+bool Chain::NameInAnsi(Outcome& outcome, std::string& proven) {
+    const std::wstring& wide = outcome.wideFolder;
+    if (wide.empty())
+        return true; // an ANSI answer, or none
+    std::string exact;
+    switch (AnsiFromWide(wide, exact)) {
+    case AnsiForm::Exact:
+        // An answer that fitted the wide call's 260 characters but not the ANSI call's 260
+        // bytes (code page 65001 takes up to three bytes a character).
+        if (wide.size() < MAX_PATH && exact.size() >= MAX_PATH) {
+            outcome = Failure(outcome.kind, outcome.detail,
+                              "too long for 260 bytes in the ANSI code page: " + exact);
+            return false;
+        }
+        outcome.folder = exact;
+        return true;
+    case AnsiForm::Failed:
+        outcome = Failure(outcome.kind, outcome.detail,
+                          "not converted to the ANSI code page, " + FailedError(GetLastError()));
         return false;
+    case AnsiForm::Inexact:
+        break;
+    }
+    const std::string lookAlike = AnsiBestFit(wide);
+    // '?' marks a character without a look-alike: the usable-folder rule names that case.
+    const std::string written =
+        lookAlike.find('?') == std::string::npos
+            ? "the ANSI code page writes the name only as \"" + lookAlike + "\""
+            : std::string(FaultText(PathFault::Unwritable)) + ": " + lookAlike;
+    std::string shortName;
+    if (!PathShortAnsi(wide, shortName)) {
+        outcome = Failure(outcome.kind, outcome.detail, written + ", and it has no short name");
+        return false;
+    }
     outcome.folder = shortName;
-    outcome.wideFolder = wide;
+    proven = lookAlike.find('?') == std::string::npos ? ", by its short name (" + written + ")"
+                                                      : ", by its short name";
     return true;
 }

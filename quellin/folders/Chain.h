@@ -7,10 +7,23 @@
 
 #include "Quellin.h"
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 
+class AttachContext;
 class CSystemFolders;
+
+// The character type of the calls a source makes: wide on the NT family, where an ANSI call is
+// its wide twin and a conversion with best fit; ANSI on the Windows 95 family, which keeps names
+// in the ANSI code page. `source` is called with a value of that type.
+bool WideCalls(const AttachContext& context);
+template <typename Source> auto InCallCharacters(const AttachContext& context, Source source) {
+    if (WideCalls(context))
+        return source(WCHAR());
+    return source(char());
+}
 
 enum class Verdict {
     Answered, // the folder is the slot's; the chain ends
@@ -30,14 +43,15 @@ struct Outcome {
     const char* mustHold = nullptr; // a file the folder must hold
     bool writeTest = false;
     bool create = false;
-    // The folder's wide long name where it is known, and the same source asked again for its
-    // wide answer (null for a source without a wide twin): for a folder whose name the ANSI
-    // code page cannot write.
+    // The source's wide answer: on the NT family every source asks its wide call (its ANSI call
+    // is that call and a lossy conversion), and the chain names the folder in the ANSI code page
+    // (NameInAnsi). Empty for an answer of an ANSI call.
     std::wstring wideFolder;
-    std::function<bool(std::wstring&)> wide;
 };
 
 Outcome Answer(const char* kind, std::string detail, std::string folder,
+               std::string text = "answered");
+Outcome Answer(const char* kind, std::string detail, std::wstring folder,
                std::string text = "answered");
 Outcome Failure(const char* kind, std::string detail, std::string text);
 Outcome Stop(const char* kind, std::string detail, std::string text);
@@ -73,8 +87,9 @@ class Chain {
   private:
     // An answer that breaks what the step asked to prove becomes a failure.
     void Prove(Outcome& outcome);
-    // A folder whose ANSI name holds '?' named by its short name instead, on the NT family.
-    bool Rescue(Outcome& outcome);
+    // The answer's ANSI name on the NT family: the exact form of its wide name, else its short
+    // name (`proven` says so). False when it has neither: the outcome is then a failure.
+    bool NameInAnsi(Outcome& outcome, std::string& proven);
     // Makes the folder of an answer that asked for it.
     void Create(Outcome& outcome);
 

@@ -3,6 +3,7 @@
 
 #include "paths/Path.h"
 #include "platform/ErrorNames.h"
+#include "platform/WideText.h"
 #include "strings/Strings.h"
 
 #include <shlobj.h>
@@ -133,6 +134,14 @@ std::string RegistryOutcome(LONG openResult, LONG queryResult) {
 
 std::string ExpandedOutcome(const std::string& stored, const std::string& expanded) {
     return expanded == stored ? "answered" : "answered, " + stored + " expanded";
+}
+
+std::string ExpandedOutcome(const std::wstring& stored, const std::wstring& expanded) {
+    return expanded == stored ? "answered" : "answered, " + RecordText(stored) + " expanded";
+}
+
+std::string RecordText(const std::wstring& text) {
+    return AnsiBestFit(text);
 }
 
 std::string BelowSlot(const char* slotName, const std::string& leaf) {

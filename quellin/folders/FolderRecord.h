@@ -63,5 +63,12 @@ std::string RegistryOutcome(LONG openResult, LONG queryResult);
 // The outcome of a value read whose environment references were expanded: "answered", or
 // "answered, %USERPROFILE%\Documents expanded" when they changed the text.
 std::string ExpandedOutcome(const std::string& stored, const std::string& expanded);
+std::string ExpandedOutcome(const std::wstring& stored, const std::wstring& expanded);
+// A wide text in a record, which is written in the ANSI code page: as the ANSI calls would give
+// it (a character the code page lacks as its look-alike or '?').
+std::string RecordText(const std::wstring& text);
+inline const std::string& RecordText(const std::string& text) {
+    return text;
+}
 // A slot name and a leaf joined below it, for defaults: 'StartMenuFolder + "Programs"'.
 std::string BelowSlot(const char* slotName, const std::string& leaf);

@@ -12,10 +12,11 @@ namespace {
 const DWORD kUserNameSize = 80;
 const char kProfileList[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
 
-// A value of this resolver as stored, read into a 260-byte buffer from a key opened for
+// A value of this resolver as stored, read into a 260-character buffer from a key opened for
 // reading: a longer value counts as absent. The results of the open and the query.
+template <typename Char>
 RegReadResult ReadPersonalValue(HKEY root, const std::string& subKey, const char* valueName,
-                                std::string& text) {
+                                std::basic_string<Char>& text) {
     RegReadResult read;
     RegistryKey key;
     read.open = RegOpenForReading(root, subKey.c_str(), key);
@@ -24,49 +25,38 @@ RegReadResult ReadPersonalValue(HKEY root, const std::string& subKey, const char
     return read;
 }
 
-// Its wide twin, the environment references expanded; true when the value was read.
-bool ReadPersonalValueW(HKEY root, const std::string& subKey, const char* valueName,
-                        std::wstring& text) {
-    RegistryKey key;
-    if (RegOpenForReading(root, subKey.c_str(), key) != ERROR_SUCCESS ||
-        RegQueryTextW(key.Get(), valueName, MAX_PATH, RegText::AsStored, text) != ERROR_SUCCESS)
-        return false;
-    text = RegExpandReferencesW(text);
-    return true;
-}
-
 // "My Documents" on the root of the Windows directory's drive (`how` follows "answered"). It
 // ends the chain: without that root there is no folder, rather than one relative to whatever
 // directory is current.
-Step MyDocuments(const char* how) {
-    return [how] {
-        const char* detail = "\"My Documents\" on the Windows drive";
-        const std::string folder = PathJoinBelow(PathRoot(QueryWindowsDirectory()), "My Documents");
-        if (folder.empty())
-            return Stop(kFallbackSource, detail, "no folder: the Windows drive is unknown");
-        return Answer(kFallbackSource, detail, folder, std::string("answered") + how);
+Step MyDocuments(const AttachContext& context, const char* how) {
+    return [&context, how] {
+        return InCallCharacters(context, [how](auto character) {
+            using Char = decltype(character);
+            const char* detail = "\"My Documents\" on the Windows drive";
+            const auto folder = PathJoinBelow(PathRoot(QueryWindowsDirectory<Char>()),
+                                              TextCalls<Char>::Text("My Documents"));
+            if (folder.empty())
+                return Stop(kFallbackSource, detail, "no folder: the Windows drive is unknown");
+            return Answer(kFallbackSource, detail, folder, std::string("answered") + how);
+        });
     };
 }
 
 // The user's own "Personal" value under "User Shell Folders", its environment references
 // expanded. A key that does not open stops the chain; a value read answers, an empty one too.
-Outcome UserShellFoldersPersonal() {
+template <typename Char> Outcome UserShellFoldersPersonal() {
     const std::string where =
         RegistryValueText(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal");
-    std::string value;
+    std::basic_string<Char> value;
     const RegReadResult read =
         ReadPersonalValue(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal", value);
     if (read.open != ERROR_SUCCESS)
         return Stop(kRegistrySource, where, RegistryOutcome(read.open, read.query));
     if (read.query != ERROR_SUCCESS)
         return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
-    const std::string folder = RegExpandReferences(value);
-    Outcome outcome = Answer(kRegistrySource, where, folder,
-                             value.empty() ? "empty" : ExpandedOutcome(value, folder));
-    outcome.wide = [](std::wstring& wide) {
-        return ReadPersonalValueW(HKEY_CURRENT_USER, kUserShellFoldersKey, "Personal", wide);
-    };
-    return outcome;
+    const std::basic_string<Char> folder = RegExpandReferences(value);
+    return Answer(kRegistrySource, where, folder,
+                  value.empty() ? "empty" : ExpandedOutcome(value, folder));
 }
 
 // Outside NT a profile folder exists only when user profiles are switched on: without them
@@ -97,25 +87,19 @@ Outcome UserName(std::string& user) {
 
 // "Personal" in the user's profile folder ("ProfileImagePath", its environment references
 // expanded); a profile that cannot be read stops the chain.
-Outcome ProfilePersonal(const std::string& user) {
+template <typename Char> Outcome ProfilePersonal(const std::string& user) {
     const std::string profileKey = PathJoin(kProfileList, user);
     const std::string where = RegistryValueText(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath");
-    std::string profilePath;
+    std::basic_string<Char> profilePath;
     const RegReadResult read =
         ReadPersonalValue(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath", profilePath);
     if (read.open != ERROR_SUCCESS || read.query != ERROR_SUCCESS)
         return Stop(kRegistrySource, where, RegistryOutcome(read.open, read.query));
-    const std::string expanded = RegExpandReferences(profilePath);
-    const std::string folder = PathJoinBelow(expanded, "Personal");
-    Outcome outcome = Answer(kRegistrySource, where + " + \"Personal\"", folder,
-                             folder.empty() ? "empty" : ExpandedOutcome(profilePath, expanded));
-    outcome.wide = [profileKey](std::wstring& wide) {
-        if (!ReadPersonalValueW(HKEY_LOCAL_MACHINE, profileKey, "ProfileImagePath", wide))
-            return false;
-        wide = PathJoinBelowW(wide, L"Personal");
-        return !wide.empty();
-    };
-    return outcome;
+    const std::basic_string<Char> expanded = RegExpandReferences(profilePath);
+    const std::basic_string<Char> folder =
+        PathJoinBelow(expanded, TextCalls<Char>::Text("Personal"));
+    return Answer(kRegistrySource, where + " + \"Personal\"", folder,
+                  folder.empty() ? "empty" : ExpandedOutcome(profilePath, expanded));
 }
 
 } // namespace
@@ -131,17 +115,26 @@ void CSystemFolders::ResolvePersonalFolder(QuellinSlot slot) {
     const bool notNT = !context_.NT();
     bool profilesOff = false;
     std::string user;
-    ShellSession shell;
+    ShellSession shell(context_);
+    const AttachContext& context = context_;
     Resolve(slot,
             {
                 FolderService(context_, CSIDL_PERSONAL),
                 OnlyIf(windows98OrMe, FolderService(context_, CSIDL_PERSONAL | CSIDL_FLAG_CREATE)),
-                OnlyIf(fixedAfterService, Created(MyDocuments(""))),
+                OnlyIf(fixedAfterService, Created(MyDocuments(context_, ""))),
                 shell.Folder(CSIDL_PERSONAL),
-                UserShellFoldersPersonal,
+                [&context] {
+                    return InCallCharacters(context, [](auto character) {
+                        return UserShellFoldersPersonal<decltype(character)>();
+                    });
+                },
                 OnlyIf(notNT, [&profilesOff] { return UserProfiles(profilesOff); }),
-                OnlyIf(profilesOff, MyDocuments(", not created")),
+                OnlyIf(profilesOff, MyDocuments(context_, ", not created")),
                 [&user] { return UserName(user); },
-                [&user] { return ProfilePersonal(user); },
+                [&context, &user] {
+                    return InCallCharacters(context, [&user](auto character) {
+                        return ProfilePersonal<decltype(character)>(user);
+                    });
+                },
             });
 }

@@ -6,6 +6,9 @@
 #include "paths/Root.h"
 #include "strings/Strings.h"
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 const char kProgramFilesDir[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ProgramFilesDir";
@@ -15,12 +18,13 @@ const char kProgramFiles[] = "\\Program Files";
 const char kProgramFilesX86[] = "\\Program Files (x86)";
 const char kSuiteDestination[] = "Software\\Tolva\\Inkvale Suite\\9\\Destination";
 
-// The root of the Windows directory's drive, asked once when first needed.
-class WindowsRoot {
+// The root of the Windows directory's drive, asked once when first needed, in the character
+// type of the calls.
+template <typename Char> class WindowsRoot {
   public:
-    const std::string& Get() {
+    const std::basic_string<Char>& Get() {
         if (!known_) {
-            root_ = PathRoot(QueryWindowsDirectory());
+            root_ = PathRoot(QueryWindowsDirectory<Char>());
             known_ = true;
         }
         return root_;
@@ -28,70 +32,65 @@ class WindowsRoot {
 
   private:
     bool known_ = false;
-    std::string root_;
+    std::basic_string<Char> root_;
 };
 
-// "%SystemDrive%" (in any case) in a wide text replaced by the Windows drive.
-std::wstring WithSystemDriveW(std::wstring text, const std::string& drive) {
-    const std::wstring reference = L"%SYSTEMDRIVE%";
-    for (size_t at = 0; at + reference.size() <= text.size();) {
-        bool match = true;
-        for (size_t i = 0; match && i < reference.size(); ++i)
-            match = (text[at + i] >= L'a' && text[at + i] <= L'z' ? text[at + i] - L'a' + L'A'
-                                                                  : text[at + i]) == reference[i];
-        if (!match) {
-            ++at;
-            continue;
-        }
-        text.replace(at, reference.size(), std::wstring(drive.begin(), drive.end()));
-        at += drive.size();
-    }
-    return text;
-}
+template <typename Char> struct Roots {
+    WindowsRoot<Char> root;
+    bool pathMissing = false;
+};
 
 // "ProgramFilesPath" with "%SystemDrive%" (in any case) replaced by the Windows drive, and other
 // environment references expanded. Without a candidate `missing` is set.
-Outcome ProgramFilesPath(WindowsRoot& root, bool& missing) {
+template <typename Char> Outcome ProgramFilesPath(WindowsRoot<Char>& root, bool& missing) {
+    using Text = std::basic_string<Char>;
     RegReadResult read;
-    const std::string stored = RegReadValue(HKEY_LOCAL_MACHINE, kProgramFilesPath, read);
-    const std::string candidate = StrReplace(stored, kSystemDrive, root.Get(), kAnyCase);
+    const Text stored = RegReadValueAs<Char>(HKEY_LOCAL_MACHINE, kProgramFilesPath, read);
+    const Text candidate =
+        StrReplace(stored, TextCalls<Char>::Text(kSystemDrive), root.Get(), kAnyCase);
     std::string detail = RegistryValuePathText(HKEY_LOCAL_MACHINE, kProgramFilesPath);
     if (candidate != stored)
-        detail += ", " + std::string(kSystemDrive) + " = " + root.Get();
+        detail += ", " + std::string(kSystemDrive) + " = " + RecordText(root.Get());
     missing = candidate.empty();
     if (missing)
         return Failure(kRegistrySource, detail,
                        stored.empty() ? RegistryOutcome(read.open, read.query)
                                       : "empty once %SystemDrive% is replaced");
-    const std::string folder = RegExpandReferences(candidate);
-    Outcome outcome = Answer(kRegistrySource, detail, folder, ExpandedOutcome(candidate, folder));
-    const std::string drive = root.Get();
-    outcome.wide = [drive](std::wstring& wide) {
-        wide = RegExpandReferencesW(
-            WithSystemDriveW(RegReadValueW(HKEY_LOCAL_MACHINE, kProgramFilesPath), drive));
-        return !wide.empty();
-    };
-    return outcome;
+    const Text folder = RegExpandReferences(candidate);
+    return Answer(kRegistrySource, detail, folder, ExpandedOutcome(candidate, folder));
 }
 
 // The fixed folder on the Windows drive: "\Program Files", or "\Program Files (x86)" for a
 // 32-bit process on 64-bit Windows.
-Outcome FixedProgramFiles(AttachContext& context, WindowsRoot& root, const char* text) {
+template <typename Char>
+Outcome FixedProgramFiles(AttachContext& context, WindowsRoot<Char>& root, const char* text) {
     if (context.Wow64())
         return Answer(kFallbackSource,
                       "\"\\Program Files (x86)\" on the Windows drive (32-bit process on 64-bit "
                       "Windows)",
-                      PathJoin(root.Get(), kProgramFilesX86), text);
+                      PathJoin(root.Get(), TextCalls<Char>::Text(kProgramFilesX86)), text);
     return Answer(kFallbackSource, "\"\\Program Files\" on the Windows drive",
-                  PathJoin(root.Get(), kProgramFiles), text);
+                  PathJoin(root.Get(), TextCalls<Char>::Text(kProgramFiles)), text);
 }
 
-// The system directory, GetSystemDirectoryA through a 260-byte buffer, and its wide twin.
-Outcome SystemDirectory() {
-    char buffer[MAX_PATH] = {0};
-    return WindowsCallAnswer(
-        "GetSystemDirectoryA", buffer, GetSystemDirectoryA(buffer, MAX_PATH),
-        [](std::wstring& directory) { return QueryDirectoryW("GetSystemDirectoryW", directory); });
+// The system directory, GetSystemDirectoryA or GetSystemDirectoryW through a 260-character
+// buffer.
+template <typename Char> Outcome SystemDirectory() {
+    Char buffer[MAX_PATH] = {0};
+    const DWORD returned = TextCalls<Char>::SystemDirectory(buffer, MAX_PATH);
+    return WindowsCallAnswer("GetSystemDirectoryA", buffer, returned);
+}
+
+// The program-files chain past the folder service, in one character type.
+template <typename Char>
+std::vector<Step> ProgramFilesSteps(AttachContext& context, Roots<Char>& roots) {
+    return {
+        WriteTested([&roots] { return ProgramFilesPath(roots.root, roots.pathMissing); }),
+        OnlyIf(roots.pathMissing, WriteTested([&context, &roots] {
+                   return FixedProgramFiles(context, roots.root, "answered");
+               })),
+        [&context, &roots] { return FixedProgramFiles(context, roots.root, "answered, untested"); },
+    };
 }
 
 } // namespace
@@ -103,20 +102,18 @@ Outcome SystemDirectory() {
 // reached. While ResolveAll keeps write tests (see there), a folder is
 // tested once for all the runs it makes.
 void CSystemFolders::ResolveProgramFilesFolder(QuellinSlot slot, ProgramFilesKind kind) {
-    WindowsRoot root;
-    bool pathMissing = false;
+    Roots<char> ansi;
+    Roots<WCHAR> wide;
     const int csidl =
         kind == ProgramFilesKind::CommonFiles ? CSIDL_PROGRAM_FILES_COMMON : CSIDL_PROGRAM_FILES;
-    Resolve(slot,
-            {
-                FolderService(context_, csidl),
-                WriteTested(MachineValue(kProgramFilesDir)),
-                WriteTested([&] { return ProgramFilesPath(root, pathMissing); }),
-                OnlyIf(pathMissing, WriteTested([this, &root] {
-                           return FixedProgramFiles(context_, root, "answered");
-                       })),
-                [this, &root] { return FixedProgramFiles(context_, root, "answered, untested"); },
-            });
+    std::vector<Step> steps = {
+        FolderService(context_, csidl),
+        WriteTested(MachineValue(context_, kProgramFilesDir)),
+    };
+    for (Step& step : WideCalls(context_) ? ProgramFilesSteps(context_, wide)
+                                          : ProgramFilesSteps(context_, ansi))
+        steps.push_back(std::move(step));
+    Resolve(slot, steps);
 }
 
 std::string CSystemFolders::RefreshProgramFilesFolder() {
@@ -126,7 +123,12 @@ std::string CSystemFolders::RefreshProgramFilesFolder() {
 
 // The system directory, or the Windows directory when the user may not write to it.
 void CSystemFolders::ResolveSystemFolder(QuellinSlot slot) {
-    Resolve(slot, {WriteTested(SystemDirectory), WindowsDirectory()});
+    Resolve(slot, {WriteTested([this] {
+                       return InCallCharacters(context_, [](auto character) {
+                           return SystemDirectory<decltype(character)>();
+                       });
+                   }),
+                   WindowsDirectory(context_)});
 }
 
 // On Terminal Server the maker's components go under the program-files folder, shared by all
@@ -140,23 +142,21 @@ void CSystemFolders::ResolveRundleFolder(QuellinSlot slot) {
     }
     // Without the Windows directory there is no maker's folder: a bare "Tolva" would name a
     // folder relative to whatever directory is current.
-    Resolve(slot, {[] {
-                const char* detail = "GetWindowsDirectoryA + \"Tolva\" (not Terminal Server)";
-                const std::string folder = PathJoinBelow(QueryWindowsDirectory(), "Tolva");
-                if (folder.empty())
-                    return Failure(kWindowsSource, detail, "no folder: no Windows directory");
-                Outcome outcome = Answer(kWindowsSource, detail, folder);
-                outcome.wide = [](std::wstring& wide) {
-                    if (!QueryWindowsDirectoryW(wide))
-                        return false;
-                    wide = PathJoinBelowW(wide, L"Tolva");
-                    return true;
-                };
-                return outcome;
+    Resolve(slot, {[this] {
+                return InCallCharacters(context_, [](auto character) {
+                    using Char = decltype(character);
+                    const std::string detail = CallName<Char>("GetWindowsDirectoryA") +
+                                               " + \"Tolva\" (not Terminal Server)";
+                    const auto folder = PathJoinBelow(QueryWindowsDirectory<Char>(),
+                                                      TextCalls<Char>::Text("Tolva"));
+                    if (folder.empty())
+                        return Failure(kWindowsSource, detail, "no folder: no Windows directory");
+                    return Answer(kWindowsSource, detail, folder);
+                });
             }});
 }
 
 // Where the suite was installed, as its setup registered it; empty when it was not.
 void CSystemFolders::ResolveSuiteDestinationFolder(QuellinSlot slot) {
-    Resolve(slot, {MachineValue(kSuiteDestination)});
+    Resolve(slot, {MachineValue(context_, kSuiteDestination)});
 }

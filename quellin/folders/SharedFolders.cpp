@@ -15,35 +15,13 @@ const char kDllPath[] = "Software\\Borland\\Database Engine\\DLLPATH";
 const char kCommonFilesDir[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\CommonFilesDir";
 const char kBdeBelowProgramFiles[] = "\\Borland\\Common Files\\Bde";
 
-// The entries of a search path, split at ";" and trimmed; the whole text when it holds none.
-std::vector<std::wstring> EntriesW(const std::wstring& list) {
-    std::vector<std::wstring> entries;
-    if (list.find(L';') == std::wstring::npos)
-        return {list};
-    for (size_t at = 0;;) {
-        const size_t end = list.find(L';', at);
-        entries.push_back(StrTrimW(list.substr(at, end == std::wstring::npos ? end : end - at)));
-        if (end == std::wstring::npos)
-            return entries;
-        at = end + 1;
-    }
-}
-
 // Entry `index` of the search path (its environment references expanded) as it answers:
 // when the folder holds the engine and accepts new files.
-Step EngineFolder(const std::string& folder, const std::string& detail, size_t index) {
-    return [folder, detail, index] {
+template <typename Text> Step EngineFolder(const Text& folder, const std::string& detail) {
+    return [folder, detail] {
         Outcome outcome = Answer(kRegistrySource, detail, folder);
         outcome.mustHold = "IDAPI32.DLL";
         outcome.writeTest = true;
-        outcome.wide = [index](std::wstring& wide) {
-            const std::vector<std::wstring> entries =
-                EntriesW(RegExpandReferencesW(RegReadValueW(HKEY_LOCAL_MACHINE, kDllPath)));
-            if (index >= entries.size())
-                return false;
-            wide = entries[index];
-            return !wide.empty();
-        };
         return outcome;
     };
 }
@@ -51,29 +29,31 @@ Step EngineFolder(const std::string& folder, const std::string& detail, size_t i
 // The engine's registered search path, read now and its environment references expanded: one
 // step per folder of it (one folder, or a ";" list), each answered as registered (trimmed when
 // it came from a list), not normalised; without a value one step that records why.
-std::vector<Step> SearchPathFolders() {
+template <typename Char> std::vector<Step> SearchPathFolders() {
+    using Text = std::basic_string<Char>;
     RegReadResult read;
-    const std::string dllPath =
-        RegExpandReferences(RegReadValue(HKEY_LOCAL_MACHINE, kDllPath, read));
+    const Text dllPath =
+        RegExpandReferences(RegReadValueAs<Char>(HKEY_LOCAL_MACHINE, kDllPath, read));
     const std::string where = RegistryValuePathText(HKEY_LOCAL_MACHINE, kDllPath);
     if (dllPath.empty())
         return {[where, read] {
             return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
         }};
-    if (!StrContains(dllPath, ";", kAnyCase))
-        return {EngineFolder(dllPath, where, 0)};
-    CStringArray items;
-    StrSplit(dllPath, items, ';');
+    const Text separator = TextCalls<Char>::Text(";");
+    if (!StrContains(dllPath, separator, kAnyCase))
+        return {EngineFolder(dllPath, where)};
+    std::vector<Text> items;
+    StrSplit(dllPath, items, separator[0]);
     std::vector<Step> steps;
     for (size_t i = 0; i < items.size(); ++i)
-        steps.push_back(EngineFolder(items[i], where + ", entry " + std::to_string(i + 1), i));
+        steps.push_back(EngineFolder(items[i], where + ", entry " + std::to_string(i + 1)));
     return steps;
 }
 
 // A folder below the common-files folder: the registered one, or "Common Files" under the
 // program-files folder (asked for only when none is registered).
 std::vector<Step> BelowCommonFiles(CSystemFolders& table, const char* below) {
-    return {MachineValue(kCommonFilesDir, below), [&table, below] {
+    return {MachineValue(table.Context(), kCommonFilesDir, below), [&table, below] {
                 table.RefreshProgramFilesFolder();
                 return Default(table, QUELLIN_PROGRAM_FILES_FOLDER,
                                std::string("Common Files") + below)();
@@ -86,7 +66,8 @@ std::vector<Step> BelowCommonFiles(CSystemFolders& table, const char* below) {
 // the engine's usual folder under the program-files folder when it is writable.
 void CSystemFolders::ResolveBdeFolder(QuellinSlot slot) {
     RefreshProgramFilesFolder();
-    std::vector<Step> steps = SearchPathFolders();
+    std::vector<Step> steps =
+        WideCalls(context_) ? SearchPathFolders<WCHAR>() : SearchPathFolders<char>();
     steps.push_back(
         WriteTested(Default(*this, QUELLIN_PROGRAM_FILES_FOLDER, kBdeBelowProgramFiles)));
     Resolve(slot, steps);

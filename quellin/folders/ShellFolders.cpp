@@ -19,11 +19,11 @@ void CSystemFolders::ResolveShellFolder(QuellinSlot slot, Owner owner, int perso
             return Failure(kFolderServiceSource, CsidlText(commonCsidl),
                            "not asked: the platform is neither Windows 95 nor NT");
         };
-    ShellSession shell;
+    ShellSession shell(context_);
     Resolve(slot, {
                       folderService,
                       shell.Folder(personal ? personalCsidl : commonCsidl),
-                      ShellFoldersValue(ShellFoldersKeyFor(context_), valueName),
+                      ShellFoldersValue(context_, ShellFoldersKeyFor(context_), valueName),
                       Default(*this, defaultBase, defaultLeaf),
                   });
 }
@@ -32,11 +32,11 @@ void CSystemFolders::ResolveShellFolder(QuellinSlot slot, Owner owner, int perso
 // default.
 void CSystemFolders::ResolveUserShellFolder(QuellinSlot slot, int csidl, const char* valueName,
                                             FailedConversion failed) {
-    ShellSession shell;
+    ShellSession shell(context_);
     Resolve(slot, {
                       FolderService(context_, csidl),
                       shell.Folder(csidl, failed),
-                      ShellFoldersValue(ShellFoldersKey::DefaultUser, valueName),
+                      ShellFoldersValue(context_, ShellFoldersKey::DefaultUser, valueName),
                   });
 }
 
@@ -73,7 +73,7 @@ void CSystemFolders::ResolveFontsFolder(QuellinSlot slot) {
 // folder, is asked for the all-users one; found in the registry or by default, both slots hold
 // the same folder.
 void CSystemFolders::ResolveStartupFolder(QuellinSlot slot, QuellinSlot commonSlot) {
-    ShellSession shell;
+    ShellSession shell(context_);
     Chain user(*this, slot);
     Chain common(*this, commonSlot);
     if (user.Try(Held(FolderService(context_, CSIDL_STARTUP))) == Verdict::Held &&
@@ -88,13 +88,15 @@ void CSystemFolders::ResolveStartupFolder(QuellinSlot slot, QuellinSlot commonSl
         return;
     }
 
-    user.Try(ShellFoldersValue(ShellFoldersKeyFor(context_), "StartUp"));
+    user.Try(ShellFoldersValue(context_, ShellFoldersKeyFor(context_), "StartUp"));
     user.Try(Default(*this, QUELLIN_PROGRAMS_FOLDER, "Startup"));
     common.Try([this, &user, slot] {
         const char* detail = "StartupFolder (the same folder)";
         if (!user.Answered() || slots_[slot].empty())
             return Failure(kDefaultSource, detail, "no folder: StartupFolder is empty");
-        return Answer(kDefaultSource, detail, slots_[slot]);
+        Outcome outcome = Answer(kDefaultSource, detail, slots_[slot]);
+        outcome.wideFolder = wide_[slot];
+        return outcome;
     });
 }
 
@@ -109,6 +111,6 @@ void CSystemFolders::ResolveMyPicturesFolder(QuellinSlot slot) {
             Resolve(slot, {Created(Default(*this, QUELLIN_PERSONAL_FOLDER, "My Pictures"))});
         return;
     }
-    ShellSession shell;
+    ShellSession shell(context_);
     Resolve(slot, {shell.Folder(CSIDL_MYPICTURES)});
 }

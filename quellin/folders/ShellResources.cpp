@@ -3,15 +3,7 @@
 
 #include "folders/FixedBuffer.h"
 #include "folders/FolderRecord.h"
-#include "platform/ModuleFunction.h"
-
-#include <memory>
-
-namespace {
-
-typedef BOOL(WINAPI* PFNSHGETPATHFROMIDLISTW)(LPCITEMIDLIST, LPWSTR);
-
-} // namespace
+#include "platform/TextCalls.h"
 
 SpecialFolderList::SpecialFolderList(IMalloc* allocator, int csidl) : allocator_(allocator) {
     result_ = SHGetSpecialFolderLocation(nullptr, csidl, &list_);
@@ -22,21 +14,11 @@ SpecialFolderList::~SpecialFolderList() {
         allocator_->Free(list_);
 }
 
-bool SpecialFolderList::ToPath(std::string& path) const {
-    char buffer[MAX_PATH] = {0};
-    const bool converted = SHGetPathFromIDListA(list_, buffer) != FALSE;
+template <typename Char> bool SpecialFolderList::ToPath(std::basic_string<Char>& path) const {
+    Char buffer[MAX_PATH] = {0};
+    const bool converted = TextCalls<Char>::PathFromIDList(list_, buffer) != FALSE;
     path = BufferText(buffer);
     return converted;
-}
-
-bool SpecialFolderList::ToPathW(std::wstring& path) const {
-    auto getPath =
-        LoadedModuleFunction<PFNSHGETPATHFROMIDLISTW>("SHELL32.DLL", "SHGetPathFromIDListW");
-    WCHAR buffer[MAX_PATH] = {0};
-    if (getPath == nullptr || !getPath(list_, buffer))
-        return false;
-    path = BufferText(buffer);
-    return !path.empty();
 }
 
 ShellSession::~ShellSession() {
@@ -58,24 +40,31 @@ bool ShellSession::Obtain() {
     return allocator_ != nullptr;
 }
 
+namespace {
+
+template <typename Char>
+Outcome ShellAnswer(const SpecialFolderList& list, int csidl, FailedConversion failed) {
+    std::basic_string<Char> path;
+    if (list.ToPath(path))
+        return Answer(kShellSource, CsidlText(csidl), path);
+    if (failed == FailedConversion::StopsTheChain)
+        return Stop(kShellSource, CsidlText(csidl), "known, but not converted to a path");
+    return Answer(kShellSource, CsidlText(csidl), path,
+                  path.empty() ? "known, but not converted to a path"
+                               : "answered: the text of the failed conversion");
+}
+
+} // namespace
+
 Step ShellSession::Folder(int csidl, FailedConversion failed) {
     return [this, csidl, failed] {
         if (!Obtain())
             return Stop(kShellSource, "SHGetMalloc", FailedHResult(result_));
-        // The list lives as long as the outcome, whose wide twin converts the same list.
-        const std::shared_ptr<SpecialFolderList> list(new SpecialFolderList(allocator_, csidl));
-        if (!list->Found())
-            return Failure(kShellSource, CsidlText(csidl), FailedHResult(list->Result()));
-        std::string path;
-        if (list->ToPath(path)) {
-            Outcome outcome = Answer(kShellSource, CsidlText(csidl), path);
-            outcome.wide = [list](std::wstring& wide) { return list->ToPathW(wide); };
-            return outcome;
-        }
-        if (failed == FailedConversion::StopsTheChain)
-            return Stop(kShellSource, CsidlText(csidl), "known, but not converted to a path");
-        return Answer(kShellSource, CsidlText(csidl), path,
-                      path.empty() ? "known, but not converted to a path"
-                                   : "answered: the text of the failed conversion");
+        const SpecialFolderList list(allocator_, csidl);
+        if (!list.Found())
+            return Failure(kShellSource, CsidlText(csidl), FailedHResult(list.Result()));
+        return InCallCharacters(context_, [&list, csidl, failed](auto character) {
+            return ShellAnswer<decltype(character)>(list, csidl, failed);
+        });
     };
 }

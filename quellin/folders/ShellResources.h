@@ -22,11 +22,10 @@ class SpecialFolderList {
     // The shell knows the folder.
     bool Found() const { return result_ == S_OK; }
     HRESULT Result() const { return result_; }
-    // Converts the list through a cleared 260-byte buffer; true when the shell could. `path`
-    // receives what the buffer holds either way (empty when the shell wrote nothing).
-    bool ToPath(std::string& path) const;
-    // Its wide twin (SHGetPathFromIDListW, bound by name: Windows 95 lacks it).
-    bool ToPathW(std::wstring& path) const;
+    // Converts the list through a cleared 260-character buffer (SHGetPathFromIDListA, or
+    // SHGetPathFromIDListW looked up by name: Windows 95 lacks it); true when the shell could.
+    // `path` receives what the buffer holds either way (empty when the shell wrote nothing).
+    template <typename Char> bool ToPath(std::basic_string<Char>& path) const;
 
   private:
     IMalloc* allocator_;
@@ -44,7 +43,8 @@ enum class FailedConversion {
 // step, released when the session goes (after the resolver's last step).
 class ShellSession {
   public:
-    ShellSession() = default;
+    // The session asks in the character type of the platform's calls (Chain.h).
+    explicit ShellSession(const AttachContext& context) : context_(context) {}
     ~ShellSession();
     ShellSession(const ShellSession&) = delete;
     ShellSession& operator=(const ShellSession&) = delete;
@@ -59,6 +59,7 @@ class ShellSession {
   private:
     bool Obtain();
 
+    const AttachContext& context_;
     IMalloc* allocator_ = nullptr;
     bool asked_ = false;
     HRESULT result_ = E_FAIL;

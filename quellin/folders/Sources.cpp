@@ -1,4 +1,5 @@
-// The kinds of source that several resolvers ask, as chain steps, each with its wide twin.
+// The kinds of source that several resolvers ask, as chain steps, each written once for both
+// character types.
 #include "folders/Sources.h"
 
 #include "folders/AttachContext.h"
@@ -8,31 +9,85 @@
 #include "folders/SystemFolders.h"
 #include "paths/Path.h"
 #include "paths/RegValue.h"
-#include "platform/ModuleFunction.h"
 
-#include <cstring>
 #include <utility>
 
+namespace {
+
+// The folder service's call in this character type.
+HRESULT AskFolderService(const AttachContext& context, int csidl, char (&buffer)[MAX_PATH]) {
+    return context.FolderService()(nullptr, csidl, nullptr, 0, buffer);
+}
+
+HRESULT AskFolderService(const AttachContext& context, int csidl, WCHAR (&buffer)[MAX_PATH]) {
+    return context.FolderServiceW()(nullptr, csidl, nullptr, 0, buffer);
+}
+
+template <typename Char> Outcome FolderServiceAnswer(const AttachContext& context, int csidl) {
+    Char buffer[MAX_PATH] = {0};
+    const HRESULT result = AskFolderService(context, csidl, buffer);
+    if (result != S_OK)
+        return Failure(kFolderServiceSource, CsidlText(csidl), FailedHResult(result));
+    const std::basic_string<Char> path = BufferText(buffer);
+    return Answer(kFolderServiceSource, CsidlText(csidl), path,
+                  path.empty() ? "answered without a terminated path" : "answered");
+}
+
+template <typename Char> Outcome ShellFoldersAnswer(ShellFoldersKey which, const char* valueName) {
+    const bool defaultUser = which == ShellFoldersKey::DefaultUser;
+    const HKEY root = defaultUser ? HKEY_USERS : HKEY_CURRENT_USER;
+    const char* subKey = defaultUser ? kDefaultUserShellFoldersKey : kShellFoldersKey;
+    const std::string where = RegistryValueText(root, subKey, valueName);
+    RegistryKey key;
+    const LONG opened = RegOpenForReading(root, subKey, key);
+    if (opened != ERROR_SUCCESS)
+        return Failure(kRegistrySource, where, RegistryOutcome(opened, ERROR_SUCCESS));
+    std::basic_string<Char> value;
+    const LONG queried =
+        RegQueryText(key.Get(), valueName, kRegValueBufferSize, RegText::AsStored, value);
+    if (queried != ERROR_SUCCESS)
+        return Stop(kRegistrySource, where, RegistryOutcome(opened, queried));
+    const std::basic_string<Char> folder = RegExpandReferences(value);
+    return Answer(kRegistrySource, where, folder,
+                  value.empty() ? "empty" : ExpandedOutcome(value, folder));
+}
+
+template <typename Char> Outcome MachineValueAnswer(const char* valuePath, const char* below) {
+    RegReadResult read;
+    const std::basic_string<Char> value = RegReadValueAs<Char>(HKEY_LOCAL_MACHINE, valuePath, read);
+    std::string where = RegistryValuePathText(HKEY_LOCAL_MACHINE, valuePath);
+    if (value.empty())
+        return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
+    std::basic_string<Char> folder = RegExpandReferences(value);
+    const std::string text = ExpandedOutcome(value, folder);
+    if (below != nullptr) {
+        where += " + \"" + std::string(below) + "\"";
+        folder = PathJoinBelow(folder, TextCalls<Char>::Text(below));
+    }
+    return Answer(kRegistrySource, where, folder, text);
+}
+
+// The slot in this character type.
+std::string SlotText(const CSystemFolders& table, QuellinSlot slot, char) {
+    return table.Slot(slot);
+}
+
+std::wstring SlotText(const CSystemFolders& table, QuellinSlot slot, WCHAR) {
+    return table.Slot(slot).empty() ? std::wstring() : table.WideText(slot);
+}
+
+} // namespace
+
 Step FolderService(const AttachContext& context, int csidl) {
-    const PFNSHGETFOLDERPATHA function = context.FolderService();
-    return [&context, function, csidl] {
-        if (function == nullptr)
+    return [&context, csidl] {
+        if (context.FolderService() == nullptr)
             return NotTried();
-        char buffer[MAX_PATH] = {0};
-        const HRESULT result = function(nullptr, csidl, nullptr, 0, buffer);
-        if (result != S_OK)
-            return Failure(kFolderServiceSource, CsidlText(csidl), FailedHResult(result));
-        const std::string path = BufferText(buffer);
-        Outcome outcome = Answer(kFolderServiceSource, CsidlText(csidl), path,
-                                 path.empty() ? "answered without a terminated path" : "answered");
-        outcome.wide = [&context, csidl](std::wstring& folder) {
-            const PFNSHGETFOLDERPATHW wide = context.FolderServiceW();
-            WCHAR buffer[MAX_PATH] = {0};
-            if (wide == nullptr || wide(nullptr, csidl, nullptr, 0, buffer) != S_OK)
-                return false;
-            folder = BufferText(buffer);
-            return !folder.empty();
-        };
+        if (!WideCalls(context) || context.FolderServiceW() != nullptr)
+            return InCallCharacters(context, [&context, csidl](auto character) {
+                return FolderServiceAnswer<decltype(character)>(context, csidl);
+            });
+        Outcome outcome = FolderServiceAnswer<char>(context, csidl);
+        outcome.text += " (SHGetFolderPathA: the module has no SHGetFolderPathW)";
         return outcome;
     };
 }
@@ -41,58 +96,19 @@ ShellFoldersKey ShellFoldersKeyFor(const AttachContext& context) {
     return context.Windows9x() ? ShellFoldersKey::CurrentUser : ShellFoldersKey::DefaultUser;
 }
 
-Step ShellFoldersValue(ShellFoldersKey which, const char* valueName) {
-    return [which, valueName] {
-        const bool defaultUser = which == ShellFoldersKey::DefaultUser;
-        const HKEY root = defaultUser ? HKEY_USERS : HKEY_CURRENT_USER;
-        const char* subKey = defaultUser ? kDefaultUserShellFoldersKey : kShellFoldersKey;
-        const std::string where = RegistryValueText(root, subKey, valueName);
-        RegistryKey key;
-        const LONG opened = RegOpenForReading(root, subKey, key);
-        if (opened != ERROR_SUCCESS)
-            return Failure(kRegistrySource, where, RegistryOutcome(opened, ERROR_SUCCESS));
-        std::string value;
-        const LONG queried =
-            RegQueryText(key.Get(), valueName, kRegValueBufferSize, RegText::AsStored, value);
-        if (queried != ERROR_SUCCESS)
-            return Stop(kRegistrySource, where, RegistryOutcome(opened, queried));
-        const std::string folder = RegExpandReferences(value);
-        Outcome outcome = Answer(kRegistrySource, where, folder,
-                                 value.empty() ? "empty" : ExpandedOutcome(value, folder));
-        outcome.wide = [root, subKey, valueName](std::wstring& wide) {
-            RegistryKey again;
-            if (RegOpenForReading(root, subKey, again) != ERROR_SUCCESS ||
-                RegQueryTextW(again.Get(), valueName, kRegValueBufferSize, RegText::AsStored,
-                              wide) != ERROR_SUCCESS)
-                return false;
-            wide = RegExpandReferencesW(wide);
-            return true;
-        };
-        return outcome;
+Step ShellFoldersValue(const AttachContext& context, ShellFoldersKey which, const char* valueName) {
+    return [&context, which, valueName] {
+        return InCallCharacters(context, [which, valueName](auto character) {
+            return ShellFoldersAnswer<decltype(character)>(which, valueName);
+        });
     };
 }
 
-Step MachineValue(const char* valuePath, const char* below) {
-    return [valuePath, below] {
-        RegReadResult read;
-        const std::string value = RegReadValue(HKEY_LOCAL_MACHINE, valuePath, read);
-        std::string where = RegistryValuePathText(HKEY_LOCAL_MACHINE, valuePath);
-        if (value.empty())
-            return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
-        std::string folder = RegExpandReferences(value);
-        const std::string text = ExpandedOutcome(value, folder);
-        if (below != nullptr) {
-            where += " + \"" + std::string(below) + "\"";
-            folder = PathJoinBelow(folder, below);
-        }
-        Outcome outcome = Answer(kRegistrySource, where, folder, text);
-        outcome.wide = [valuePath, below](std::wstring& wide) {
-            wide = RegExpandReferencesW(RegReadValueW(HKEY_LOCAL_MACHINE, valuePath));
-            if (below != nullptr)
-                wide = PathJoinBelowW(wide, std::wstring(below, below + std::strlen(below)));
-            return !wide.empty();
-        };
-        return outcome;
+Step MachineValue(const AttachContext& context, const char* valuePath, const char* below) {
+    return [&context, valuePath, below] {
+        return InCallCharacters(context, [valuePath, below](auto character) {
+            return MachineValueAnswer<decltype(character)>(valuePath, below);
+        });
     };
 }
 
@@ -101,49 +117,54 @@ Step Default(const CSystemFolders& table, QuellinSlot base, const std::string& l
     return [&table, base, leaf, note] {
         const char* name = CSystemFolders::SlotName(base);
         const std::string detail = BelowSlot(name, leaf) + note;
-        const std::string folder = PathJoinBelow(table.Slot(base), leaf);
-        if (folder.empty())
-            return Failure(kDefaultSource, detail, "no folder: " + std::string(name) + " is empty");
-        Outcome outcome = Answer(kDefaultSource, detail, folder);
-        // Below a folder known by its long name, the long name of this one.
-        if (!table.WideSlot(base).empty())
-            outcome.wideFolder =
-                PathJoinBelowW(table.WideSlot(base), std::wstring(leaf.begin(), leaf.end()));
-        return outcome;
+        return InCallCharacters(table.Context(), [&](auto character) {
+            using Char = decltype(character);
+            const auto folder =
+                PathJoinBelow(SlotText(table, base, character), TextCalls<Char>::Text(leaf));
+            if (folder.empty())
+                return Failure(kDefaultSource, detail,
+                               "no folder: " + std::string(name) + " is empty");
+            return Answer(kDefaultSource, detail, folder);
+        });
     };
 }
 
 std::string QueryWindowsDirectory() {
-    char buffer[MAX_PATH] = {0};
-    return FixedBufferText(buffer, GetWindowsDirectoryA(buffer, MAX_PATH));
+    return QueryWindowsDirectory<char>();
 }
 
-bool QueryDirectoryW(const char* call, std::wstring& directory) {
-    typedef UINT(WINAPI * PFNGETDIRECTORYW)(LPWSTR, UINT);
-    return QueryWideText<PFNGETDIRECTORYW>(
-        call, [](PFNGETDIRECTORYW get, WCHAR* buffer) { return get(buffer, MAX_PATH); }, directory);
-}
-
-bool QueryWindowsDirectoryW(std::wstring& directory) {
-    return QueryDirectoryW("GetWindowsDirectoryW", directory);
-}
-
-Step WindowsDirectory() {
-    return [] {
-        char buffer[MAX_PATH] = {0};
-        return WindowsCallAnswer("GetWindowsDirectoryA", buffer,
-                                 GetWindowsDirectoryA(buffer, MAX_PATH), QueryWindowsDirectoryW);
+Step WindowsDirectory(const AttachContext& context) {
+    return [&context] {
+        return InCallCharacters(context, [](auto character) {
+            using Char = decltype(character);
+            Char buffer[MAX_PATH] = {0};
+            const DWORD returned = TextCalls<Char>::WindowsDirectory(buffer, MAX_PATH);
+            return WindowsCallAnswer("GetWindowsDirectoryA", buffer, returned);
+        });
     };
 }
 
-Outcome WindowsCallAnswer(const char* call, const char (&buffer)[MAX_PATH], DWORD returned,
-                          std::function<bool(std::wstring&)> wide) {
-    const std::string text = FixedBufferText(buffer, returned);
-    if (returned == 0)
-        return Failure(kWindowsSource, call, FailedError(GetLastError()));
-    if (text.empty())
-        return Failure(kWindowsSource, call, "too long for 260 bytes");
-    Outcome outcome = Answer(kWindowsSource, call, text);
-    outcome.wide = std::move(wide);
-    return outcome;
+template <> std::string CallName<char>(const char* ansiCall) {
+    return ansiCall;
 }
+
+template <> std::string CallName<WCHAR>(const char* ansiCall) {
+    std::string name = ansiCall;
+    name.back() = 'W';
+    return name;
+}
+
+template <typename Char>
+Outcome WindowsCallAnswer(const char* call, const Char (&buffer)[MAX_PATH], DWORD returned) {
+    const std::basic_string<Char> text = FixedBufferText(buffer, returned);
+    if (returned == 0)
+        return Failure(kWindowsSource, CallName<Char>(call), FailedError(GetLastError()));
+    if (text.empty())
+        return Failure(kWindowsSource, CallName<Char>(call),
+                       sizeof(Char) == 1 ? "too long for 260 bytes"
+                                         : "too long for 260 characters");
+    return Answer(kWindowsSource, CallName<Char>(call), text);
+}
+
+template Outcome WindowsCallAnswer<char>(const char*, const char (&)[MAX_PATH], DWORD);
+template Outcome WindowsCallAnswer<WCHAR>(const char*, const WCHAR (&)[MAX_PATH], DWORD);

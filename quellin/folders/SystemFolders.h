@@ -41,8 +41,8 @@ class CSystemFolders {
     static const char* SlotName(QuellinSlot slot);
     static const wchar_t* SlotNameW(QuellinSlot slot);
     const std::string& SourceRecord(QuellinSlot slot) const { return sourceRecords_[slot]; }
-    // The slot's wide long name where it is known (a folder named by its short name, and those
-    // built on it); else empty.
+    // The slot's wide name as its source gave it (on the NT family, where the sources are asked
+    // wide); else empty.
     const std::wstring& WideSlot(QuellinSlot slot) const { return wide_[slot]; }
     // The slot as wide text: its long name where known, else its text converted from the ANSI
     // code page. And its record as wide text, converted when first asked for (from any thread)

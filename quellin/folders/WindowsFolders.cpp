@@ -1,70 +1,56 @@
 // The Windows, temporary and module folders, asked of Windows directly.
 #include "folders/Sources.h"
 #include "folders/SystemFolders.h"
+#include "folders/FixedBuffer.h"
+#include "folders/FolderRecord.h"
 #include "paths/Path.h"
 
 namespace {
 
-typedef DWORD(WINAPI* PFNGETTEMPPATHW)(DWORD, LPWSTR);
-typedef DWORD(WINAPI* PFNGETMODULEFILENAMEW)(HMODULE, LPWSTR, DWORD);
-
 // The temporary folder keeps the trailing backslash that Windows gives it.
-Outcome TempPath() {
-    char buffer[MAX_PATH] = {0};
-    return WindowsCallAnswer(
-        "GetTempPathA", buffer, GetTempPathA(MAX_PATH, buffer), [](std::wstring& folder) {
-            return QueryWideText<PFNGETTEMPPATHW>(
-                "GetTempPathW",
-                [](PFNGETTEMPPATHW get, WCHAR* wide) { return get(MAX_PATH, wide); }, folder);
-        });
-}
-
-// The executable's wide file name, up to its last backslash.
-bool ExecutableFolderW(std::wstring& folder) {
-    std::wstring fileName;
-    QueryWideText<PFNGETMODULEFILENAMEW>(
-        "GetModuleFileNameW",
-        [](PFNGETMODULEFILENAMEW get, WCHAR* wide) {
-            return get(GetModuleHandleA(nullptr), wide, MAX_PATH);
-        },
-        fileName);
-    const size_t cut = fileName.find_last_of(L'\\');
-    if (cut == std::wstring::npos)
-        return false;
-    folder = fileName.substr(0, cut == 2 && fileName[1] == L':' ? cut + 1 : cut);
-    return true;
+template <typename Char> Outcome TempPath() {
+    Char buffer[MAX_PATH] = {0};
+    const DWORD returned = TextCalls<Char>::TempPath(MAX_PATH, buffer);
+    return WindowsCallAnswer("GetTempPathA", buffer, returned);
 }
 
 // The folder of the process's executable (not of this library): its file name up to the last
 // backslash; a trail byte 0x5C is never taken for one.
-Outcome ExecutableFolder() {
-    char buffer[MAX_PATH] = {0};
-    Outcome outcome = WindowsCallAnswer(
-        "GetModuleFileNameA", buffer,
-        GetModuleFileNameA(GetModuleHandleA(nullptr), buffer, MAX_PATH), ExecutableFolderW);
+template <typename Char> Outcome ExecutableFolder() {
+    Char buffer[MAX_PATH] = {0};
+    const DWORD returned =
+        TextCalls<Char>::ModuleFileName(GetModuleHandleA(nullptr), buffer, MAX_PATH);
+    Outcome outcome = WindowsCallAnswer("GetModuleFileNameA", buffer, returned);
     if (outcome.verdict != Verdict::Answered)
         return outcome;
-    const std::string fileName = outcome.folder;
-    outcome.folder = PathParent(fileName);
+    const std::basic_string<Char> fileName = FixedBufferText(buffer, returned);
+    std::basic_string<Char> folder = PathParent(fileName);
     // At a drive's root the folder is the root itself ('C:\'), not the bare drive.
-    if (outcome.folder.size() == 2 && outcome.folder[1] == ':')
-        outcome.folder += '\\';
-    if (outcome.folder.empty())
-        return Failure(kWindowsSource, "GetModuleFileNameA",
-                       "no folder in the file name: " + fileName);
-    return outcome;
+    if (folder.size() == 2 && folder[1] == Char(':'))
+        folder += Char('\\');
+    if (folder.empty())
+        return Failure(kWindowsSource, CallName<Char>("GetModuleFileNameA"),
+                       "no folder in the file name: " + RecordText(fileName));
+    return Answer(kWindowsSource, CallName<Char>("GetModuleFileNameA"), folder);
 }
 
 } // namespace
 
 void CSystemFolders::ResolveTempFolder(QuellinSlot slot) {
-    Resolve(slot, {TempPath});
+    Resolve(slot, {[this] {
+                return InCallCharacters(
+                    context_, [](auto character) { return TempPath<decltype(character)>(); });
+            }});
 }
 
 void CSystemFolders::ResolveWindowsFolder(QuellinSlot slot) {
-    Resolve(slot, {WindowsDirectory()});
+    Resolve(slot, {WindowsDirectory(context_)});
 }
 
 void CSystemFolders::ResolveModuleFolder(QuellinSlot slot) {
-    Resolve(slot, {ExecutableFolder});
+    Resolve(slot, {[this] {
+                return InCallCharacters(context_, [](auto character) {
+                    return ExecutableFolder<decltype(character)>();
+                });
+            }});
 }

@@ -23,11 +23,72 @@ size_t LastSeparator(const std::string& path) {
     return last;
 }
 
+size_t LastSeparator(const std::wstring& path) {
+    return path.find_last_of(L'\\');
+}
+
+template <typename Text> Text Literal(const char* text) {
+    return Text(text, text + std::char_traits<char>::length(text));
+}
+
+template <typename Text> Text Parent(const Text& path) {
+    size_t last = LastSeparator(path);
+    return last == Text::npos ? Text() : path.substr(0, last);
+}
+
+template <typename Text> void Normalize(Text& path) {
+    const Text one = Literal<Text>("\\");
+    const Text two = Literal<Text>("\\\\");
+    const Text colon = Literal<Text>(":");
+    // A network path (or an empty one) begins with two backslashes once trimmed.
+    const bool network = StrBefore(StrTrim(path), two).empty();
+    // One left-to-right pass: a run of three backslashes leaves two.
+    Text text = StrReplace(path, two, one, kExactCase);
+    if (network)
+        text = one + text;
+    text = StrTrim(StrStripTrailing(text, one));
+    // A bare drive gets its backslash back, and so does a drive followed directly by a name;
+    // a path with a colon and backslash anywhere, or with '>', keeps its colons.
+    if (StrContains(text, colon, kExactCase) && !StrContains(text, colon + one, kExactCase) &&
+        !StrContains(text, Literal<Text>(">"), kAnyCase))
+        text = StrReplace(text, colon, colon + one, kExactCase);
+    path = text;
+}
+
+// One backslash always goes between the two parts; the doubled backslashes this may make are
+// folded by the normalisation.
+template <typename Text> Text Join(const Text& directory, const Text& name) {
+    Text joined = directory.empty() ? StrTrim(name)
+                                    : StrTrim(directory) + Literal<Text>("\\") + StrTrim(name);
+    Normalize(joined);
+    return joined;
+}
+
+// Join's one normalising pass leaves two of a run of three backslashes, as where
+// 'C:\Program Files\' meets '\Borland': the seam is made single before the join instead.
+template <typename Text> Text JoinBelow(const Text& folder, const Text& name) {
+    const Text separator = Literal<Text>("\\");
+    Text base = StrTrim(folder);
+    if (base.empty())
+        return Text();
+    for (Text shorter = StrStripTrailing(base, separator); shorter != base;
+         shorter = StrStripTrailing(base, separator))
+        base = shorter;
+    if (base.empty())
+        return Join(folder, name); // nothing but backslashes: no folder to cut at
+    Text below = StrTrim(name);
+    below.erase(0, below.find_first_not_of(separator[0]));
+    return Join(base, below);
+}
+
 } // namespace
 
 std::string PathParent(const std::string& path) {
-    size_t last = LastSeparator(path);
-    return last == std::string::npos ? std::string() : path.substr(0, last);
+    return Parent(path);
+}
+
+std::wstring PathParent(const std::wstring& path) {
+    return Parent(path);
 }
 
 std::string PathLeaf(const std::string& path) {
@@ -35,29 +96,20 @@ std::string PathLeaf(const std::string& path) {
     return last == std::string::npos ? path : path.substr(last + 1);
 }
 
-// One backslash always goes between the two parts; the doubled backslashes this may make are
-// folded by the normalisation.
 std::string PathJoin(const std::string& directory, const std::string& name) {
-    std::string joined =
-        directory.empty() ? StrTrim(name) : StrTrim(directory) + "\\" + StrTrim(name);
-    PathNormalize(joined);
-    return joined;
+    return Join(directory, name);
 }
 
-// PathJoin's one normalising pass leaves two of a run of three backslashes, as where
-// 'C:\Program Files\' meets '\Borland': the seam is made single before the join instead.
+std::wstring PathJoin(const std::wstring& directory, const std::wstring& name) {
+    return Join(directory, name);
+}
+
 std::string PathJoinBelow(const std::string& folder, const std::string& name) {
-    std::string base = StrTrim(folder);
-    if (base.empty())
-        return std::string();
-    for (std::string shorter = StrStripTrailing(base, "\\"); shorter != base;
-         shorter = StrStripTrailing(base, "\\"))
-        base = shorter;
-    if (base.empty())
-        return PathJoin(folder, name); // nothing but backslashes: no folder to cut at
-    std::string below = StrTrim(name);
-    below.erase(0, below.find_first_not_of('\\'));
-    return PathJoin(base, below);
+    return JoinBelow(folder, name);
+}
+
+std::wstring PathJoinBelow(const std::wstring& folder, const std::wstring& name) {
+    return JoinBelow(folder, name);
 }
 
 PathFault PathFaultOf(const std::string& path) {
@@ -114,27 +166,6 @@ PathFault PathFaultOf(const std::string& path) {
     return PathFault::Usable;
 }
 
-std::wstring PathJoinBelowW(const std::wstring& folder, const std::wstring& name) {
-    const size_t end = folder.find_last_not_of(L'\\');
-    if (folder.empty() || end == std::wstring::npos)
-        return std::wstring();
-    const size_t begin = name.find_first_not_of(L'\\');
-    return folder.substr(0, end + 1) + L"\\" +
-           (begin == std::wstring::npos ? std::wstring() : name.substr(begin));
-}
-
 void PathNormalize(std::string& path) {
-    // A network path (or an empty one) begins with two backslashes once trimmed.
-    const bool network = StrBefore(StrTrim(path), "\\\\").empty();
-    // One left-to-right pass: a run of three backslashes leaves two.
-    std::string text = StrReplace(path, "\\\\", "\\", kExactCase);
-    if (network)
-        text = "\\" + text;
-    text = StrTrim(StrStripTrailing(text, "\\"));
-    // A bare drive gets its backslash back, and so does a drive followed directly by a name;
-    // a path with a colon and backslash anywhere, or with '>', keeps its colons.
-    if (StrContains(text, ":", kExactCase) && !StrContains(text, ":\\", kExactCase) &&
-        !StrContains(text, ">", kAnyCase))
-        text = StrReplace(text, ":", ":\\", kExactCase);
-    path = text;
+    Normalize(path);
 }

@@ -3,7 +3,8 @@
 
 #include "paths/Path.h"
 #include "platform/FilledText.h"
-#include "platform/ModuleFunction.h"
+#include "platform/TextCalls.h"
+#include "platform/WideText.h"
 #include "strings/Strings.h"
 
 #include <algorithm>
@@ -11,11 +12,59 @@
 
 namespace {
 
-typedef LONG(WINAPI* PFNREGQUERYVALUEEXW)(HKEY, LPCWSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD);
-typedef DWORD(WINAPI* PFNEXPANDENVIRONMENTSTRINGSW)(LPCWSTR, LPWSTR, DWORD);
-
 // Both rights sets name READ_CONTROL; together they are 0x2001F.
 const REGSAM kReadWrite = KEY_READ | KEY_WRITE; // NOLINT(misc-redundant-expression)
+
+void BytesAsText(const std::string& bytes, std::string& text) {
+    text = bytes;
+}
+
+void BytesAsText(const std::string& bytes, std::wstring& text) {
+    text = WideFromAnsi(bytes);
+}
+
+// The query through a buffer of `bufferSize` bytes for the ANSI call, of as many characters for
+// the wide one (at most MAX_PATH either way).
+template <typename Char>
+LONG QueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
+               std::basic_string<Char>& text) {
+    Char data[MAX_PATH] = {0};
+    const DWORD capacity = std::min<DWORD>(bufferSize, MAX_PATH);
+    DWORD size = capacity * sizeof(Char);
+    DWORD type = 0;
+    const LONG result =
+        TextCalls<Char>::QueryValue(key, valueName, &type, reinterpret_cast<BYTE*>(data), &size);
+    if (result != ERROR_SUCCESS)
+        return result;
+    // The value's type is not examined but for this: a string gives its text, a multi-string
+    // its first string, other data its bytes up to the first zero, which the wide call hands out
+    // as they are (the ANSI call's bytes, taken as text in the ANSI code page).
+    std::basic_string<Char> read;
+    if (sizeof(Char) == 1 || (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)) {
+        const BYTE* const begin = reinterpret_cast<const BYTE*>(data);
+        const BYTE* const end = begin + std::min<DWORD>(size, capacity * sizeof(Char));
+        BytesAsText(std::string(begin, std::find(begin, end, BYTE{0})), read);
+    } else {
+        const Char* const begin = data;
+        const Char* const end = begin + std::min<DWORD>(size / sizeof(Char), capacity);
+        read.assign(begin, std::find(begin, end, Char(0)));
+    }
+    text = form == RegText::Trimmed ? StrTrim(read) : read;
+    return result;
+}
+
+template <typename Char>
+std::basic_string<Char> ExpandReferences(const std::basic_string<Char>& text) {
+    std::basic_string<Char> expanded;
+    if (text.find(Char('%')) == std::basic_string<Char>::npos ||
+        !FilledText(
+            [&text](Char* buffer, DWORD size) {
+                return TextCalls<Char>::ExpandReferences(text.c_str(), buffer, size);
+            },
+            expanded))
+        return text;
+    return expanded;
+}
 
 } // namespace
 
@@ -25,42 +74,12 @@ LONG RegOpenForReading(HKEY root, const char* subKey, RegistryKey& key) {
 
 LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
                   std::string& text) {
-    BYTE data[MAX_PATH] = {0};
-    const DWORD capacity = std::min<DWORD>(bufferSize, MAX_PATH);
-    DWORD size = capacity;
-    DWORD type = 0;
-    const LONG result = RegQueryValueExA(key, valueName, nullptr, &type, data, &size);
-    if (result != ERROR_SUCCESS)
-        return result;
-    // The value's type is not examined: a string gives its text, a multi-string its first
-    // string, other data its bytes up to the first zero.
-    const BYTE* const begin = data;
-    const BYTE* const end = begin + std::min(size, capacity);
-    const BYTE* const zero = std::find(begin, end, BYTE{0});
-    std::string read(reinterpret_cast<const char*>(data), static_cast<size_t>(zero - begin));
-    text = form == RegText::Trimmed ? StrTrim(read) : read;
-    return result;
+    return QueryText(key, valueName, bufferSize, form, text);
 }
 
-LONG RegQueryTextW(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
-                   std::wstring& text) {
-    auto queryValue = LoadedModuleFunction<PFNREGQUERYVALUEEXW>("ADVAPI32.DLL", "RegQueryValueExW");
-    if (queryValue == nullptr)
-        return ERROR_CALL_NOT_IMPLEMENTED;
-    // Value names are ASCII text.
-    const std::wstring name(valueName, valueName + std::char_traits<char>::length(valueName));
-    std::vector<WCHAR> data(std::min<DWORD>(bufferSize, MAX_PATH), 0);
-    DWORD size = static_cast<DWORD>(data.size() * sizeof(WCHAR));
-    DWORD type = 0;
-    const LONG result =
-        queryValue(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-    if (result != ERROR_SUCCESS)
-        return result;
-    const size_t characters = std::min<size_t>(size / sizeof(WCHAR), data.size());
-    const auto end = data.begin() + static_cast<std::ptrdiff_t>(characters);
-    const std::wstring read(data.begin(), std::find(data.begin(), end, WCHAR{0}));
-    text = form == RegText::Trimmed ? StrTrimW(read) : read;
-    return result;
+LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
+                  std::wstring& text) {
+    return QueryText(key, valueName, bufferSize, form, text);
 }
 
 std::string RegQueryString(HKEY key, const std::string& valueName) {
@@ -75,48 +94,30 @@ std::string RegReadValue(HKEY root, const std::string& valuePath) {
 }
 
 // The key is opened for reading and writing: a key that this user may only read is not read.
-std::string RegReadValue(HKEY root, const std::string& valuePath, RegReadResult& result) {
+template <typename Char>
+std::basic_string<Char> RegReadValueAs(HKEY root, const std::string& valuePath,
+                                       RegReadResult& result) {
     RegistryKey key;
     result.open = RegOpenKeyExA(root, PathParent(valuePath).c_str(), 0, kReadWrite, key.Receive());
     if (result.open != ERROR_SUCCESS)
-        return std::string();
-    std::string text;
-    result.query = RegQueryText(key.Get(), PathLeaf(valuePath).c_str(), kRegValueBufferSize,
-                                RegText::Trimmed, text);
+        return std::basic_string<Char>();
+    std::basic_string<Char> text;
+    result.query = QueryText(key.Get(), PathLeaf(valuePath).c_str(), kRegValueBufferSize,
+                             RegText::Trimmed, text);
     return text;
 }
 
-std::wstring RegReadValueW(HKEY root, const std::string& valuePath) {
-    RegistryKey key;
-    if (RegOpenKeyExA(root, PathParent(valuePath).c_str(), 0, kReadWrite, key.Receive()) !=
-        ERROR_SUCCESS)
-        return std::wstring();
-    std::wstring text;
-    RegQueryTextW(key.Get(), PathLeaf(valuePath).c_str(), kRegValueBufferSize, RegText::Trimmed,
-                  text);
-    return text;
+template std::string RegReadValueAs<char>(HKEY, const std::string&, RegReadResult&);
+template std::wstring RegReadValueAs<WCHAR>(HKEY, const std::string&, RegReadResult&);
+
+std::string RegReadValue(HKEY root, const std::string& valuePath, RegReadResult& result) {
+    return RegReadValueAs<char>(root, valuePath, result);
 }
 
 std::string RegExpandReferences(const std::string& text) {
-    std::string expanded;
-    if (text.find('%') == std::string::npos ||
-        !FilledText(
-            [&text](char* buffer, DWORD size) {
-                return ExpandEnvironmentStringsA(text.c_str(), buffer, size);
-            },
-            expanded))
-        return text;
-    return expanded;
+    return ExpandReferences(text);
 }
 
-std::wstring RegExpandReferencesW(const std::wstring& text) {
-    auto expand = LoadedModuleFunction<PFNEXPANDENVIRONMENTSTRINGSW>("KERNEL32.DLL",
-                                                                     "ExpandEnvironmentStringsW");
-    std::wstring expanded;
-    if (text.find(L'%') == std::wstring::npos || expand == nullptr ||
-        !FilledText([&text, expand](WCHAR* buffer,
-                                    DWORD size) { return expand(text.c_str(), buffer, size); },
-                    expanded))
-        return text;
-    return expanded;
+std::wstring RegExpandReferences(const std::wstring& text) {
+    return ExpandReferences(text);
 }

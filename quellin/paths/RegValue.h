@@ -18,18 +18,17 @@ LONG RegOpenForReading(HKEY root, const char* subKey, RegistryKey& key);
 // What becomes of the bytes read: kept as stored, or trimmed of white space.
 enum class RegText { AsStored, Trimmed };
 
-// Queries `valueName` in an open key through a buffer of `bufferSize` bytes (at most MAX_PATH)
-// and returns RegQueryValueExA's result: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND for a missing
-// value, ERROR_MORE_DATA for data longer than the buffer, and so on. On success `text` is the
-// data up to its first zero byte, never beyond the bytes returned, in the form asked for;
-// environment references are never expanded. Otherwise `text` is left alone.
+// Queries `valueName` in an open key through a buffer of `bufferSize` bytes (at most MAX_PATH;
+// the wide call, RegQueryValueExW, through as many characters) and returns the call's result:
+// ERROR_SUCCESS, ERROR_FILE_NOT_FOUND for a missing value, ERROR_MORE_DATA for data longer than the
+// buffer, and so on. On success `text` is the data up to its first zero byte, never beyond the
+// bytes returned, in the form asked for; environment references are never expanded. Otherwise
+// `text` is left alone. The wide call is looked up by name (Windows 95 lacks it):
+// ERROR_CALL_NOT_IMPLEMENTED where Windows has no such call.
 LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
                   std::string& text);
-// Its wide twin (RegQueryValueExW, bound by name: Windows 95 lacks it): the same value through
-// a buffer of as many characters as `bufferSize` is bytes. ERROR_CALL_NOT_IMPLEMENTED where
-// Windows has no such call.
-LONG RegQueryTextW(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
-                   std::wstring& text);
+LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
+                  std::wstring& text);
 
 // The value's text (255-byte buffer, trimmed) from a key the caller holds open; empty on any
 // failure.
@@ -43,14 +42,16 @@ struct RegReadResult {
     LONG open = ERROR_SUCCESS;
     LONG query = ERROR_SUCCESS;
 };
-// RegReadValue, telling what the read came to.
+// RegReadValue, telling what the read came to; and the same read in either character type
+// (the wide one through RegQueryValueExW).
 std::string RegReadValue(HKEY root, const std::string& valuePath, RegReadResult& result);
-// Its wide twin: the same value, read the same way, as wide text (empty on any failure).
-std::wstring RegReadValueW(HKEY root, const std::string& valuePath);
+template <typename Char>
+std::basic_string<Char> RegReadValueAs(HKEY root, const std::string& valuePath,
+                                       RegReadResult& result);
 
 // Environment references ('%USERPROFILE%\Documents') in a value that names a folder, expanded
-// with ExpandEnvironmentStringsA. A text without '%' is given back as it is without a call, and
-// so is one that cannot be expanded whole; a reference to no variable stays as written.
+// with ExpandEnvironmentStringsA or ExpandEnvironmentStringsW (looked up by name). A text
+// without '%' is given back as it is without a call, and so is one that cannot be expanded
+// whole; a reference to no variable stays as written.
 std::string RegExpandReferences(const std::string& text);
-// Its wide twin (ExpandEnvironmentStringsW, bound by name).
-std::wstring RegExpandReferencesW(const std::wstring& text);
+std::wstring RegExpandReferences(const std::wstring& text);

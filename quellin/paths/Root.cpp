@@ -3,6 +3,9 @@
 // one, and the accepted prefix is remembered for the life of the library.
 #include "paths/Root.h"
 
+#include "paths/ShortPath.h"
+#include "platform/WideText.h"
+
 #include <windows.h>
 #include <winnetwk.h>
 
@@ -145,4 +148,13 @@ std::string PathRoot(const std::string& path) {
         Refused().push_back({candidate, localName, result, milliseconds});
     }
     return byText;
+}
+
+// The root is found in the ANSI code page, where the trial connections are made: through the
+// path's exact ANSI form, else its short name.
+std::wstring PathRoot(const std::wstring& path) {
+    std::string ansi;
+    if (AnsiFromWide(path, ansi) != AnsiForm::Exact && !PathShortAnsi(path, ansi))
+        return std::wstring();
+    return WideFromAnsi(PathRoot(ansi));
 }

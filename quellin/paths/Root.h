@@ -10,6 +10,8 @@
 
 // 'X:' for a drive path, '\\server\share...' for a network path, empty when there is neither.
 std::string PathRoot(const std::string& path);
+// The same for a wide path.
+std::wstring PathRoot(const std::wstring& path);
 // The first letter from 'F' to 'Z' that is not a present drive; empty when all are present.
 std::string FindFreeDriveLetter();
 // The drive of that letter ('A' to 'Z', either case) is present.

@@ -29,7 +29,7 @@ bool PathShortAnsi(const std::wstring& folder, std::string& ansi) {
                     return getShortPathName(existing.c_str(), buffer, size);
                 },
                 shortForm))
-            return AnsiFromWide(shortForm + rest, ansi);
+            return AnsiFromWide(shortForm + rest, ansi) == AnsiForm::Exact;
         const size_t cut = existing.find_last_of(L'\\');
         if (cut == std::wstring::npos || cut < 2)
             return false;

@@ -15,7 +15,8 @@
 // characters). The text is taken up to a zero inside the buffer, never beyond; false when the
 // call failed or the text did not fit even the second buffer.
 template <typename Char, typename Fill> bool FilledText(Fill fill, std::basic_string<Char>& text) {
-    std::vector<Char> buffer(MAX_PATH);
+    const Char unwritten = Char('#');
+    std::vector<Char> buffer(MAX_PATH, unwritten);
     for (int attempt = 0; attempt < 2; ++attempt) {
         const DWORD returned = fill(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (returned == 0)
@@ -25,7 +26,7 @@ template <typename Char, typename Fill> bool FilledText(Fill fill, std::basic_st
             text.assign(buffer.begin(), zero);
             return true;
         }
-        buffer.assign(2 * static_cast<size_t>(returned), Char(0));
+        buffer.assign(2 * static_cast<size_t>(returned), unwritten);
     }
     return false;
 }

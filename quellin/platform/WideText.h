@@ -3,10 +3,17 @@
 
 #include <string>
 
-// The wide text in the ANSI code page, when every character has a code of its own there
-// (WideCharToMultiByte with CP_ACP, no best-fit characters, and the used-default check); false
-// when one has none.
-bool AnsiFromWide(const std::wstring& text, std::string& ansi);
+// The wide text in the ANSI code page, when every character has a code of its own there and
+// the bytes convert back to the same wide text (WideCharToMultiByte with CP_ACP and no
+// best-fit characters, then MultiByteToWideChar); false when one has none. In code page 65001,
+// which refuses WC_NO_BEST_FIT_CHARS, the way back alone decides. `ansi` is
+// set only for an exact form.
+// Failed: a conversion call failed (GetLastError tells why).
+enum class AnsiForm { Exact, Inexact, Failed };
+AnsiForm AnsiFromWide(const std::wstring& text, std::string& ansi);
+// The wide text as the ANSI calls of the NT family give it: best-fit characters (a look-alike)
+// where the code page lacks a character and has one, '?' where it has none.
+std::string AnsiBestFit(const std::wstring& text);
 // The ANSI text as wide text (MultiByteToWideChar with CP_ACP); empty when it cannot be
 // converted.
 std::wstring WideFromAnsi(const std::string& text);

@@ -1,5 +1,7 @@
-// String helpers. Character boundaries come from the active ANSI code page (IsDBCSLeadByte);
-// upper-casing from the system (CharUpperBuffA).
+// String helpers, each written once for both character types. Character boundaries of byte
+// strings come from the active ANSI code page (IsDBCSLeadByte), their upper-casing from the
+// system (CharUpperBuffA); a wide character is one character, upper-cased in its ASCII letters
+// (the patterns the library looks for without regard to case are ASCII).
 #include "strings/Strings.h"
 
 #include <windows.h>
@@ -16,29 +18,137 @@ inline size_t CharLength(const std::string& text, size_t i) {
     return (i + 1 < text.size() && IsDBCSLeadByte(static_cast<BYTE>(text[i]))) ? 2 : 1;
 }
 
+inline size_t CharLength(const std::wstring&, size_t) {
+    return 1;
+}
+
+std::string Upper(const std::string& text) {
+    return StrUpper(text);
+}
+
+std::wstring Upper(const std::wstring& text) {
+    std::wstring out = text;
+    for (wchar_t& c : out)
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+    return out;
+}
+
 // Leftmost occurrence of `pattern` in `text` that starts on a character boundary, scanning
 // from `from` (itself taken as a boundary). An empty pattern is found at `from` when text
 // remains there.
-size_t Find(const std::string& text, const std::string& pattern, size_t from = 0) {
+template <typename Text> size_t Find(const Text& text, const Text& pattern, size_t from = 0) {
     for (size_t i = from; i < text.size(); i += CharLength(text, i))
         if (text.compare(i, pattern.size(), pattern) == 0)
             return i;
     return npos;
 }
 
-inline bool IsWhiteSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
+template <typename Char> inline bool IsWhiteSpace(Char c) {
+    return c == Char(' ') || (c >= Char('\t') && c <= Char('\r'));
 }
 
 // Finds without regard to case: both sides upper-cased; positions are those of the text.
-size_t FindNoCase(const std::string& text, const std::string& pattern) {
-    return Find(StrUpper(text), StrUpper(pattern));
+template <typename Text> size_t FindNoCase(const Text& text, const Text& pattern) {
+    return Find(Upper(text), Upper(pattern));
+}
+
+template <typename Text> int Contains(const Text& text, const Text& pattern, int caseFlag) {
+    return (caseFlag ? Find(text, pattern) : FindNoCase(text, pattern)) != npos;
+}
+
+template <typename Text> Text Before(const Text& text, const Text& pattern) {
+    size_t p = Find(text, pattern);
+    return p == npos ? text : text.substr(0, p);
+}
+
+// White space is the six characters tab, line feed, vertical tab, form feed, carriage return
+// and space; none of them is a lead byte, and a trail byte is never tested.
+template <typename Text> Text Trim(const Text& text) {
+    size_t begin = 0;
+    while (begin < text.size() && IsWhiteSpace(text[begin]))
+        ++begin;
+    size_t end = begin;
+    for (size_t i = begin; i < text.size();) {
+        size_t n = CharLength(text, i);
+        if (n == 2 || !IsWhiteSpace(text[i]))
+            end = i + n;
+        i += n;
+    }
+    return text.substr(begin, end - begin);
+}
+
+// The pattern is removed once from the end when it ends the text and its first character
+// starts a character of the text.
+template <typename Text> Text StripTrailing(const Text& text, const Text& pattern) {
+    if (pattern.empty() || pattern.size() > text.size())
+        return text;
+    size_t start = text.size() - pattern.size();
+    if (text.compare(start, npos, pattern) != 0)
+        return text;
+    size_t i = 0;
+    while (i < start)
+        i += CharLength(text, i);
+    return i == start ? text.substr(0, start) : text;
+}
+
+// One left-to-right pass; text that was replaced is never searched again. After each
+// occurrence the search goes on from the character that follows it, taken as a character
+// boundary.
+template <typename Text>
+Text Replace(const Text& text, const Text& pattern, const Text& replacement, int caseFlag) {
+    if (pattern.empty())
+        return text;
+    const Text key = caseFlag ? pattern : Upper(pattern);
+    // The text searched, upper-cased for a case-insensitive pass. Upper-casing runs from a
+    // character boundary; when an occurrence ends inside a character of that run, the rest is
+    // upper-cased afresh from there.
+    size_t base = 0;
+    Text searched = caseFlag ? text : Upper(text);
+    Text result;
+    size_t from = 0;
+    for (;;) {
+        size_t p = Find(searched, key, from - base);
+        if (p == npos)
+            break;
+        p += base;
+        result.append(text, from, p - from).append(replacement);
+        size_t next = p + pattern.size();
+        if (!caseFlag) {
+            size_t boundary = p;
+            while (boundary < next)
+                boundary += CharLength(searched, boundary - base);
+            if (boundary != next) {
+                base = next;
+                searched = Upper(text.substr(next));
+            }
+        }
+        from = next;
+    }
+    return result.append(text, from, npos);
+}
+
+template <typename Text>
+int Split(const Text& text, std::vector<Text>& items, typename Text::value_type separator) {
+    items.clear();
+    if (text.empty())
+        return 0;
+    const Text sep(1, separator);
+    size_t from = 0;
+    for (size_t p; (p = Find(text, sep, from)) != npos; from = p + 1)
+        items.push_back(Trim(text.substr(from, p - from)));
+    items.push_back(Trim(text.substr(from)));
+    return static_cast<int>(items.size());
 }
 
 } // namespace
 
 int StrContains(const std::string& text, const std::string& pattern, int caseFlag) {
-    return (caseFlag ? Find(text, pattern) : FindNoCase(text, pattern)) != npos;
+    return Contains(text, pattern, caseFlag);
+}
+
+int StrContains(const std::wstring& text, const std::wstring& pattern, int caseFlag) {
+    return Contains(text, pattern, caseFlag);
 }
 
 int StrEqual(const std::string& text, const std::string& other, int caseFlag) {
@@ -46,8 +156,11 @@ int StrEqual(const std::string& text, const std::string& other, int caseFlag) {
 }
 
 std::string StrBefore(const std::string& text, const std::string& pattern) {
-    size_t p = Find(text, pattern);
-    return p == npos ? text : text.substr(0, p);
+    return Before(text, pattern);
+}
+
+std::wstring StrBefore(const std::wstring& text, const std::wstring& pattern) {
+    return Before(text, pattern);
 }
 
 std::string StrBeforeNoCase(const std::string& text, const std::string& pattern) {
@@ -65,35 +178,17 @@ std::string StrAfterNoCase(const std::string& text, const std::string& pattern) 
     return p == npos ? std::string() : text.substr(p + pattern.size());
 }
 
-// White space is the six bytes tab, line feed, vertical tab, form feed, carriage return and
-// space; none of them is a lead byte, and a trail byte is never tested.
 std::string StrTrim(const std::string& text) {
-    size_t begin = 0;
-    while (begin < text.size() && IsWhiteSpace(text[begin]))
-        ++begin;
-    size_t end = begin;
-    for (size_t i = begin; i < text.size();) {
-        size_t n = CharLength(text, i);
-        if (n == 2 || !IsWhiteSpace(text[i]))
-            end = i + n;
-        i += n;
-    }
-    return text.substr(begin, end - begin);
+    return Trim(text);
+}
+
+std::wstring StrTrim(const std::wstring& text) {
+    return Trim(text);
 }
 
 // Runs of single-byte characters are upper-cased together, each double-byte character on its
 // own; a mapping that would not leave a double-byte character whole is not taken, so the
 // length and the character boundaries never change.
-std::wstring StrTrimW(const std::wstring& text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && text[first] < 0x80 && IsWhiteSpace(static_cast<char>(text[first])))
-        ++first;
-    while (last > first && text[last - 1] < 0x80 && IsWhiteSpace(static_cast<char>(text[last - 1])))
-        --last;
-    return text.substr(first, last - first);
-}
-
 std::string StrUpper(const std::string& text) {
     std::string out = text;
     size_t run = 0;
@@ -138,53 +233,22 @@ std::string StrStripLeading(const std::string& text, const std::string& pattern)
     return p == 0 ? text.substr(pattern.size()) : text;
 }
 
-// The pattern is removed once from the end when it ends the text and its first byte starts a
-// character of the text.
 std::string StrStripTrailing(const std::string& text, const std::string& pattern) {
-    if (pattern.empty() || pattern.size() > text.size())
-        return text;
-    size_t start = text.size() - pattern.size();
-    if (text.compare(start, npos, pattern) != 0)
-        return text;
-    size_t i = 0;
-    while (i < start)
-        i += CharLength(text, i);
-    return i == start ? text.substr(0, start) : text;
+    return StripTrailing(text, pattern);
 }
 
-// One left-to-right pass; text that was replaced is never searched again. After each
-// occurrence the search goes on from the byte that follows it, taken as a character boundary.
+std::wstring StrStripTrailing(const std::wstring& text, const std::wstring& pattern) {
+    return StripTrailing(text, pattern);
+}
+
 std::string StrReplace(const std::string& text, const std::string& pattern,
                        const std::string& replacement, int caseFlag) {
-    if (pattern.empty())
-        return text;
-    const std::string key = caseFlag ? pattern : StrUpper(pattern);
-    // The text searched, upper-cased for a case-insensitive pass. Upper-casing runs from a
-    // character boundary; when an occurrence ends inside a character of that run, the rest is
-    // upper-cased afresh from there.
-    size_t base = 0;
-    std::string searched = caseFlag ? text : StrUpper(text);
-    std::string result;
-    size_t from = 0;
-    for (;;) {
-        size_t p = Find(searched, key, from - base);
-        if (p == npos)
-            break;
-        p += base;
-        result.append(text, from, p - from).append(replacement);
-        size_t next = p + pattern.size();
-        if (!caseFlag) {
-            size_t boundary = p;
-            while (boundary < next)
-                boundary += CharLength(searched, boundary - base);
-            if (boundary != next) {
-                base = next;
-                searched = StrUpper(text.substr(next));
-            }
-        }
-        from = next;
-    }
-    return result.append(text, from, npos);
+    return Replace(text, pattern, replacement, caseFlag);
+}
+
+std::wstring StrReplace(const std::wstring& text, const std::wstring& pattern,
+                        const std::wstring& replacement, int caseFlag) {
+    return Replace(text, pattern, replacement, caseFlag);
 }
 
 std::string StrField(const std::string& text, const std::string& separator, int field) {
@@ -202,15 +266,11 @@ std::string StrField(const std::string& text, const std::string& separator, int 
 }
 
 int StrSplit(const std::string& text, CStringArray& items, char separator) {
-    items.clear();
-    if (text.empty())
-        return 0;
-    const std::string sep(1, separator);
-    size_t from = 0;
-    for (size_t p; (p = Find(text, sep, from)) != npos; from = p + 1)
-        items.push_back(StrTrim(text.substr(from, p - from)));
-    items.push_back(StrTrim(text.substr(from)));
-    return static_cast<int>(items.size());
+    return Split(text, items, separator);
+}
+
+int StrSplit(const std::wstring& text, std::vector<std::wstring>& items, wchar_t separator) {
+    return Split(text, items, separator);
 }
 
 std::string StrDigits(unsigned long value, unsigned base, size_t width) {

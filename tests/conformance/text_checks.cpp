@@ -254,12 +254,18 @@ void ConversionChecks() {
     ToMultiByte("acp-no-best-fit", CP_ACP, WC_NO_BEST_FIT_CHARS, mixed, -1);
     ToMultiByte("utf8", CP_UTF8, 0, mixed, -1);
     Arm();
+    Check("WideCharToMultiByte.utf8-no-best-fit",
+          Fmt("ret=%d ", WideCharToMultiByte(CP_UTF8, WC_NO_BEST_FIT_CHARS, mixed, -1, bytes,
+                                             sizeof bytes, nullptr, nullptr)) +
+              Err());
+    Arm();
     Check("WideCharToMultiByte.utf8-strict",
           Fmt("ret=%d ", WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, mixed, -1, bytes,
                                              sizeof bytes, nullptr, nullptr)) +
               Err());
-    const WCHAR fits[] = {0x00c0, 0x00c6, 0x0110, 0x0141, 0x00d8, 0xff21, 0x0391,
-                          0x2013, 0x0080, 0x0152, 0x0160, 0x00fc, 0};
+    // ... and the letters of users' names that 1252 lacks: S cedilla, C caron, A macron.
+    const WCHAR fits[] = {0x00c0, 0x00c6, 0x0110, 0x0141, 0x00d8, 0xff21, 0x0391, 0x2013,
+                          0x0080, 0x0152, 0x0160, 0x00fc, 0x015e, 0x010c, 0x0100, 0};
     ToMultiByte("best-fit", CP_ACP, 0, fits, -1);
     ToMultiByte("best-fit-refused", CP_ACP, WC_NO_BEST_FIT_CHARS, fits, -1);
     BOOL used = 7;

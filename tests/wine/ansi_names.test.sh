@@ -8,6 +8,11 @@
 #   accessor gives the true name. With the stand-in failing every call the documents folder is,
 #   by design, "My Documents" on the Windows drive (the NT family's chain takes no other source
 #   after a failing service).
+# - Users whose names the ANSI code page writes only with a look-alike: C:\users\Łukasz in code
+#   page 1252 ("Lukasz") and C:\users\Hélène in 932 ("Helene"). With the stand-in, without it
+#   and with it failing, the documents, Desktop and temporary folders (and My Pictures, made in
+#   the documents folder) name the user's own folders, by their short names, the wide values
+#   their true names; no folder named with the look-alike exists afterwards.
 # - A relative "CommonFilesDir" ("Common") and a relative "ProgramFilesDir" ("Programs") give
 #   no relative slot: the DAO, ODBC and program-files slots are full paths.
 # The registry values and the Wine version are put back at the end, also on failure.
@@ -25,7 +30,8 @@ version='HKLM\Software\Microsoft\Windows\CurrentVersion'
 # key value data: the values this test changes, put back by cleanup.
 changed=("$user|Personal|Документы" "$common|Common Desktop|Рабочий стол"
     "$common|Common Programs|Меню\\Программы" "$common|Common Start Menu|Меню"
-    "$version|CommonFilesDir|" "$version|ProgramFilesDir|")
+    "$version|CommonFilesDir|" "$version|ProgramFilesDir|"
+    "HKCU\\Environment|TEMP|" "HKCU\\Environment|TMP|")
 saved=()
 for entry in "${changed[@]}"; do
     IFS='|' read -r key name _ <<<"$entry"
@@ -44,7 +50,9 @@ cleanup() {
         fi
     done
     wine_run reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
-    rm -rf "$documents" "$desktop" "$menu" "$(wine_drive_c)/My Documents" "$work"
+    rm -rf "$documents" "$desktop" "$menu" "$(wine_drive_c)/My Documents" "$work" \
+        "$(wine_drive_c)/users/Łukasz" "$(wine_drive_c)/users/Hélène" \
+        "$(wine_drive_c)/users/Lukasz" "$(wine_drive_c)/users/Helene"
 }
 trap cleanup EXIT
 
@@ -115,6 +123,46 @@ print(str(report["attach"]["codePage"]) + "\t" + report["slots"][3]["value"])' "
         echo "$name: documents, Desktop, Programs and Start Menu named by their short names"
     done
 done
+
+# The user's own folders under a name the code page writes only with a look-alike.
+for user_page in Łukasz:1252:C.UTF-8 Hélène:932:ja_JP.UTF-8; do
+    IFS=: read -r person page locale <<<"$user_page"
+    [[ $locale == C.UTF-8 ]] || locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$' ||
+        localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    export LANG=$locale LC_ALL=$locale
+    home="$(wine_drive_c)/users/$person"
+    mkdir -p "$home/Documents" "$home/Desktop" "$home/Temp"
+    wine_run reg add "$user" /v Personal /t REG_EXPAND_SZ /d "C:\\users\\$person\\Documents" /f >/dev/null
+    wine_run reg add "$common" /v 'Common Desktop' /t REG_EXPAND_SZ /d "C:\\users\\$person\\Desktop" /f >/dev/null
+    for variable in TEMP TMP; do
+        wine_run reg add 'HKCU\Environment' /v $variable /t REG_EXPAND_SZ /d "C:\\users\\$person\\Temp" /f >/dev/null
+    done
+    for mode in shfolder none failing; do
+        rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
+        export WINEDLLOVERRIDES=shfolder=n
+        if [[ $mode != none ]]; then
+            cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
+            [[ $mode == shfolder ]] || echo all >"$source_dir/setup/shfolder.fail"
+            export WINEDLLOVERRIDES=shfolder=n,b
+        fi
+        name="$page-$mode"
+        report "$name"
+        code_page=$(python3 -c 'import json, sys
+print(json.load(open(sys.argv[1], encoding="utf-8"))["attach"]["codePage"])' "$work/$name.json")
+        [[ $code_page == "$page" ]] || fail "$name: the library did not see code page $page"
+        slots=("4:users/$person/Desktop" "10:users/$person/Temp")
+        case $mode in
+        shfolder) slots+=("3:users/$person/Documents" "17:users/$person/Documents/My Pictures") ;;
+        none) slots+=("3:users/$person/Documents") ;;
+        esac
+        check "$name" "${slots[@]}"
+        look_alike=$(printf '%s' "$person" | iconv -f UTF-8 -t ASCII//TRANSLIT)
+        [[ ! -e "$(wine_drive_c)/users/$look_alike" ]] ||
+            problem "$name: a folder C:\\users\\$look_alike was made"
+        echo "$name: the folders of C:\\users\\$person named by their short names"
+    done
+done
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
 # Relative values name no folder: the slots built on them come from the next sources.
 export WINEDLLOVERRIDES=shfolder=n

@@ -4,8 +4,8 @@
 # shipped Quellin.dll two folders above the script), is compiled by Inno Setup's own ISCC.exe
 # (QUELLIN_INNOSETUP_DIR) under this lane's Wine, and the installer, run with /VERYSILENT from
 # an installation source that holds setup\shfolder.dll and started from elsewhere, writes one
-# "slot name value" line per slot. With the documents folder named "C:\Документы" (which code
-# page 1252 cannot write):
+# "slot name value" line per slot. With the documents folder named "C:\users\Łukasz\Documents" (which code
+# page 1252 writes only as "Lukasz", a folder that is not the user's):
 # - its lines equal the wide values of the shipped folderdump.exe, run from the same source
 #   with the same library (its --json report), the documents folder by its true name; but for
 #   the module folder, which is the folder of Setup's second stage (is-*.tmp in the temporary
@@ -19,7 +19,7 @@
 # back at the end, also on failure.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
-# Wine takes the Cyrillic names through a UTF-8 locale; the ANSI code page stays 1252.
+# Wine takes the Polish name through a UTF-8 locale; the ANSI code page stays 1252.
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 wine_prefix
 
@@ -30,10 +30,10 @@ need_files "$QUELLIN_INNOSETUP_DIR/ISCC.exe" "$script" "$kit/Quellin.dll" "$QUEL
 export WINEDLLOVERRIDES=shfolder=n,b
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/inno-test.XXXXXX")
-documents="$(wine_drive_c)/Документы"
+home="$(wine_drive_c)/users/Łukasz" documents="$(wine_drive_c)/users/Łukasz/Documents"
 cleanup() {
     wine_reg_restore
-    rm -rf "$work" "$documents"
+    rm -rf "$work" "$home"
 }
 trap cleanup EXIT
 source_dir="$work/Install Source"
@@ -46,7 +46,7 @@ need_files "$source_dir/quellin-folders.exe"
 cp "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$source_dir/"
 cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
 wine_reg_change 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
-    Personal REG_EXPAND_SZ 'C:\Документы'
+    Personal REG_EXPAND_SZ 'C:\users\Łukasz\Documents'
 wine_reg_change 'HKCU\Software\Wine\Drivers' Graphics REG_SZ null
 wineserver_wait
 
@@ -75,7 +75,7 @@ if ! diff -u "$work/expected" "$work/got" >"$work/diff"; then
     problem "the installer's lines differ from folderdump's"
 fi
 personal=$(value_of PersonalFolder "$work/installer.lines")
-[[ $personal == 'C:\Документы' ]] || problem "the documents folder is '$personal', not its true name"
+[[ $personal == 'C:\users\Łukasz\Documents' ]] || problem "the documents folder is '$personal', not its true name"
 [[ $(value_of MyPicturesFolder "$work/installer.lines") == "$personal\\My Pictures" ]] ||
     problem "the source's shfolder.dll was not bound (My Pictures is '$(value_of MyPicturesFolder "$work/installer.lines")')"
 ((failures == 0)) || fail "$failures problem(s)"

@@ -3,8 +3,9 @@
 # the slots through the macros of Quellin.nsh), built by makensis twice with the shipped
 # Quellin.dll inside, ANSI and Unicode (both in QUELLIN_NSIS_INSTALLERS), run silently from an
 # installation source that holds setup\shfolder.dll, each writes one "slot name value" line
-# per slot. Under Wine's default version, with the documents folder named "C:\Документы"
-# (which code page 1252 cannot write) and a temporary folder whose name holds "(" and ",", as
+# per slot. Under Wine's default version, with the documents folder named "C:\users\Łukasz\Documents"
+# (which code page 1252 writes only as "C:\users\Lukasz\Documents", a
+# folder that is not the user's) and a temporary folder whose name holds "(" and ",", as
 # does the source's:
 # - the ANSI installer's lines equal the values of the shipped folderdump.exe, run from the
 #   same source with the same library (its --json report): the documents folder by its short
@@ -20,7 +21,7 @@
 # The registry values are put back at the end, also on failure.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
-# Wine takes the Cyrillic names through a UTF-8 locale; the ANSI code page stays 1252.
+# Wine takes the Polish name through a UTF-8 locale; the ANSI code page stays 1252.
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 wine_prefix
 
@@ -31,10 +32,10 @@ need_files "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$QUELLIN_WIN_DIR/tools/shfolder
 export WINEDLLOVERRIDES=shfolder=n,b
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/nsis-test.XXXXXX")
-documents="$(wine_drive_c)/Документы" temp="$(wine_drive_c)/temp (1), copy"
+home="$(wine_drive_c)/users/Łukasz" documents="$(wine_drive_c)/users/Łukasz/Documents" temp="$(wine_drive_c)/temp (1), copy"
 cleanup() {
     wine_reg_restore
-    rm -rf "$work" "$documents" "$temp"
+    rm -rf "$work" "$home" "$temp"
 }
 trap cleanup EXIT
 # The installers and folderdump side by side, so that the module folder is the same for all.
@@ -44,7 +45,7 @@ mkdir -p "$source_dir/setup" "$documents/My Pictures" "$temp"
 cp "$installers"/quellin-folders-*.exe "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$source_dir/"
 cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
 wine_reg_change 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
-    Personal REG_EXPAND_SZ 'C:\Документы'
+    Personal REG_EXPAND_SZ 'C:\users\Łukasz\Documents'
 for name in TEMP TMP; do wine_reg_change 'HKCU\Environment' "$name" REG_SZ 'C:\temp (1), copy'; done
 
 (cd "$source_dir" && wine_run "$source_dir/folderdump.exe" --json) | tr -d '\r' >"$work/folderdump.json"
@@ -103,11 +104,11 @@ for build in "${builds[@]}"; do
         problem "$build: module folder '$(value_of ModuleFolder)', not the installation source"
     personal=$(value_of PersonalFolder)
     if [[ $build == unicode ]]; then
-        [[ $personal == 'C:\Документы' ]] || problem "unicode: the documents folder is '$personal', not its true name"
+        [[ $personal == 'C:\users\Łukasz\Documents' ]] || problem "unicode: the documents folder is '$personal', not its true name"
     else
         unix=$(wine_run winepath -u "$personal" 2>/dev/null | tr -d '\r')
         [[ $personal != *'?'* && -d $unix && $(realpath "$unix") == $(realpath "$documents") ]] ||
-            problem "ansi: the documents folder '$personal' is not C:\\Документы by a short name that exists"
+            problem "ansi: the documents folder '$personal' is not C:\\users\\Łukasz\\Documents by a short name that exists"
     fi
     echo "$build: $(wc -l <"$lines") lines equal folderdump's; documents folder $personal"
 done

@@ -1,8 +1,9 @@
 // Conversions between multibyte and wide text: code pages 1252 and 932 (the machine's ANSI code
-// page, CP_ACP) and UTF-8, served through MultiByteToWideChar and WideCharToMultiByte with the
-// flags, size and error rules of Windows as Wine 8 shows them. Code page 932 takes its
-// double-byte table from the C library's iconv ("CP932"); the single bytes Windows maps beyond
-// it (0x80, 0xA0, 0xFD to 0xFF) are added here.
+// page, CP_ACP), and UTF-8 (also as the ANSI code page, as Windows 10 and 11 may have it), served
+// through MultiByteToWideChar and WideCharToMultiByte with the flags, size and error rules of
+// Windows as Wine 8 shows them. Code page 932 takes its double-byte table from the C library's
+// iconv ("CP932"); the single bytes Windows maps beyond it (0x80, 0xA0, 0xFD to 0xFF) are added
+// here.
 //
 // On the host a wide character is 32 bits: a character beyond the Basic Multilingual Plane is
 // one WCHAR here and a surrogate pair on Windows.
@@ -261,7 +262,7 @@ UINT Resolve(UINT codePage) {
 std::wstring CodePage::ToWide(const std::string& text) const {
     std::wstring out;
     for (size_t i = 0; i < text.size();) {
-        Decoded d = DecodeAnsi(acp, text, i);
+        Decoded d = acp == CP_UTF8 ? DecodeUtf8(text, i) : DecodeAnsi(acp, text, i);
         out += d.c;
         i += d.length;
     }
@@ -272,7 +273,8 @@ std::string CodePage::ToAnsi(const std::wstring& text, bool bestFit, bool* usedD
     std::string out;
     bool used = false;
     for (WCHAR c : text) {
-        std::string bytes = EncodeAnsi(acp, c, bestFit);
+        bool invalid = false;
+        std::string bytes = acp == CP_UTF8 ? EncodeUtf8(c, &invalid) : EncodeAnsi(acp, c, bestFit);
         if (bytes.empty()) {
             bytes = "?";
             used = true;

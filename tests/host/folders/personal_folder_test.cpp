@@ -39,7 +39,7 @@ class PersonalFolder : public MachineTest {
     // CSIDL_PERSONAL, with or without CSIDL_FLAG_CREATE, as asked of shfolder.dll, in order.
     std::vector<int> PersonalAsked() {
         std::vector<int> asked;
-        for (int csidl : M().modules.FolderIdsAsked())
+        for (int csidl : M().modules.FolderIdsAskedEitherWay())
             if ((csidl & 0xFF) == CSIDL_PERSONAL)
                 asked.push_back(csidl);
         return asked;
@@ -79,7 +79,15 @@ TEST_F(PersonalFolder, ShfolderFailingOnNtOr95GivesMyDocumentsCreated) {
         Answer(CSIDL_PERSONAL, E_FAIL);
         M().shell.folders[CSIDL_PERSONAL] = {"C:\\Shell Docs"};
         SetPersonal("C:\\Registry Docs");
-        EXPECT_EQ(Resolve(), "D:\\My Documents");
+        {
+            AttachedLibrary lib;
+            EXPECT_EQ(lib.Folder(QUELLIN_PERSONAL_FOLDER), "D:\\My Documents");
+            // Made by this resolver, not later as the parent of My Pictures.
+            const std::string record = lib.Source(QUELLIN_PERSONAL_FOLDER);
+            EXPECT_NE(record.find("\"My Documents\" on the Windows drive\tanswered, created"),
+                      std::string::npos)
+                << record;
+        }
         EXPECT_TRUE(M().files.IsDirectory("D:\\My Documents"));
         EXPECT_EQ(PersonalAsked(), std::vector<int>{CSIDL_PERSONAL});
         EXPECT_EQ(M().calls.Count("SHGetSpecialFolderLocation", std::to_string(CSIDL_PERSONAL)),
@@ -311,7 +319,9 @@ TEST_F(PersonalFolder, OverlongWindowsDirectoryCreatesNothing) {
 TEST_F(PersonalFolder, DocumentsAreNotRelativeWithoutTheWindowsDirectory) {
     machines::Build(machines::Named("NT4WithShfolder"));
     M().calls.FailApi("GetWindowsDirectoryA");
+    M().calls.FailApi("GetWindowsDirectoryW");
     M().calls.FailApi("SHGetFolderPathA");
+    M().calls.FailApi("SHGetFolderPathW");
     std::vector<std::string> before = M().files.Snapshot();
     AttachedLibrary lib;
     EXPECT_EQ(lib.Folder(QUELLIN_PERSONAL_FOLDER), "");

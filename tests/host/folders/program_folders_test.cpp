@@ -107,12 +107,20 @@ TEST_F(ProgramFolders, UnwritableProgramFilesDirGivesWayToProgramFilesPath) {
     EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "D:\\Programme");
 }
 
+// "%SystemDrive%" in any case, through the ANSI calls (Windows 95) and the wide ones (NT).
 TEST_F(ProgramFolders, ProgramFilesPathOnTheWindowsDrive) {
-    WindowsOnD();
-    ProgramFilesPath("%SystemDrive%\\Programme");
-    AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "D:\\Programme");
-    EXPECT_FALSE(M().files.Exists("D:\\Programme")); // the test removed what it created
+    for (auto platform : {&winsim::Versions::Windows95, &winsim::Versions::NT4}) {
+        for (const char* reference : {"%SystemDrive%", "%systemdrive%", "%SYSTEMDRIVE%"}) {
+            SCOPED_TRACE(reference);
+            SetUp();
+            (M().version.*platform)();
+            WindowsOnD();
+            ProgramFilesPath(std::string(reference) + "\\Programme");
+            AttachedLibrary lib;
+            EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "D:\\Programme");
+            EXPECT_FALSE(M().files.Exists("D:\\Programme")); // the test removed what it created
+        }
+    }
 }
 
 TEST_F(ProgramFolders, NeitherValueGivesProgramFilesOnTheWindowsDrive) {
@@ -129,6 +137,7 @@ TEST_F(ProgramFolders, NeitherValueGivesProgramFilesOnTheWindowsDrive) {
 TEST_F(ProgramFolders, NoProgramFilesFolderWithoutTheWindowsDirectory) {
     machines::Build(machines::Named("XPWithoutShfolder"));
     M().calls.FailApi("GetWindowsDirectoryA");
+    M().calls.FailApi("GetWindowsDirectoryW");
     M().registry.DeleteValue(HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir");
     AttachedLibrary lib;
     EXPECT_EQ(lib.Folder(QUELLIN_PROGRAM_FILES_FOLDER), "");
@@ -280,6 +289,7 @@ TEST_F(ProgramFolders, MakersFolderOnNT4TerminalServer) {
 TEST_F(ProgramFolders, MakersFolderIsNotRelativeWithoutTheWindowsDirectory) {
     machines::Build(machines::Named("XPWithoutShfolder"));
     M().calls.FailApi("GetWindowsDirectoryA");
+    M().calls.FailApi("GetWindowsDirectoryW");
     AttachedLibrary lib;
     EXPECT_TRUE(EmptyOrRooted(lib.Folder(QUELLIN_RUNDLE_FOLDER)));
 }
@@ -290,8 +300,16 @@ TEST_F(ProgramFolders, SuiteDestinationAsRegistered) {
         EXPECT_EQ(lib.Folder(QUELLIN_SUITE_DESTINATION_FOLDER), "");
     }
     M().registry.SetString(HKEY_LOCAL_MACHINE, kSuiteKey, "Destination", "Q:\\Inkvale Suite");
+    {
+        AttachedLibrary lib;
+        EXPECT_EQ(lib.Folder(QUELLIN_SUITE_DESTINATION_FOLDER), "Q:\\Inkvale Suite"); // untested
+    }
+    // Its environment references expanded, once.
+    M().kernel.SetEnvironment("ProgramFiles", "C:\\Program Files");
+    M().registry.SetString(HKEY_LOCAL_MACHINE, kSuiteKey, "Destination",
+                           "%ProgramFiles%\\Inkvale Suite");
     AttachedLibrary lib;
-    EXPECT_EQ(lib.Folder(QUELLIN_SUITE_DESTINATION_FOLDER), "Q:\\Inkvale Suite"); // not tested
+    EXPECT_EQ(lib.Folder(QUELLIN_SUITE_DESTINATION_FOLDER), "C:\\Program Files\\Inkvale Suite");
 }
 
 } // namespace

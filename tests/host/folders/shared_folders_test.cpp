@@ -180,7 +180,7 @@ TEST_F(SharedFolders, ProgramFilesFolderAskedForOnlyWithoutCommonFilesDir) {
         for (const auto& resolve : resolvers) {
             M().modules.folderPathCalls.clear();
             (table.*resolve.first)(resolve.second);
-            const std::vector<int> asked = M().modules.FolderIdsAsked();
+            const std::vector<int> asked = M().modules.FolderIdsAskedEitherWay();
             EXPECT_EQ(std::count(asked.begin(), asked.end(), CSIDL_PROGRAM_FILES),
                       registered ? 0 : 1);
         }

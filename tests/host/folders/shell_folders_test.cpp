@@ -184,14 +184,14 @@ TEST_F(ShellFolderResolvers, IdentifierAskedOfShfolderByPlatformAndFlag) {
                 DWORD platform = SeenPlatform(p);
                 bool personal = platform == 1 || !allUsers || r.withOwner == nullptr;
                 if (r.isStartup) {
-                    EXPECT_EQ(M().modules.FolderIdsAsked(),
+                    EXPECT_EQ(M().modules.FolderIdsAskedEitherWay(),
                               Ids({CSIDL_STARTUP, CSIDL_COMMON_STARTUP}));
                     EXPECT_EQ(T().Slot(QUELLIN_STARTUP_FOLDER), Answer(CSIDL_STARTUP));
                     EXPECT_EQ(T().Slot(QUELLIN_COMMON_STARTUP_FOLDER),
                               Answer(CSIDL_COMMON_STARTUP));
                 } else if (personal || platform == 2) {
                     int id = personal ? r.personal : r.common;
-                    EXPECT_EQ(M().modules.FolderIdsAsked(), Ids({id}));
+                    EXPECT_EQ(M().modules.FolderIdsAskedEitherWay(), Ids({id}));
                     EXPECT_EQ(Slot(r), Answer(id));
                     EXPECT_TRUE(ShellAsked().empty());
                 } else {
@@ -331,6 +331,9 @@ TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
          "C:\\Users\\anna\\Menu"},
         {"leading blanks", std::string("  C:\\Menu") + '\0', REG_SZ, ""},
         {"no such variable", std::string("%NOBODY%\\Menu") + '\0', REG_EXPAND_SZ, ""},
+        // Expanded once: a reference in the expanded text stays as it is.
+        {"expands to a reference", std::string("%QUELLINREFERENCE%\\Menu") + '\0', REG_EXPAND_SZ,
+         "C:\\%USERPROFILE%\\Menu"},
         {"zero inside", std::string("C:\\A\0C:\\B", 9), REG_SZ, "C:\\A"},
         {"no terminating zero", "C:\\Raw", REG_BINARY, "C:\\Raw"},
     };
@@ -343,6 +346,7 @@ TEST_F(ShellFolderResolvers, RegistryValueAsStored) {
                 SetSlot(base, "C:\\Base");
             SetSlot(r.slot, "");
             M().kernel.SetEnvironment("USERPROFILE", "C:\\Users\\anna");
+            M().kernel.SetEnvironment("QUELLINREFERENCE", "C:\\%USERPROFILE%");
             M().registry.SetRaw(HKEY_USERS, kDefaultUserKey, r.valueName, v.type, v.data);
             Run(r);
             const bool passedOver = v.expected.empty() && v.data.size() < 255;
@@ -496,7 +500,7 @@ TEST_F(ShellFolderResolvers, MyPictures) {
         SetValue(HKEY_USERS, "My Pictures", "C:\\Registry");
         T().ResolveMyPicturesFolder(QUELLIN_MY_PICTURES_FOLDER);
         EXPECT_EQ(T().Slot(QUELLIN_MY_PICTURES_FOLDER), c.expected);
-        EXPECT_EQ(M().modules.FolderIdsAsked(), c.serviceAsked);
+        EXPECT_EQ(M().modules.FolderIdsAskedEitherWay(), c.serviceAsked);
         EXPECT_EQ(M().files.IsDirectory(joined), c.created);
         EXPECT_TRUE(M().registry.opens.empty());
         EXPECT_EQ(M().calls.Count("SHGetMalloc"), c.bound ? 0u : 1u);

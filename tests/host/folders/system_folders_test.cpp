@@ -377,14 +377,19 @@ const SlotTexts k95WithShfolder = {
 // Windows 98 makes My Pictures through the folder service.
 const SlotTexts k98WithShfolder = {
     {QUELLIN_MY_PICTURES_FOLDER, "folder service\tCSIDL_MYPICTURES | CSIDL_FLAG_CREATE"}};
-// The NT family: the all-users folders, and a system folder the user may not write to.
+// The NT family: the all-users folders, a system folder the user may not write to, and the
+// wide calls of Windows.
 const SlotTexts kNTWithShfolder = {
     {QUELLIN_DESKTOP_FOLDER, "folder service\tCSIDL_COMMON_DESKTOPDIRECTORY"},
     {QUELLIN_PROGRAMS_FOLDER, "folder service\tCSIDL_COMMON_PROGRAMS"},
     {QUELLIN_START_MENU_FOLDER, "folder service\tCSIDL_COMMON_STARTMENU"},
     {QUELLIN_STARTUP_FOLDER, "folder service\tCSIDL_STARTUP"},
-    {QUELLIN_SYSTEM_FOLDER, "windows\tGetWindowsDirectoryA"},
+    {QUELLIN_SYSTEM_FOLDER, "windows\tGetWindowsDirectoryW"},
     {QUELLIN_COMMON_STARTUP_FOLDER, "folder service\tCSIDL_COMMON_STARTUP"},
+    {QUELLIN_TEMP_FOLDER, "windows\tGetTempPathW"},
+    {QUELLIN_WINDOWS_FOLDER, "windows\tGetWindowsDirectoryW"},
+    {QUELLIN_MODULE_FOLDER, "windows\tGetModuleFileNameW"},
+    {QUELLIN_RUNDLE_FOLDER, "windows\tGetWindowsDirectoryW + \"Tolva\" (not Terminal Server)"},
 };
 // Without shfolder.dll: the shell, and the registry's program-files folder.
 const SlotTexts k95WithoutShfolder = {
@@ -499,71 +504,121 @@ TEST_F(WholeAttach, EveryRecordNamesTheSourceOfItsSlot) {
                                             "default", "fallback", "none"}));
 }
 
-// A documents folder whose name code page 1252 cannot write (the ANSI calls give
-// 'C:\?????????'). On NT the source's wide twin gives the true name: the slot names the folder
-// by its short name, which exists and holds no '?', the wide accessor gives the true name, and
-// My Pictures, built below it, follows. Without a short name, without the wide twin, or on
-// Windows 98 (which keeps names in the ANSI code page) the source fails and the chain goes on.
+// A documents folder whose name the ANSI code page cannot write: characters without a
+// look-alike (the ANSI calls give 'C:\?????????') and with one (1252 writes 'Łukasz' as
+// 'Lukasz', 932 writes 'Hélène' as 'Helene': a folder that is not the user's). On NT the source
+// is asked wide: the slot names the folder by its exact ANSI name where the code page has one
+// (65001 has one for every name, if it fits 260 bytes), else by its short name, which exists;
+// the wide accessor gives the true name, and My Pictures, built and created below it, follows.
+// Without a short name, without the wide call, or on Windows 98 (which keeps names in the ANSI
+// code page) the source fails and the chain goes on. No folder named by a look-alike is made.
 TEST_F(WholeAttach, FoldersTheAnsiCodePageCannotWriteAreNamedByTheirShortNames) {
-    const std::wstring documents = L"C:\\Документы";
+    const std::wstring cyrillic = L"C:\\Документы";
+    const std::wstring polish = L"C:\\users\\Łukasz\\Documents";
+    const std::wstring french = L"C:\\users\\Hélène\\Documents";
+    const std::wstring longUtf8 = L"C:\\" + std::wstring(90, L'あ');
     enum Source { kFolderService, kShell, kUserShellFolders };
+    enum Expect { kShortName, kExact, kOtherwise };
     struct Case {
         const char* machine;
         Source source;
-        bool shortNames, wideService, rescued;
-        const char* otherwise; // the documents folder when the source fails
+        const std::wstring& documents;
+        UINT codePage;
+        bool shortNames, wideService;
+        Expect expect;
+        const char* otherwise; // the documents folder when the source fails, and the record's why
+        const char* why;
     };
+    const char* const kNoName = "holds characters the ANSI code page cannot write: C:\\?????????";
+    const char* const kLookAlike =
+        "the ANSI code page writes the name only as \"C:\\users\\Lukasz\\Documents\", and it has "
+        "no short name";
     const Case cases[] = {
-        {"XPWithShfolder", kFolderService, true, true, true, ""},
-        {"XPWithoutShfolder", kShell, true, true, true, ""},
-        {"XPWithoutShfolder", kUserShellFolders, true, true, true, ""},
-        {"XPWithShfolder", kFolderService, true, false, false, "C:\\My Documents"},
-        {"XPWithShfolder", kFolderService, false, true, false, "C:\\My Documents"},
-        {"XPWithoutShfolder", kUserShellFolders, false, true, false,
-         "C:\\Documents and Settings\\anna\\Personal"},
-        {"Win98WithShfolder", kFolderService, true, true, false, "C:\\My Documents"},
+        {"XPWithShfolder", kFolderService, cyrillic, 1252, true, true, kShortName, "", ""},
+        {"XPWithoutShfolder", kShell, cyrillic, 1252, true, true, kShortName, "", ""},
+        {"XPWithoutShfolder", kUserShellFolders, cyrillic, 1252, true, true, kShortName, "", ""},
+        {"XPWithShfolder", kFolderService, cyrillic, 1252, true, false, kOtherwise,
+         "C:\\My Documents", kNoName},
+        {"XPWithShfolder", kFolderService, cyrillic, 1252, false, true, kOtherwise,
+         "C:\\My Documents", kNoName},
+        {"XPWithoutShfolder", kUserShellFolders, cyrillic, 1252, false, true, kOtherwise,
+         "C:\\Documents and Settings\\anna\\Personal", kNoName},
+        {"Win98WithShfolder", kFolderService, cyrillic, 1252, true, true, kOtherwise,
+         "C:\\My Documents", kNoName},
+        {"XPWithShfolder", kFolderService, polish, 1252, true, true, kShortName, "", ""},
+        {"XPWithoutShfolder", kShell, polish, 1252, true, true, kShortName, "", ""},
+        {"XPWithoutShfolder", kUserShellFolders, polish, 1252, true, true, kShortName, "", ""},
+        {"XPWithShfolder", kFolderService, polish, 1252, false, true, kOtherwise,
+         "C:\\My Documents", kLookAlike},
+        {"XPWithShfolder", kFolderService, french, 932, true, true, kShortName, "", ""},
+        {"XPWithoutShfolder", kUserShellFolders, french, 932, true, true, kShortName, "", ""},
+        {"XPWithShfolder", kFolderService, polish, CP_UTF8, true, true, kExact, "", ""},
+        {"XPWithShfolder", kFolderService, longUtf8, CP_UTF8, true, true, kOtherwise,
+         "C:\\My Documents", "too long for 260 bytes in the ANSI code page"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.machine) + " source " + std::to_string(c.source) +
+                     " code page " + std::to_string(c.codePage) +
                      (c.shortNames ? "" : ", no short names") +
                      (c.wideService ? "" : ", no SHGetFolderPathW"));
         machines::Build(machines::Named(c.machine));
-        M().files.AddDirectory(documents);
+        M().codePage.acp = c.codePage;
+        if (M().codePage.ToAnsi(c.documents).size() < MAX_PATH) // not the one of 270 bytes
+            M().files.AddDirectory(c.documents);
         if (!c.shortNames)
             M().files.WithoutShortNames('C');
         M().modules.shfolderExportsWideFunction = c.wideService;
         if (c.source == kFolderService)
-            M().modules.shfolderAnswers[CSIDL_PERSONAL] = {S_OK, "", false, documents};
+            M().modules.shfolderAnswers[CSIDL_PERSONAL] = {S_OK, "", false, c.documents};
         if (c.source == kShell)
-            M().shell.folders[CSIDL_PERSONAL] = {"", false, documents};
+            M().shell.folders[CSIDL_PERSONAL] = {"", false, c.documents};
         if (c.source == kUserShellFolders) {
             M().shell.folders.erase(CSIDL_PERSONAL);
             M().kernel.SetEnvironment("HOMEDRIVE", "C:");
             M().registry.SetString(HKEY_CURRENT_USER, machines::detail::kUserShellFolders,
-                                   "Personal", L"%HOMEDRIVE%\\Документы", REG_EXPAND_SZ);
+                                   "Personal", L"%HOMEDRIVE%" + c.documents.substr(2),
+                                   REG_EXPAND_SZ);
         }
+        const std::string lookAlike = M().codePage.ToAnsi(c.documents);
         M().calls.Reset();
         AttachedLibrary lib;
         const std::string folder = lib.Folder(QUELLIN_PERSONAL_FOLDER);
         const std::vector<std::string> record = Lines(lib.Source(QUELLIN_PERSONAL_FOLDER));
-        if (c.rescued) {
-            EXPECT_EQ(folder, M().files.ShortPath(documents));
+        const std::string how = Outcome(record.back());
+        switch (c.expect) {
+        case kShortName:
+            EXPECT_EQ(folder, M().files.ShortPath(c.documents));
             EXPECT_EQ(folder.find('?'), std::string::npos) << folder;
             EXPECT_TRUE(M().files.IsDirectory(folder)) << folder;
-            EXPECT_EQ(lib.FolderW(QUELLIN_PERSONAL_FOLDER), documents);
-            const std::string how = Outcome(record.back());
+            EXPECT_EQ(lib.FolderW(QUELLIN_PERSONAL_FOLDER), c.documents);
             EXPECT_EQ(how.compare(0, 8, "answered"), 0) << how;
             EXPECT_NE(how.find(", by its short name"), std::string::npos) << how;
-        } else {
+            // A look-alike is named in the record beside the short name.
+            if (lookAlike.find('?') == std::string::npos) {
+                EXPECT_NE(how.find("only as \"" + lookAlike + "\""), std::string::npos) << how;
+            }
+            break;
+        case kExact:
+            EXPECT_EQ(M().codePage.ToWide(folder), c.documents);
+            EXPECT_EQ(lib.FolderW(QUELLIN_PERSONAL_FOLDER), c.documents);
+            EXPECT_EQ(how, "answered") << how;
+            break;
+        case kOtherwise:
             EXPECT_EQ(folder, c.otherwise);
-            EXPECT_NE(lib.Source(QUELLIN_PERSONAL_FOLDER)
-                          .find("holds characters the ANSI code page cannot write: C:\\?????????"),
-                      std::string::npos)
+            EXPECT_NE(lib.Source(QUELLIN_PERSONAL_FOLDER).find(c.why), std::string::npos)
                 << lib.Source(QUELLIN_PERSONAL_FOLDER);
+            break;
         }
-        if (c.rescued && c.source == kFolderService) {
+        if (c.expect != kOtherwise && c.source == kFolderService) {
             EXPECT_EQ(lib.Folder(QUELLIN_MY_PICTURES_FOLDER), folder + "\\My Pictures");
-            EXPECT_EQ(lib.FolderW(QUELLIN_MY_PICTURES_FOLDER), documents + L"\\My Pictures");
+            EXPECT_EQ(lib.FolderW(QUELLIN_MY_PICTURES_FOLDER), c.documents + L"\\My Pictures");
+            EXPECT_TRUE(M().files.Exists(c.documents + L"\\My Pictures"));
+        }
+        // Nothing was made under the look-alike's name.
+        const std::string lookAlikeParent = lookAlike.substr(0, lookAlike.rfind('\\'));
+        if (lookAlike.find('?') == std::string::npos &&
+            M().codePage.ToWide(lookAlike) != c.documents) {
+            EXPECT_FALSE(M().files.Exists(M().codePage.ToWide(lookAlikeParent))) << lookAlike;
         }
     }
 }

@@ -69,9 +69,52 @@ TEST_F(PathText, JoinBelow) {
         {"", "Startup", ""},
         {"  ", "Startup", ""},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(PathJoinBelow(c.folder, c.name), c.joined)
             << "'" << c.folder << "' + '" << c.name << "'";
+        // The same body joins wide text: the names of folders the code page cannot write.
+        EXPECT_EQ(PathJoinBelow(M().codePage.ToWide(c.folder), M().codePage.ToWide(c.name)),
+                  M().codePage.ToWide(c.joined))
+            << "'" << c.folder << "' + '" << c.name << "'";
+    }
+    EXPECT_EQ(
+        PathJoinBelow(std::wstring(L"C:\\Łukasz\\Documents\\"), std::wstring(L"\\My Pictures")),
+        L"C:\\Łukasz\\Documents\\My Pictures");
+}
+
+// What keeps a path from naming a folder an installer can use, judged directly (the whole-attach
+// and property tests take the rule as their witness).
+TEST_F(PathText, FaultsOfPaths) {
+    struct Case {
+        UINT codePage;
+        const char* path;
+        PathFault fault;
+    } cases[] = {
+        {1252, "C:\\Program Files", PathFault::Usable},
+        {1252, "C:\\", PathFault::Usable},
+        {1252, "C:\\A\\", PathFault::Usable},
+        {1252, "", PathFault::Usable},
+        {1252, "C:\\A:B", PathFault::Invalid}, // a colon but after the drive letter
+        {1252, "C:\\A\\B:", PathFault::Invalid},
+        {1252, "C:\\A\\\\B", PathFault::Invalid},
+        {1252, "C:\\A?B", PathFault::Unwritable},
+        {1252, "C:A", PathFault::NotFull},
+        {1252, "A\\B", PathFault::NotFull},
+        {1252, "\\\\server\\share", PathFault::Usable},
+        {1252, "\\\\server\\share\\dir", PathFault::Usable},
+        {1252, "\\\\server\\", PathFault::NotFull}, // an empty share name
+        {1252, "\\\\server", PathFault::NotFull},
+        {1252, "\\\\\\share", PathFault::NotFull},
+        // 0x95 0x7C and 0x95 0x5C: trail bytes that are no '|' and no separator.
+        {932, "C:\\\x95\x7C", PathFault::Usable},
+        {932, "C:\\\x95\x5C\\x", PathFault::Usable},
+        {932, "C:\\\x95\x5C", PathFault::Usable},
+        {1252, "C:\\\x95|", PathFault::Invalid},
+    };
+    for (const Case& c : cases) {
+        M().codePage.acp = c.codePage;
+        EXPECT_EQ(PathFaultOf(c.path), c.fault) << c.codePage << " '" << c.path << "'";
+    }
 }
 
 TEST_F(PathText, NormalizeInPlace) {

@@ -43,6 +43,14 @@ TEST_F(RegValue, DataOfAnyTypeEndsAtItsFirstZero) {
     EXPECT_EQ(RegReadValue(HKEY_LOCAL_MACHINE, base + "Inner"), "abc");
     EXPECT_EQ(RegReadValue(HKEY_LOCAL_MACHINE, base + "Full"), std::string(255, 'z'));
     EXPECT_EQ(RegReadValue(HKEY_LOCAL_MACHINE, base + "Empty"), "");
+    // The wide read (the NT family) the same way: the bytes of other data as the ANSI call
+    // gives them.
+    for (const char* name : {"Expand", "Multi", "Number", "Inner", "Full", "Empty"}) {
+        RegReadResult read;
+        EXPECT_EQ(RegReadValueAs<WCHAR>(HKEY_LOCAL_MACHINE, base + name, read),
+                  M().codePage.ToWide(RegReadValue(HKEY_LOCAL_MACHINE, base + name)))
+            << name;
+    }
 
     // A buffer filled to its last byte without a zero gives exactly those bytes, never more.
     M().registry.SetRaw(HKEY_LOCAL_MACHINE, kKey, "Brim", REG_BINARY, std::string(MAX_PATH, 'y'));
@@ -51,6 +59,17 @@ TEST_F(RegValue, DataOfAnyTypeEndsAtItsFirstZero) {
     std::string text;
     EXPECT_EQ(RegQueryText(key.Get(), "Brim", MAX_PATH, RegText::AsStored, text), ERROR_SUCCESS);
     EXPECT_EQ(text, std::string(MAX_PATH, 'y'));
+}
+
+// In a double-byte code page the ANSI call counts the expanded text in characters: a text of 284
+// bytes with its zero reports 143, fits a buffer of 260 and comes back as its first 259 bytes,
+// without a zero. No cut text is taken; the wide call has no such case.
+TEST_F(RegValue, ExpansionIsNeverTakenCut) {
+    M().codePage.acp = 932;
+    const std::wstring value = L"x" + std::wstring(141, L'あ');
+    M().kernel.SetEnvironment("QUELLINLONG", value);
+    EXPECT_EQ(RegExpandReferences(std::string("%QUELLINLONG%")), M().codePage.ToAnsi(value));
+    EXPECT_EQ(RegExpandReferences(std::wstring(L"%QUELLINLONG%")), value);
 }
 
 TEST_F(RegValue, ValuePathNamesKeyAndValue) {

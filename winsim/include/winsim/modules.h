@@ -68,6 +68,13 @@ struct Modules {
                 ids.push_back(call.csidl);
         return ids;
     }
+    // The same of every call, ANSI or wide: the identifiers the folder service was asked for.
+    std::vector<int> FolderIdsAskedEitherWay() const {
+        std::vector<int> ids;
+        for (const FolderPathCall& call : folderPathCalls)
+            ids.push_back(call.csidl);
+        return ids;
+    }
     void Reset() { *this = Modules(); }
 };
 
