@@ -13,7 +13,7 @@
 # - the Unicode installer's lines equal folderdump's wide values: the documents folder by its
 #   true name;
 # - both bound the source's stand-in shfolder.dll (My Pictures is then the documents folder's
-#   "My Pictures"), so the library was loaded with the source as the current directory, and
+#   "My Pictures", named by its short name in the ANSI installer), so the library was loaded with the source as the current directory, and
 #   both name the source as the module folder;
 # - the records each wrote (/RECORDS: the attach record, then each slot's) are folderdump's,
 #   line for line, but the attach's duration;
@@ -98,8 +98,12 @@ for build in "${builds[@]}"; do
         continue
     fi
     value_of() { awk -v name="$1" '$2 == name { sub(/^[^ ]+ [^ ]+ /, ""); print }' "$lines"; }
-    [[ $(value_of MyPicturesFolder) == "$(value_of PersonalFolder)\\My Pictures" ]] ||
-        problem "$build: the source's shfolder.dll was not bound (My Pictures is '$(value_of MyPicturesFolder)')"
+    # By the folder it names: the ANSI installer gets the whole path's short name, whose last
+    # level is not "My Pictures".
+    pictures=$(value_of MyPicturesFolder)
+    unix=$(wine_run winepath -u "$pictures" 2>/dev/null | tr -d '\r')
+    [[ -n $pictures && -d $unix && $(realpath "$unix") == $(realpath "$documents/My Pictures") ]] ||
+        problem "$build: the source's shfolder.dll was not bound (My Pictures is '$pictures')"
     [[ $(value_of ModuleFolder) == "$(winepath_of "$source_dir")" ]] ||
         problem "$build: module folder '$(value_of ModuleFolder)', not the installation source"
     personal=$(value_of PersonalFolder)
