@@ -64,6 +64,17 @@ for entry in "${changed[@]:0:4}"; do
     wine_run reg add "$key" /v "$name" /t REG_EXPAND_SZ /d "C:\\$data" /f >/dev/null
 done
 
+# source_mode shfolder|none|failing: the source's setup folder with the stand-in shfolder.dll,
+# without it, or with the stand-in failing every call.
+source_mode() {
+    rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
+    export WINEDLLOVERRIDES=shfolder=n
+    if [[ $1 != none ]]; then
+        cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
+        [[ $1 == shfolder ]] || echo all >"$source_dir/setup/shfolder.fail"
+        export WINEDLLOVERRIDES=shfolder=n,b
+    fi
+}
 # report NAME: folderdump --json from the source into $work/NAME.json.
 report() {
     (cd "$source_dir" && wine_run "$source_dir/folderdump.exe" --json) | tr -d '\r' >"$work/$1.json"
@@ -100,13 +111,7 @@ for number in sys.argv[2:]:
 for winver in winxp win10; do
     wine_version "$winver"
     for mode in shfolder none failing; do
-        rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
-        export WINEDLLOVERRIDES=shfolder=n
-        if [[ $mode != none ]]; then
-            cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
-            [[ $mode == shfolder ]] || echo all >"$source_dir/setup/shfolder.fail"
-            export WINEDLLOVERRIDES=shfolder=n,b
-        fi
+        source_mode "$mode"
         name="$winver-$mode"
         report "$name"
         IFS=$'\t' read -r code_page documents_value < <(python3 -c 'import json, sys
@@ -138,13 +143,7 @@ for user_page in Łukasz:1252:C.UTF-8 Hélène:932:ja_JP.UTF-8; do
         wine_run reg add 'HKCU\Environment' /v $variable /t REG_EXPAND_SZ /d "C:\\users\\$person\\Temp" /f >/dev/null
     done
     for mode in shfolder none failing; do
-        rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
-        export WINEDLLOVERRIDES=shfolder=n
-        if [[ $mode != none ]]; then
-            cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
-            [[ $mode == shfolder ]] || echo all >"$source_dir/setup/shfolder.fail"
-            export WINEDLLOVERRIDES=shfolder=n,b
-        fi
+        source_mode "$mode"
         name="$page-$mode"
         report "$name"
         code_page=$(python3 -c 'import json, sys
