@@ -3,12 +3,11 @@
 
 #include <string>
 
-// The wide text in the ANSI code page, when every character has a code of its own there and
-// the bytes convert back to the same wide text (WideCharToMultiByte with CP_ACP and no
-// best-fit characters, then MultiByteToWideChar); false when one has none. In code page 65001,
-// which refuses WC_NO_BEST_FIT_CHARS, the way back alone decides. `ansi` is
-// set only for an exact form.
-// Failed: a conversion call failed (GetLastError tells why).
+// The wide text in the ANSI code page: Exact when every character has a code of its own there
+// and the bytes convert back to the same wide text (WideCharToMultiByte with CP_ACP and no
+// best-fit characters, then MultiByteToWideChar), Inexact when one has none, Failed when a
+// conversion call failed (GetLastError tells why). In code page 65001, which refuses
+// WC_NO_BEST_FIT_CHARS, the way back alone decides. `ansi` is set only for an exact form.
 enum class AnsiForm { Exact, Inexact, Failed };
 AnsiForm AnsiFromWide(const std::wstring& text, std::string& ansi);
 // The wide text as the ANSI calls of the NT family give it: best-fit characters (a look-alike)
