@@ -1,7 +1,10 @@
 // Works out, from Windows itself, what each folder slot should hold when the library is
 // attached on this machine, and prints one "name<TAB>value" line per slot of Quellin.h's list.
 //
-//   table_expect shfolder|none|failing
+//   table_expect MODE...      (MODE: shfolder, none or failing)
+//
+// Each mode given is worked out in turn, its lines after a line "mode<TAB>MODE": one start of
+// the program for all three (in the guest of the 32-bit lanes every process start counts).
 //
 // "shfolder": the installation source carries a shfolder.dll that forwards to the shell, so
 // the folder service answers first and its answers are shell32's own SHGetFolderPathA.
@@ -152,20 +155,14 @@ bool TerminalServer(const OSVERSIONINFOEXA& version) {
     return false;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const char* mode = argc == 2 ? argv[1] : "";
+// The slots for one mode, printed after its "mode" line.
+void Expect(const char* mode, const OSVERSIONINFOEXA& version) {
     const bool service = std::strcmp(mode, "shfolder") == 0;
     const bool failing = std::strcmp(mode, "failing") == 0;
-    if (!service && !failing && std::strcmp(mode, "none") != 0) {
-        std::fprintf(stderr, "usage: table_expect shfolder|none|failing\n");
-        return 2;
+    for (int slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
+        slots[slot].clear();
+        known[slot] = false;
     }
-
-    OSVERSIONINFOEXA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version));
     const bool nt = version.dwPlatformId == VER_PLATFORM_WIN32_NT;
     const bool win98 = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS &&
                        version.dwMajorVersion == 4 && version.dwMinorVersion > 0;
@@ -258,9 +255,31 @@ int main(int argc, char** argv) {
     std::string destination = MachineValue("Software\\Tolva\\Inkvale Suite\\9", "Destination");
     Set(QUELLIN_SUITE_DESTINATION_FOLDER, std::string(destination.c_str()));
 
+    std::printf("mode\t%s\n", mode);
     for (int slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
         std::printf("%s\t%s\n", kNames[slot], known[slot] ? slots[slot].c_str() : "?");
     std::printf("platform\tplatform %lu, version %lu.%lu, suites 0x%x\n", version.dwPlatformId,
                 version.dwMajorVersion, version.dwMinorVersion, version.wSuiteMask);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "shfolder") != 0 && std::strcmp(argv[i], "none") != 0 &&
+            std::strcmp(argv[i], "failing") != 0) {
+            argc = 0;
+            break;
+        }
+    }
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: table_expect shfolder|none|failing...\n");
+        return 2;
+    }
+    OSVERSIONINFOEXA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version));
+    for (int i = 1; i < argc; ++i)
+        Expect(argv[i], version);
     return unknown ? 1 : 0;
 }
