@@ -149,29 +149,79 @@ text_lines() {
 sys.stdout.write(open(sys.argv[1], encoding=sys.argv[2], newline="").read().replace("\r", ""))' "$1" "$2"
 }
 
-# wine_reg_change KEY NAME TYPE DATA: sets a registry value for the rest of the test, first
-# noting what it was; wine_reg_restore puts back every value so changed (or deletes it), the
-# last first.
-quellin_reg_undo=()
+# wine_reg_import KEY|NAME|TYPE|DATA...: every value given in one `reg import`, set to DATA as
+# TYPE (REG_SZ, REG_EXPAND_SZ or REG_DWORD), or deleted where TYPE is empty. One process for
+# many values: in the guest of the 32-bit lanes each start of reg took seconds.
+wine_reg_import() {
+    (($#)) || return 0
+    local file rc=0
+    file=$(mktemp "${TMPDIR:-/tmp}/quellin-reg.XXXXXX")
+    python3 - "$file" "$@" <<'PYTHON' || rc=$?
+import sys
+roots = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER", "HKU": "HKEY_USERS",
+         "HKCR": "HKEY_CLASSES_ROOT"}
+quote = lambda text: '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+lines, current = ["Windows Registry Editor Version 5.00"], None
+for entry in sys.argv[2:]:
+    key, name, kind, data = entry.split("|", 3)
+    root, _, rest = key.partition("\\")
+    key = roots.get(root.upper(), root) + ("\\" + rest if rest else "")
+    if key != current:
+        lines += ["", "[" + key + "]"]
+        current = key
+    if not kind:
+        value = "-"
+    elif kind == "REG_SZ":
+        value = quote(data)
+    elif kind == "REG_EXPAND_SZ":
+        value = "hex(2):" + ",".join("%02x" % b for b in (data + "\0").encode("utf-16-le"))
+    elif kind == "REG_DWORD":
+        value = "dword:%08x" % int(data, 0)
+    else:
+        sys.exit("wine_reg_import: no way to write a value of type " + kind)
+    lines.append(quote(name) + "=" + value)
+open(sys.argv[1], "w", encoding="utf-16", newline="\r\n").write("\n".join(lines) + "\n\n")
+PYTHON
+    ((rc != 0)) || wine_run reg import "$(winepath_of "$file")" >/dev/null || rc=$?
+    rm -f "$file"
+    return "$rc"
+}
+
+# wine_reg_change KEY NAME TYPE DATA [KEY NAME TYPE DATA]...: sets registry values for the
+# rest of the test, in one import, first noting what each was (one query of each key, for the
+# values not changed before); wine_reg_restore puts back every value so changed (or deletes
+# it), in one import.
+quellin_reg_undo=() # KEY|NAME|TYPE|DATA as first found (TYPE empty: the value was absent)
 wine_reg_change() {
-    local was
-    was=$({ wine_run reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
-        awk -v name="$2" 'index($0, "    " name "    ") == 1 {
-            rest = substr($0, length(name) + 9); type = rest; sub(/ .*/, "", type)
-            data = substr(rest, length(type) + 1); sub(/^ +/, "", data); print type "|" data }')
-    quellin_reg_undo+=("$1|$2|$was")
-    wine_run reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null
+    local -a sets=() keys=() listings=()
+    local entry noted was i
+    while (($# >= 4)); do
+        sets+=("$1|$2|$3|$4")
+        noted=no
+        for entry in "${quellin_reg_undo[@]}"; do
+            [[ $entry != "$1|$2|"* ]] || noted=yes
+        done
+        if [[ $noted == no ]]; then
+            for ((i = 0; i < ${#keys[@]}; i++)); do
+                [[ ${keys[$i]} != "$1" ]] || break
+            done
+            if ((i == ${#keys[@]})); then
+                keys+=("$1")
+                listings+=("$({ wine_run reg query "$1" 2>/dev/null || true; } | tr -d '\r')")
+            fi
+            was=$(awk -v name="$2" 'index($0, "    " name "    ") == 1 {
+                rest = substr($0, length(name) + 9); type = rest; sub(/ .*/, "", type)
+                data = substr(rest, length(type) + 1); sub(/^ +/, "", data); print type "|" data }' \
+                <<<"${listings[$i]}")
+            quellin_reg_undo+=("$1|$2|${was:-|}")
+        fi
+        shift 4
+    done
+    (($# == 0)) || fail "wine_reg_change: KEY NAME TYPE DATA, four words a value"
+    wine_reg_import "${sets[@]}"
 }
 wine_reg_restore() {
-    local i key name type data
-    for ((i = ${#quellin_reg_undo[@]} - 1; i >= 0; i--)); do
-        IFS='|' read -r key name type data <<<"${quellin_reg_undo[$i]}"
-        if [[ -n $type ]]; then
-            wine_run reg add "$key" /v "$name" /t "$type" /d "$data" /f >/dev/null 2>&1 || true
-        else
-            wine_run reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
-        fi
-    done
+    wine_reg_import "${quellin_reg_undo[@]}" 2>/dev/null || true
     quellin_reg_undo=()
 }
 

@@ -27,29 +27,9 @@ work=$(mktemp -d "$QUELLIN_WIN_DIR/ansi-names.XXXXXX")
 user='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
 common='HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
 version='HKLM\Software\Microsoft\Windows\CurrentVersion'
-# key value data: the values this test changes, put back by cleanup.
-changed=("$user|Personal|Документы" "$common|Common Desktop|Рабочий стол"
-    "$common|Common Programs|Меню\\Программы" "$common|Common Start Menu|Меню"
-    "$version|CommonFilesDir|" "$version|ProgramFilesDir|"
-    "HKCU\\Environment|TEMP|" "HKCU\\Environment|TMP|")
-saved=()
-for entry in "${changed[@]}"; do
-    IFS='|' read -r key name _ <<<"$entry"
-    saved+=("$(wine_run reg query "$key" /v "$name" 2>/dev/null | tr -d '\r' |
-        sed -n "s/^ *$name *REG_[A-Z_]* *//p")")
-done
 documents="$(wine_drive_c)/Документы" desktop="$(wine_drive_c)/Рабочий стол" menu="$(wine_drive_c)/Меню"
 cleanup() {
-    local i key name
-    for i in "${!changed[@]}"; do
-        IFS='|' read -r key name _ <<<"${changed[$i]}"
-        if [[ -n ${saved[$i]} ]]; then
-            wine_run reg add "$key" /v "$name" /t REG_EXPAND_SZ /d "${saved[$i]}" /f >/dev/null 2>&1 || true
-        else
-            wine_run reg delete "$key" /v "$name" /f >/dev/null 2>&1 || true
-        fi
-    done
-    wine_run reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
+    wine_reg_restore
     rm -rf "$documents" "$desktop" "$menu" "$(wine_drive_c)/My Documents" "$work" \
         "$(wine_drive_c)/users/Łukasz" "$(wine_drive_c)/users/Hélène" \
         "$(wine_drive_c)/users/Lukasz" "$(wine_drive_c)/users/Helene"
@@ -59,10 +39,10 @@ trap cleanup EXIT
 source_dir="$work/Install Source"
 mkdir -p "$source_dir/setup" "$documents" "$desktop" "$menu/Программы"
 cp "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$source_dir/"
-for entry in "${changed[@]:0:4}"; do
-    IFS='|' read -r key name data <<<"$entry"
-    wine_run reg add "$key" /v "$name" /t REG_EXPAND_SZ /d "C:\\$data" /f >/dev/null
-done
+wine_reg_change "$user" Personal REG_EXPAND_SZ 'C:\Документы' \
+    "$common" 'Common Desktop' REG_EXPAND_SZ 'C:\Рабочий стол' \
+    "$common" 'Common Programs' REG_EXPAND_SZ 'C:\Меню\Программы' \
+    "$common" 'Common Start Menu' REG_EXPAND_SZ 'C:\Меню'
 
 # source_mode shfolder|none|failing: the source's setup folder with the stand-in shfolder.dll,
 # without it, or with the stand-in failing every call.
@@ -109,7 +89,7 @@ for number in sys.argv[2:]:
 }
 
 for winver in winxp win10; do
-    wine_version "$winver"
+    wine_reg_change 'HKCU\Software\Wine' Version REG_SZ "$winver"
     for mode in shfolder none failing; do
         source_mode "$mode"
         name="$winver-$mode"
@@ -137,11 +117,10 @@ for user_page in Łukasz:1252:C.UTF-8 Hélène:932:ja_JP.UTF-8; do
     export LANG=$locale LC_ALL=$locale
     home="$(wine_drive_c)/users/$person"
     mkdir -p "$home/Documents" "$home/Desktop" "$home/Temp"
-    wine_run reg add "$user" /v Personal /t REG_EXPAND_SZ /d "C:\\users\\$person\\Documents" /f >/dev/null
-    wine_run reg add "$common" /v 'Common Desktop' /t REG_EXPAND_SZ /d "C:\\users\\$person\\Desktop" /f >/dev/null
-    for variable in TEMP TMP; do
-        wine_run reg add 'HKCU\Environment' /v $variable /t REG_EXPAND_SZ /d "C:\\users\\$person\\Temp" /f >/dev/null
-    done
+    wine_reg_change "$user" Personal REG_EXPAND_SZ "C:\\users\\$person\\Documents" \
+        "$common" 'Common Desktop' REG_EXPAND_SZ "C:\\users\\$person\\Desktop" \
+        'HKCU\Environment' TEMP REG_EXPAND_SZ "C:\\users\\$person\\Temp" \
+        'HKCU\Environment' TMP REG_EXPAND_SZ "C:\\users\\$person\\Temp"
     for mode in shfolder none failing; do
         source_mode "$mode"
         name="$page-$mode"
@@ -166,8 +145,7 @@ export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # Relative values name no folder: the slots built on them come from the next sources.
 export WINEDLLOVERRIDES=shfolder=n
 rm -f "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
-wine_run reg add "$version" /v CommonFilesDir /d Common /f >/dev/null
-wine_run reg add "$version" /v ProgramFilesDir /d Programs /f >/dev/null
+wine_reg_change "$version" CommonFilesDir REG_SZ Common "$version" ProgramFilesDir REG_SZ Programs
 report relative
 python3 - "$work/relative.json" <<'PYTHON' || problem "relative values gave a relative slot"
 import json, sys

@@ -46,8 +46,7 @@ need_files "$source_dir/quellin-folders.exe"
 cp "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$source_dir/"
 cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
 wine_reg_change 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
-    Personal REG_EXPAND_SZ 'C:\users\Łukasz\Documents'
-wine_reg_change 'HKCU\Software\Wine\Drivers' Graphics REG_SZ null
+    Personal REG_EXPAND_SZ 'C:\users\Łukasz\Documents' 'HKCU\Software\Wine\Drivers' Graphics REG_SZ null
 wineserver_wait
 
 rc=0

@@ -45,8 +45,8 @@ mkdir -p "$source_dir/setup" "$documents/My Pictures" "$temp"
 cp "$installers"/quellin-folders-*.exe "$QUELLIN_FOLDERDUMP" "$QUELLIN_DLL" "$source_dir/"
 cp "$QUELLIN_WIN_DIR/tools/shfolder.dll" "$source_dir/setup/"
 wine_reg_change 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' \
-    Personal REG_EXPAND_SZ 'C:\users\Łukasz\Documents'
-for name in TEMP TMP; do wine_reg_change 'HKCU\Environment' "$name" REG_SZ 'C:\temp (1), copy'; done
+    Personal REG_EXPAND_SZ 'C:\users\Łukasz\Documents' \
+    'HKCU\Environment' TEMP REG_SZ 'C:\temp (1), copy' 'HKCU\Environment' TMP REG_SZ 'C:\temp (1), copy'
 
 (cd "$source_dir" && wine_run "$source_dir/folderdump.exe" --json) | tr -d '\r' >"$work/folderdump.json"
 # The installers' plug-ins folder lies in the temporary folder, which the processes take from
