@@ -93,29 +93,46 @@ wine_run reg add "$bdeKey" /v DLLPATH /d "$dllpath" /f >/dev/null
 
 drive_c=$(realpath "$(wine_drive_c)")
 # The Unix path of a Windows drive path, through the prefix's drive links, without resolving
-# links inside the drive (the listings do not follow them either).
+# links inside the drive (the listings do not follow them either). Each drive's link is
+# resolved once: in the guest of the 32-bit lanes every process start counts.
+declare -A drive_of=()
 unix_of() {
     local path=$1 letter
     [[ $path == [A-Za-z]:* ]] || return 1
     letter=${path:0:1}
+    letter=${letter,,}
+    [[ -n ${drive_of[$letter]:-} ]] || drive_of[$letter]=$(realpath "$WINEPREFIX/dosdevices/$letter:")
     path=${path:2}
     path=${path//\\//}
-    printf '%s%s' "$(realpath "$WINEPREFIX/dosdevices/${letter,,}:")" "${path%/}"
+    printf '%s%s' "${drive_of[$letter]}" "${path%/}"
 }
 # Every path under drive_c and under the test's folders, links listed but not followed.
 listing() { find "$drive_c" "$work" -print 2>/dev/null | LC_ALL=C sort; }
 
-# "name<TAB>value" lines from folderdump's "NN Name value" lines (slot in two columns, the name
-# in 22); table_expect prints the same form, one line per slot of Quellin.h's list.
+# parse_slots VALUES NAMES TEXT: the "name<TAB>value" lines of TEXT into the associative array
+# VALUES, the names in their order into the array NAMES; read by the shell itself, no process.
+parse_slots() {
+    local -n values=$1 names=$2
+    local name value
+    values=() names=()
+    while IFS=$'\t' read -r name value; do
+        [[ -n $name ]] || continue
+        values[$name]=$value
+        names+=("$name")
+    done <<<"$3"
+}
+# folderdump's "NN Name value" lines (slot in two columns, the name in 22) as "name<TAB>value"
+# lines; table_expect prints that form, one line per slot of Quellin.h's list.
 table() {
     (cd "$source_dir" && wine_run "$source_dir/folderdump.exe") | tr -d '\r' | slot_lines |
         awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
 }
-slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2; found = 1 } END { exit !found }' <<<"$2"; }
 
 # run_case version mode: one attach and detach, compared and checked for leftovers.
 run_case() {
-    local version=$1 mode=$2 what wanted platform slots slot got want path dir before after
+    local version=$1 mode=$2 what platform slots slot path dir before after
+    local -A want=() got=()
+    local -a want_names=() got_names=() slot_names=()
     case $mode in
     shfolder) what="$version, with shfolder.dll" ;;
     none) what="$version, without shfolder.dll" ;;
@@ -132,21 +149,24 @@ run_case() {
         export WINEDLLOVERRIDES=shfolder=n
     fi
 
-    wanted=$(awk -F'\t' -v mode="$mode" '$1 == "mode" { on = $2 == mode; next } on' <<<"$expected")
-    platform=$(slot_of platform "$wanted")
+    parse_slots want want_names "$(awk -F'\t' -v mode="$mode" '$1 == "mode" { on = $2 == mode; next } on' <<<"$expected")"
+    platform=${want[platform]:-}
+    for slot in "${want_names[@]}"; do
+        [[ $slot == platform ]] || slot_names+=("$slot")
+    done
     [[ $platform == "$(wine_version_seen "$version"), "* ]] ||
         fail "$what: asked for $(wine_version_seen "$version"), the programs saw $platform"
-    [[ $(slot_of BdeFolder "$wanted") == "$bde_second" ]] ||
+    [[ ${want[BdeFolder]:-} == "$bde_second" ]] ||
         fail "$what: the expectation does not take DLLPATH's second folder"
     for slot in ProgramFilesFolder SystemFolder; do
-        path=$(unix_of "$(slot_of $slot "$wanted")") && [[ -d $path && -w $path ]] ||
+        path=$(unix_of "${want[$slot]:-}") && [[ -d $path && -w $path ]] ||
             fail "$what: the folder of slot $slot is not writable, the write test would decide"
     done
 
     # The documents and My Pictures folders (and any missing parents) that the attach may make.
     made=()
     for slot in PersonalFolder MyPicturesFolder; do
-        path=$(unix_of "$(slot_of $slot "$wanted")") || continue
+        path=$(unix_of "${want[$slot]:-}") || continue
         while [[ -n $path && ! -e $path ]]; do
             made+=("$path")
             path=${path%/*}
@@ -155,18 +175,19 @@ run_case() {
 
     before=$(listing)
     slots=$(table) || problem "$what: folderdump failed"
+    parse_slots got got_names "$slots"
     if [[ $mode == shfolder ]]; then
         # Made on purpose: My Pictures through the folder service's create flag on Windows 98,
         # as "My Pictures" in the documents folder elsewhere.
-        path=$(unix_of "$(slot_of MyPicturesFolder "$wanted")")
-        [[ -d $path ]] || problem "$what: My Pictures '$(slot_of MyPicturesFolder "$wanted")' was not made"
+        path=$(unix_of "${want[MyPicturesFolder]:-}")
+        [[ -d $path ]] || problem "$what: My Pictures '${want[MyPicturesFolder]:-}' was not made"
     elif [[ $mode == failing ]]; then
         # Made on purpose when the service fails: outside Windows 98 the documents folder on
         # the Windows drive's root, and My Pictures in it; on Windows 98 nothing (the shell's
         # documents folder, no My Pictures).
         for slot in PersonalFolder MyPicturesFolder; do
-            path=$(unix_of "$(slot_of $slot "$wanted")") || continue
-            [[ -d $path ]] || problem "$what: slot $slot '$(slot_of $slot "$wanted")' was not made"
+            path=$(unix_of "${want[$slot]:-}") || continue
+            [[ -d $path ]] || problem "$what: slot $slot '${want[$slot]}' was not made"
         done
     fi
     for dir in "${made[@]}"; do
@@ -180,16 +201,14 @@ run_case() {
     fi
 
     # Every slot of the list, and no other.
-    [[ $(cut -f1 <<<"$slots") == $(grep -v '^platform' <<<"$wanted" | cut -f1) ]] ||
-        problem "$what: folderdump's slots are not those of the slot list: $(cut -f1 <<<"$slots" | tr '\n' ' ')"
-    for slot in $(grep -v '^platform' <<<"$wanted" | cut -f1); do
-        got=$(slot_of "$slot" "$slots") || {
+    [[ "${got_names[*]}" == "${slot_names[*]}" ]] ||
+        problem "$what: folderdump's slots are not those of the slot list: ${got_names[*]}"
+    for slot in "${slot_names[@]}"; do
+        if [[ ! -v "got[$slot]" ]]; then
             problem "$what: folderdump printed no slot $slot"
-            continue
-        }
-        want=$(slot_of "$slot" "$wanted")
-        [[ "$got" == "$want" ]] ||
-            problem "$what: slot $slot is '$got', Wine's sources give '$want'"
+        elif [[ ${got[$slot]} != "${want[$slot]}" ]]; then
+            problem "$what: slot $slot is '${got[$slot]}', Wine's sources give '${want[$slot]}'"
+        fi
     done
     echo "$what ($platform): table compared, disk listed"
 }
