@@ -13,6 +13,10 @@
 #include <cstring>
 #include <string>
 
+// Quellin.nsh reads the entries' structures by these sizes.
+static_assert(sizeof(WCHAR) != 2 || sizeof(QUELLIN_RECORD_ENTRYA) == 3176, "Quellin.nsh's size");
+static_assert(sizeof(WCHAR) != 2 || sizeof(QUELLIN_RECORD_ENTRYW) == 6296, "Quellin.nsh's size");
+
 CSystemFolders SystemFolders;
 CPlatformFlags PlatformFlags(SystemFolders.Context().Version());
 
