@@ -10,13 +10,21 @@
 ;   ${QuellinFolderSource} SLOT $VALUE $ERROR   why the slot holds what it holds: one line a
 ;                                               source, "kind<TAB>detail<TAB>outcome<LF>"
 ;   ${QuellinAttachRecord} $VALUE $ERROR        what the library saw when it was loaded
+;   ${QuellinRecordEntry} RECORD INDEX $OUTCOME $CODE $ERROR
+;                                               one entry of a record as data: its outcome
+;                                               (QUELLIN_OUTCOME_..., Quellin.h) and its code,
+;                                               the Win32 error, else the HRESULT, else 0
 ;   ${QuellinUnload}                            unloads the library (its table goes with it)
 ;
-; SLOT is a number or a variable holding one (0 to 19; Quellin.h lists them). Each macro leaves
-; the text in $VALUE and the last error in $ERROR, and the error flag set when $ERROR is not 0:
+; SLOT is a number or a variable holding one (0 to 19; Quellin.h lists them). RECORD is a slot
+; number, or -1 for the attach record; INDEX counts a record's entries from 0, in the order of
+; its lines. Each macro leaves the text (or the entry's numbers) in $VALUE (or $OUTCOME and
+; $CODE; an HRESULT as a negative number) and the last error in $ERROR, and the error flag set
+; when $ERROR is not 0:
 ;
 ;   0     the text came (an empty slot is "" with 0)
-;   87    ERROR_INVALID_PARAMETER: SLOT is not in the table ($VALUE "")
+;   87    ERROR_INVALID_PARAMETER: SLOT or RECORD is not in the table ($VALUE "")
+;   259   ERROR_NO_MORE_ITEMS: INDEX is past the record's last entry ($OUTCOME and $CODE "")
 ;   122   ERROR_INSUFFICIENT_BUFFER: the folder needs more than NSIS_MAX_STRLEN characters
 ;         ($VALUE ""; no standard folder does)
 ;   234   ERROR_MORE_DATA: the record is longer than NSIS_MAX_STRLEN - 1 characters ($VALUE
@@ -81,6 +89,8 @@
     Var /GLOBAL _QuellinText
     Var /GLOBAL _QuellinNumber        ; a length, a pointer
     Var /GLOBAL _QuellinDirectory     ; the current directory before the load
+    Var /GLOBAL _QuellinRecordEntryAt ; QuellinRecordEntry, looked up when first needed
+    Var /GLOBAL _QuellinEntry         ; the entry's structure, while a macro reads it
   !endif
 !macroend
 
@@ -228,6 +238,63 @@
   !verbose pop
 !macroend
 !define QuellinAttachRecord "!insertmacro QuellinAttachRecord"
+
+; The entry's structure, QUELLIN_RECORD_ENTRYA or W: fourteen DWORDs, then 3120 characters.
+!ifdef NSIS_UNICODE
+  !define _QUELLIN_ENTRY_SIZE 6296
+!else
+  !define _QUELLIN_ENTRY_SIZE 3176
+!endif
+
+!macro QuellinRecordEntry _RECORD _INDEX _OUTCOME _CODE _ERROR
+  !verbose push
+  !verbose 3
+  !insertmacro _QuellinLoad
+  StrCpy $_QuellinText ""
+  StrCpy $_QuellinNumber ""
+  ${If} $_QuellinError = 0
+    ; A Quellin.dll before the records as data lacks it: 127 (ERROR_PROC_NOT_FOUND) here only.
+    System::Call "kernel32::GetProcAddress(p $_QuellinModule, m $\"QuellinRecordEntry${_QUELLIN_T}$\") p .s"
+    Pop $_QuellinRecordEntryAt
+    ${If} $_QuellinRecordEntryAt = 0
+      StrCpy $_QuellinError 127 ; ERROR_PROC_NOT_FOUND
+    ${Else}
+      System::Alloc ${_QUELLIN_ENTRY_SIZE}
+      Pop $_QuellinEntry
+      System::Call "*$_QuellinEntry(i ${_QUELLIN_ENTRY_SIZE})"
+      System::Call "::$_QuellinRecordEntryAt(i ${_RECORD}, i ${_INDEX}, p $_QuellinEntry) i .s ?e"
+      Pop $_QuellinError
+      Pop $_QuellinNumber
+      ${If} $_QuellinNumber <> 0
+        StrCpy $_QuellinError 0
+        ; cbSize, kind, outcome, qualities, error, result
+        System::Call "*$_QuellinEntry(i, i, i .s, i, i .s, i .s)"
+        Pop $_QuellinNumber ; the HRESULT
+        Pop $_QuellinText   ; the Win32 error
+        ${If} $_QuellinText = 0
+          StrCpy $_QuellinText $_QuellinNumber
+        ${EndIf}
+        Pop $_QuellinNumber ; the outcome
+      ${Else}
+        StrCpy $_QuellinNumber ""
+      ${EndIf}
+      System::Free $_QuellinEntry
+    ${EndIf}
+  ${EndIf}
+  ${If} $_QuellinError <> 0
+    StrCpy $_QuellinText ""
+    StrCpy $_QuellinNumber ""
+  ${EndIf}
+  StrCpy ${_OUTCOME} $_QuellinNumber
+  StrCpy ${_CODE} $_QuellinText
+  StrCpy ${_ERROR} $_QuellinError
+  ClearErrors
+  ${If} $_QuellinError <> 0
+    SetErrors
+  ${EndIf}
+  !verbose pop
+!macroend
+!define QuellinRecordEntry "!insertmacro QuellinRecordEntry"
 
 !macro QuellinUnload
   !verbose push

@@ -1,30 +1,41 @@
 // Prints the folder table that Quellin.dll resolved on this machine, as a support report: what
-// the attach saw (the library's attach record), then every slot, number, name and value, one
-// slot per line, with a line of flags below a slot an installer should look at twice; or the
-// same as one JSON object with --json; or, with --slot, one slot's value alone. --explain adds
-// below each slot why it holds what it holds: every source the library tried, in order, with
-// what came of it, the one that answered last. The JSON always carries the records.
+// the attach saw (the library's attach record) and the context folderdump gathered itself, then
+// every slot, number, name and value, one slot per line, with a line of flags below a slot an
+// installer should look at twice and a line of trust; or the same as one JSON object with
+// --json (on the standard output) or --json-file FILE (into FILE, beside the text on the
+// standard output: both forms from one attach); or, with --slot, one slot's value alone.
+// --explain adds below each slot why it holds what it holds: every source the library tried,
+// in order, with what came of it, the one that answered last. The JSON always carries the
+// records.
 //
-//   folderdump [--explain] [--json | --slot NUMBER|NAME] [path\to\Quellin.dll]
+//   folderdump [--explain] [--json | --json-file FILE | --slot NUMBER|NAME] [path\to\Quellin.dll]
 //
 // Without a path the library beside this program is loaded. The library resolves its table
 // while it is loaded, with the process's current directory deciding where it looks for the
-// installation source's "setup\shfolder.dll".
+// installation source's "setup\shfolder.dll". Every fact is read before the library is loaded
+// or from the library's records, which it reads as data (QuellinRecordEntry), never from their
+// text; flags describe the machine as it was before the attach: a folder the attach created
+// was missing, and says "created by this attach".
 //
 // Exit codes: 0 done; 1 the library cannot be loaded or does not export the folder table; 2 a
-// command line it does not understand, or a slot that the library does not have. Every
-// failure is one line on the standard error; with --json a library that cannot be used still
-// gives an object, with an "error" member.
+// command line it does not understand, a slot that the library does not have, or a JSON file
+// that cannot be written. Every failure is one line on the standard error; with --json a
+// library that cannot be used still gives an object, with an "error" member.
 //
-// The JSON form (its "formatVersion" is 1; the integration guide describes it):
-//   {"format": "quellin-folderdump", "formatVersion": 1,
+// The JSON form (its "formatVersion" is 2; the integration guide describes every member):
+//   {"format": "quellin-folderdump", "formatVersion": 2,
 //    "tool": {"name": "folderdump", "version": "..."},
 //    "library": {"path": "...", "version": "..."},
+//    "context": {"userName": {...}, "profileFolder": {...}, "elevated": {...},
+//                "shfolder": {...}},
 //    "attach": {"currentDirectory": ..., "folderService": {...}, "windows": {...}, "wow64": ...,
 //               "codePage": ..., "terminalServer": ..., "durationMs": ..., "record": [...]},
 //    "slots": [{"slot": 0, "name": "...", "value": "...", "wideValue": "..." (when it differs),
-//               "flags": [...], "record": [{"kind", "detail", "outcome", "error", "text"}]}]}
+//               "flags": [...], "trust": {...}, "record": [{"kind", "detail", "outcome",
+//               "error", "text", "code", "qualities", "win32Error", "hresult", "valueType",
+//               "stored", "expanded", "folder", "offending", "baseSlot"}]}]}
 #include "Quellin.h"
+#include "JsonText.h"
 
 #include <windows.h>
 
@@ -38,10 +49,10 @@ namespace {
 
 const int kLibraryFailed = 1;
 const int kUsageFailed = 2;
-const int kFormatVersion = 1;
+const int kFormatVersion = 2;
 
-const char kUsage[] =
-    "usage: folderdump [--explain] [--json | --slot NUMBER|NAME] [path\\to\\Quellin.dll]\n";
+const char kUsage[] = "usage: folderdump [--explain] [--json | --json-file FILE | --slot "
+                      "NUMBER|NAME] [path\\to\\Quellin.dll]\n";
 
 // Windows' text for an error code, on one line, with the code.
 std::string ErrorMessage(DWORD error) {
@@ -121,192 +132,258 @@ std::string ToUtf8(const std::string& ansi) {
     return Utf8(w);
 }
 
-// A JSON string of UTF-8 text.
-std::string JsonUtf8(const std::string& utf8) {
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 std::string JsonString(const std::string& ansi) {
     return JsonUtf8(ToUtf8(ansi));
 }
 
-// One line of a record: "kind<TAB>detail<TAB>outcome".
-struct Attempt {
-    std::string kind;
-    std::string detail;
-    std::string outcome;
+std::string JsonWide(const std::wstring& wide) {
+    return JsonUtf8(Utf8(wide));
+}
+
+// A wide text, or null when it is empty.
+std::string JsonWideOrNull(const std::wstring& wide) {
+    return wide.empty() ? std::string("null") : JsonWide(wide);
+}
+
+// One entry of a record, in both character types: the ANSI one for the text on the console,
+// the wide one for the JSON.
+struct Entry {
+    QUELLIN_RECORD_ENTRYA a;
+    QUELLIN_RECORD_ENTRYW w;
 };
 
-std::vector<Attempt> ParseRecord(const char* text) {
-    std::vector<Attempt> record;
-    if (text == nullptr)
-        return record;
-    std::string rest = text;
-    while (!rest.empty()) {
-        const size_t end = rest.find('\n');
-        const std::string line = rest.substr(0, end);
-        rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
-        const size_t first = line.find('\t');
-        const size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
-        if (second == std::string::npos)
-            record.push_back({line, "", ""});
-        else
-            record.push_back({line.substr(0, first), line.substr(first + 1, second - first - 1),
-                              line.substr(second + 1)});
+struct Exports {
+    PFNQUELLINRECORDENTRY entry = nullptr;
+    PFNQUELLINRECORDENTRYW entryW = nullptr;
+};
+
+// A record as the library gives it, entry by entry; empty from a library without the export.
+std::vector<Entry> ReadRecord(const Exports& exports, DWORD record) {
+    std::vector<Entry> entries;
+    if (exports.entry == nullptr || exports.entryW == nullptr)
+        return entries;
+    for (DWORD index = 0;; ++index) {
+        Entry e;
+        std::memset(&e, 0, sizeof e);
+        e.a.cbSize = sizeof e.a;
+        e.w.cbSize = sizeof e.w;
+        if (!exports.entry(record, index, &e.a) || !exports.entryW(record, index, &e.w))
+            break;
+        entries.push_back(e);
     }
-    return record;
+    return entries;
 }
 
-// The stable code of an outcome, by the words it begins with.
-const char* OutcomeCode(const std::string& outcome) {
-    struct Code {
-        const char* begins;
-        const char* code;
-    };
-    static const Code kCodes[] = {
-        {"answered without a terminated path", "unterminated"},
-        {"answered", "answered"},
-        {"failed", "failed"},
-        {"key not opened", "failed"},
-        {"missing", "missing"},
-        {"empty", "empty"},
-        {"too long", "too-long"},
-        {"write test failed", "write-test-failed"},
-        {"not a full path", "not-a-full-path"},
-        {"holds characters the ANSI code page cannot write", "cannot-be-written-in-ansi"},
-        {"the ANSI code page writes the name only as", "cannot-be-written-in-ansi"},
-        {"not converted to the ANSI code page", "not-converted"},
-        {"not a valid path", "not-a-valid-path"},
-        {"no IDAPI32.DLL", "file-missing"},
-        {"known, but not converted to a path", "not-converted"},
-        {"no folder", "no-folder"},
-        {"not asked", "not-asked"},
-        {"present", "present"},
-        {"no source", "none"},
-    };
-    for (const Code& c : kCodes)
-        if (outcome.compare(0, std::strlen(c.begins), c.begins) == 0)
-            return c.code;
-    return "other";
-}
-
-// The Win32 error ("error 5") or HRESULT ("0x80004005") an outcome names, as JSON; null when
-// it names none.
-std::string OutcomeError(const std::string& outcome) {
-    const size_t error = outcome.find("error ");
-    if (error != std::string::npos && outcome.find_first_of("0123456789", error) == error + 6)
-        return std::to_string(std::strtoul(outcome.c_str() + error + 6, nullptr, 10));
-    const size_t hex = outcome.find("failed: 0x");
-    if (hex != std::string::npos)
-        return std::to_string(std::strtoul(outcome.c_str() + hex + 10, nullptr, 16));
-    return "null";
-}
-
-// A slot's record, each entry with its outcome's code and error; the attach record's facts
-// (`facts`) with their kind, detail and text only.
-std::string JsonRecord(const std::vector<Attempt>& record, bool facts = false) {
-    std::string out = "[";
-    for (size_t i = 0; i < record.size(); ++i) {
-        out += std::string(i ? ", " : "") + "{\"kind\": " + JsonString(record[i].kind) +
-               ", \"detail\": " + JsonString(record[i].detail);
-        if (!facts)
-            out += std::string(", \"outcome\": \"") + OutcomeCode(record[i].outcome) +
-                   "\", \"error\": " + OutcomeError(record[i].outcome);
-        out += ", \"text\": " + JsonString(record[i].outcome) + "}";
+const char* KindText(DWORD kind) {
+    switch (kind) {
+#define FOLDERDUMP_KIND(number, constant, text)                                                    \
+    case constant:                                                                                 \
+        return text;
+        QUELLIN_RECORD_KINDS(FOLDERDUMP_KIND)
+#undef FOLDERDUMP_KIND
+    default:
+        return "other";
     }
-    return out + "]";
+}
+
+const char* OutcomeCode(DWORD outcome) {
+    switch (outcome) {
+#define FOLDERDUMP_OUTCOME(number, constant, code)                                                 \
+    case constant:                                                                                 \
+        return code;
+        QUELLIN_RECORD_OUTCOMES(FOLDERDUMP_OUTCOME)
+#undef FOLDERDUMP_OUTCOME
+    default:
+        return "other";
+    }
+}
+
+// The outcome in the words of format version 1, whose readers keep working.
+const char* FirstVersionOutcome(DWORD outcome) {
+    switch (outcome) {
+    case QUELLIN_OUTCOME_ANSWERED:
+    case QUELLIN_OUTCOME_WRITE_TESTED:
+    case QUELLIN_OUTCOME_UNTESTED:
+    case QUELLIN_OUTCOME_CREATED:
+    case QUELLIN_OUTCOME_ALREADY_THERE:
+    case QUELLIN_OUTCOME_NOT_CREATED:
+    case QUELLIN_OUTCOME_SHORT_NAME:
+    case QUELLIN_OUTCOME_EXPANDED:
+    case QUELLIN_OUTCOME_KEPT:
+        return "answered";
+    case QUELLIN_OUTCOME_MISSING_KEY:
+    case QUELLIN_OUTCOME_MISSING_VALUE:
+        return "missing";
+    case QUELLIN_OUTCOME_INVALID_PATH:
+        return "not-a-valid-path";
+    case QUELLIN_OUTCOME_ANSI_UNWRITABLE:
+    case QUELLIN_OUTCOME_ANSI_LOOK_ALIKE:
+        return "cannot-be-written-in-ansi";
+    case QUELLIN_OUTCOME_NO_SOURCE:
+        return "none";
+    default:
+        return OutcomeCode(outcome);
+    }
+}
+
+// Whether the outcome is that of an answer the slot took.
+bool Answering(DWORD outcome) {
+    return std::strcmp(FirstVersionOutcome(outcome), "answered") == 0 &&
+           outcome != QUELLIN_OUTCOME_KEPT;
+}
+
+struct Quality {
+    DWORD bit;
+    const char* code;
+};
+const Quality kQualities[] = {
+    {QUELLIN_ANSWER_EXPANDED, "expanded"},
+    {QUELLIN_ANSWER_SHORT_NAME, "short-name"},
+    {QUELLIN_ANSWER_WRITE_TESTED, "write-tested"},
+    {QUELLIN_ANSWER_HOLDS_FILE, "holds-file"},
+    {QUELLIN_ANSWER_UNTESTED, "untested"},
+    {QUELLIN_ANSWER_CREATED, "created"},
+    {QUELLIN_ANSWER_ALREADY_THERE, "already-there"},
+    {QUELLIN_ANSWER_NOT_CREATED, "not-created"},
+    {QUELLIN_ANSWER_FAILED_TEXT, "failed-conversion-text"},
+    {QUELLIN_ENTRY_TEXT_CUT, "text-cut"},
+};
+
+std::string ValueTypeName(DWORD type) {
+    switch (type) {
+    case REG_NONE:
+        return "null";
+    case REG_SZ:
+        return "\"REG_SZ\"";
+    case REG_EXPAND_SZ:
+        return "\"REG_EXPAND_SZ\"";
+    case REG_BINARY:
+        return "\"REG_BINARY\"";
+    case REG_DWORD:
+        return "\"REG_DWORD\"";
+    case REG_MULTI_SZ:
+        return "\"REG_MULTI_SZ\"";
+    default:
+        return "\"" + std::to_string(type) + "\"";
+    }
+}
+
+std::string JsonEntry(const Entry& e, bool facts) {
+    const QUELLIN_RECORD_ENTRYW& w = e.w;
+    std::vector<std::string> qualities;
+    for (const Quality& q : kQualities)
+        if (w.qualities & q.bit)
+            qualities.push_back(JsonUtf8(q.code));
+    // Format version 1's error: the Win32 error, else the HRESULT.
+    const std::string error = w.error != 0 ? std::to_string(w.error)
+                              : w.result != S_OK
+                                  ? std::to_string(static_cast<unsigned long>(w.result))
+                                  : std::string("null");
+    std::string offending = "null";
+    if (w.offendingPosition != QUELLIN_NONE)
+        offending = JsonObject()
+                        .Add("character",
+                             JsonString(std::string(1, static_cast<char>(e.a.offendingCharacter))))
+                        .Add("code", std::to_string(w.offendingCharacter))
+                        .Add("position", std::to_string(w.offendingPosition))
+                        .Text();
+    JsonObject entry;
+    entry.Add("kind", JsonUtf8(KindText(w.kind)))
+        .Add("detail", JsonWide(w.detail))
+        .Add("outcome", JsonUtf8(FirstVersionOutcome(w.outcome)))
+        .Add("error", error)
+        .Add("text", JsonWide(w.text))
+        .Add("code", JsonUtf8(OutcomeCode(w.outcome)))
+        .Add("qualities", JsonList(qualities))
+        .Add("win32Error", JsonNumber(w.error, w.error != 0))
+        .Add("hresult", JsonNumber(static_cast<unsigned long>(w.result), w.result != S_OK))
+        .Add("valueType", ValueTypeName(w.valueType))
+        .Add("stored", JsonWideOrNull(w.stored))
+        .Add("expanded", JsonWideOrNull(w.expanded))
+        .Add("folder", JsonWideOrNull(w.folder))
+        .Add("offending", offending)
+        .Add("baseSlot", JsonNumber(w.baseSlot, w.baseSlot != QUELLIN_NONE));
+    if (facts)
+        entry.Add("facts", JsonList({std::to_string(w.facts[0]), std::to_string(w.facts[1]),
+                                     std::to_string(w.facts[2]), std::to_string(w.facts[3])}));
+    return entry.Text();
+}
+
+std::string JsonRecord(const std::vector<Entry>& record, bool facts = false) {
+    std::vector<std::string> entries;
+    for (const Entry& e : record)
+        entries.push_back(JsonEntry(e, facts));
+    return JsonList(entries);
 }
 
 // A record indented below its heading: "kind: detail -> outcome".
-void PrintRecord(const std::vector<Attempt>& record) {
-    for (const Attempt& a : record)
-        std::printf("     %s%s%s -> %s\n", a.kind.c_str(), a.detail.empty() ? "" : ": ",
-                    a.detail.c_str(), a.outcome.c_str());
+void PrintRecord(const std::vector<Entry>& record) {
+    for (const Entry& e : record)
+        std::printf("     %s%s%s -> %s\n", KindText(e.a.kind), e.a.detail[0] ? ": " : "",
+                    e.a.detail, e.a.text);
 }
 
-// The outcome of the attach record's line of that kind; empty when it has none.
-std::string AttachFact(const std::vector<Attempt>& record, const char* kind) {
-    for (const Attempt& a : record)
-        if (a.kind == kind)
-            return a.outcome;
-    return std::string();
-}
-
-std::string JsonBool(bool value) {
-    return value ? "true" : "false";
+// The attach record's entry of that kind; null when it has none.
+const Entry* AttachFact(const std::vector<Entry>& record, DWORD kind) {
+    for (const Entry& e : record)
+        if (e.a.kind == kind)
+            return &e;
+    return nullptr;
 }
 
 // The attach record as fields, with the record itself beside them.
-std::string JsonAttach(const std::vector<Attempt>& record) {
+std::string JsonAttach(const std::vector<Entry>& record) {
     if (record.empty())
         return "null";
-    std::string servicePath;
-    for (const Attempt& a : record)
-        if (a.kind == "folder service")
-            servicePath = a.detail;
-    const std::string service = AttachFact(record, "folder service");
-    const char* serviceOutcome = service.compare(0, 31, "loaded without SHGetFolderPathA") == 0
-                                     ? "loaded-without-function"
-                                 : service.compare(0, 7, "loaded:") == 0     ? "loaded"
-                                 : service.compare(0, 10, "not loaded") == 0 ? "not-loaded"
-                                                                             : "not-looked-for";
-    const size_t colon = service.find(": ");
-    const std::string module =
-        std::string(serviceOutcome).compare(0, 6, "loaded") == 0 && colon != std::string::npos
-            ? JsonString(service.substr(colon + 2))
-            : "null";
-    const std::string windows = AttachFact(record, "windows");
-    unsigned major = 0, minor = 0, build = 0, platform = 0;
-    const bool versioned =
-        std::sscanf(windows.c_str(), "%u.%u build %u", &major, &minor, &build) == 3;
-    const size_t platformAt = windows.find("(platform ");
-    if (platformAt != std::string::npos)
-        platform =
-            static_cast<unsigned>(std::strtoul(windows.c_str() + platformAt + 10, nullptr, 10));
-    const std::string wow64 = AttachFact(record, "wow64");
-    const std::string duration = AttachFact(record, "attach");
-    const std::string directory = AttachFact(record, "current directory");
-    const bool directoryRead =
-        directory.compare(0, 6, "failed") != 0 && directory.compare(0, 8, "too long") != 0;
-    std::string out = "{\"currentDirectory\": ";
-    out += directoryRead ? JsonString(directory) : "null";
-    out += ", \"folderService\": {\"path\": " +
-           (servicePath.compare(0, 1, "(") == 0 ? std::string("null") : JsonString(servicePath)) +
-           ", \"outcome\": \"" + serviceOutcome + "\", \"module\": " + module +
-           ", \"error\": " + OutcomeError(service) + ", \"text\": " + JsonString(service) + "}";
-    if (versioned)
-        out += ", \"windows\": {\"major\": " + std::to_string(major) +
-               ", \"minor\": " + std::to_string(minor) + ", \"build\": " + std::to_string(build) +
-               ", \"platform\": " + std::to_string(platform) +
-               ", \"text\": " + JsonString(windows) + "}";
+    const Entry* directory = AttachFact(record, QUELLIN_KIND_CURRENT_DIRECTORY);
+    const Entry* service = AttachFact(record, QUELLIN_KIND_FOLDER_SERVICE);
+    const Entry* windows = AttachFact(record, QUELLIN_KIND_WINDOWS);
+    const Entry* wow64 = AttachFact(record, QUELLIN_KIND_WOW64);
+    const Entry* codePage = AttachFact(record, QUELLIN_KIND_CODE_PAGE);
+    const Entry* terminalServer = AttachFact(record, QUELLIN_KIND_TERMINAL_SERVER);
+    const Entry* attach = AttachFact(record, QUELLIN_KIND_ATTACH);
+    JsonObject out;
+    out.Add("currentDirectory", directory && directory->w.outcome == QUELLIN_OUTCOME_ANSWERED
+                                    ? JsonWide(directory->w.folder)
+                                    : "null");
+    if (service) {
+        const DWORD outcome = service->w.outcome;
+        const bool looked = outcome != QUELLIN_OUTCOME_NOT_LOOKED_FOR;
+        const bool loaded =
+            outcome == QUELLIN_OUTCOME_LOADED || outcome == QUELLIN_OUTCOME_LOADED_WITHOUT_FUNCTION;
+        out.Add("folderService",
+                JsonObject()
+                    .Add("path", looked ? JsonWide(service->w.detail) : "null")
+                    .Add("outcome", JsonUtf8(OutcomeCode(outcome)))
+                    .Add("module", loaded ? JsonWideOrNull(service->w.folder) : "null")
+                    .Add("error", JsonNumber(service->w.error, service->w.error != 0))
+                    .Add("text", JsonWide(service->w.text))
+                    .Text());
+    } else {
+        out.Add("folderService", "null");
+    }
+    if (windows && windows->w.outcome == QUELLIN_OUTCOME_ANSWERED)
+        out.Add("windows", JsonObject()
+                               .Add("major", std::to_string(windows->w.facts[0]))
+                               .Add("minor", std::to_string(windows->w.facts[1]))
+                               .Add("build", std::to_string(windows->w.facts[2]))
+                               .Add("platform", std::to_string(windows->w.facts[3]))
+                               .Add("text", JsonWide(windows->w.text))
+                               .Text());
     else
-        out += ", \"windows\": null";
-    out += ", \"wow64\": " + JsonBool(wow64.compare(0, 5, "a 32-") == 0);
-    out += ", \"codePage\": " +
-           std::to_string(std::strtoul(AttachFact(record, "code page").c_str(), nullptr, 10));
-    out += ", \"terminalServer\": " + JsonBool(AttachFact(record, "terminal server") == "yes");
-    out += ", \"durationMs\": " + std::to_string(std::strtoul(duration.c_str(), nullptr, 10));
-    out += ", \"record\": " + JsonRecord(record, true) + "}";
-    return out;
+        out.Add("windows", "null");
+    out.Add("wow64", JsonBool(wow64 && wow64->w.facts[0] != 0));
+    out.Add("codePage", JsonNumber(codePage ? codePage->w.facts[0] : 0));
+    out.Add("terminalServer", JsonBool(terminalServer && terminalServer->w.facts[0] != 0));
+    out.Add("durationMs", JsonNumber(attach ? attach->w.facts[0] : 0));
+    out.Add("record", JsonRecord(record, true));
+    return out.Text();
 }
 
-// The library's version, from its attach record ("version 1.1.0"); empty when it has none.
-std::string LibraryVersion(const std::vector<Attempt>& record) {
-    const std::string library = AttachFact(record, "library");
-    return library.compare(0, 8, "version ") == 0 ? library.substr(8) : std::string();
+// The library's version, from its attach record; empty when it has none.
+std::string LibraryVersion(const std::vector<Entry>& record) {
+    const Entry* library = AttachFact(record, QUELLIN_KIND_LIBRARY);
+    return library ? std::string(library->a.stored) : std::string();
 }
 
 std::string ReadSlot(PFNQUELLINGETFOLDER getFolder, DWORD slot) {
@@ -325,33 +402,425 @@ std::wstring ReadSlotW(PFNQUELLINGETFOLDERW getFolder, DWORD slot) {
     return text;
 }
 
-// What an installer should look at twice in a slot: a folder on a network share, one that does
-// not exist now, one the attach made, one named by its short name because the ANSI code page
-// cannot write its name, an untested fallback. Only the existence is asked of Windows.
-std::vector<const char*> Flags(const std::string& value, const std::vector<Attempt>& record) {
-    std::vector<const char*> flags;
-    if (value.empty())
-        return flags;
-    const std::string answer = record.empty() ? std::string() : record.back().outcome;
-    if (value.compare(0, 2, "\\\\") == 0)
-        flags.push_back("network");
-    const DWORD attributes = GetFileAttributesA(value.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        flags.push_back("missing");
-    if (answer.find(", created") != std::string::npos)
-        flags.push_back("created");
-    if (answer.find("by its short name") != std::string::npos)
-        flags.push_back("short-name");
-    if (answer.find("untested") != std::string::npos)
-        flags.push_back("untested");
-    return flags;
+template <typename F> F Export(HMODULE module, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-std::string Joined(const std::vector<const char*>& flags, const char* separator) {
-    std::string text;
-    for (size_t i = 0; i < flags.size(); ++i)
-        text += std::string(i ? separator : "") + flags[i];
-    return text;
+// The context, gathered by folderdump itself before the library is loaded: each fact with the
+// call that gave it and its error.
+struct ContextFact {
+    const char* call = "";
+    bool known = false;
+    std::wstring text;
+    bool flag = false; // for a yes-or-no fact
+    DWORD error = 0;
+    const char* notAsked = nullptr; // why the call was not made
+};
+
+struct ShfolderFacts {
+    std::string path;
+    bool exists = false;
+    DWORD attributesError = 0;
+    bool sized = false;
+    DWORD size = 0;
+    bool pe = false; // the header was read and is a PE header
+    WORD machine = 0;
+    std::string header; // what the header read came to, when it is no PE header
+    bool versioned = false;
+    DWORD versionMS = 0, versionLS = 0;
+};
+
+struct Context {
+    ContextFact userName;
+    ContextFact profileFolder;
+    ContextFact elevated;
+    ShfolderFacts shfolder;
+};
+
+// A module loaded for one call, freed when it goes.
+class ModuleForCall {
+  public:
+    explicit ModuleForCall(const char* name) : module_(LoadLibraryA(name)) {}
+    ~ModuleForCall() {
+        if (module_ != nullptr)
+            FreeLibrary(module_);
+    }
+    ModuleForCall(const ModuleForCall&) = delete;
+    ModuleForCall& operator=(const ModuleForCall&) = delete;
+    template <typename F> F Function(const char* name) const {
+        return module_ == nullptr ? nullptr : Export<F>(module_, name);
+    }
+
+  private:
+    HMODULE module_;
+};
+
+typedef BOOL(WINAPI* PFNGETUSERNAMEW)(LPWSTR, LPDWORD);
+typedef HRESULT(WINAPI* PFNSHGETFOLDERPATHW)(HWND, int, HANDLE, DWORD, LPWSTR);
+typedef BOOL(WINAPI* PFNOPENPROCESSTOKEN)(HANDLE, DWORD, PHANDLE);
+typedef BOOL(WINAPI* PFNGETTOKENINFORMATION)(HANDLE, int, LPVOID, DWORD, PDWORD);
+typedef DWORD(WINAPI* PFNGETFILEVERSIONINFOSIZEA)(LPCSTR, LPDWORD);
+typedef BOOL(WINAPI* PFNGETFILEVERSIONINFOA)(LPCSTR, DWORD, DWORD, LPVOID);
+typedef BOOL(WINAPI* PFNVERQUERYVALUEA)(LPCVOID, LPCSTR, LPVOID*, PUINT);
+
+const int kTokenElevation = 20; // TOKEN_INFORMATION_CLASS TokenElevation, NT 6 and later
+const int kCsidlProfile = 0x0028;
+
+// Whether the PE header of the file says which machine it is built for: read from the file,
+// the file not loaded.
+void ReadMachine(ShfolderFacts& facts) {
+    HANDLE file = CreateFileA(facts.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        facts.header = "not opened: error " + std::to_string(GetLastError());
+        return;
+    }
+    DWORD size = GetFileSize(file, nullptr);
+    facts.sized = size != INVALID_FILE_SIZE;
+    facts.size = facts.sized ? size : 0;
+    BYTE dos[64] = {0};
+    DWORD read = 0;
+    if (!ReadFile(file, dos, sizeof dos, &read, nullptr) || read != sizeof dos || dos[0] != 'M' ||
+        dos[1] != 'Z') {
+        facts.header = "no MZ header";
+    } else {
+        const DWORD at = dos[0x3C] | (dos[0x3D] << 8) | (dos[0x3E] << 16) |
+                         (static_cast<DWORD>(dos[0x3F]) << 24);
+        BYTE pe[6] = {0};
+        if (SetFilePointer(file, static_cast<LONG>(at), nullptr, FILE_BEGIN) == at &&
+            ReadFile(file, pe, sizeof pe, &read, nullptr) && read == sizeof pe && pe[0] == 'P' &&
+            pe[1] == 'E' && pe[2] == 0 && pe[3] == 0) {
+            facts.pe = true;
+            facts.machine = static_cast<WORD>(pe[4] | (pe[5] << 8));
+        } else {
+            facts.header = "no PE header";
+        }
+    }
+    CloseHandle(file);
+}
+
+void ReadFileVersion(ShfolderFacts& facts) {
+    ModuleForCall version("version.dll");
+    auto size = version.Function<PFNGETFILEVERSIONINFOSIZEA>("GetFileVersionInfoSizeA");
+    auto info = version.Function<PFNGETFILEVERSIONINFOA>("GetFileVersionInfoA");
+    auto query = version.Function<PFNVERQUERYVALUEA>("VerQueryValueA");
+    if (size == nullptr || info == nullptr || query == nullptr)
+        return;
+    DWORD ignored = 0;
+    const DWORD bytes = size(facts.path.c_str(), &ignored);
+    if (bytes == 0)
+        return;
+    std::vector<BYTE> data(bytes);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (info(facts.path.c_str(), 0, bytes, data.data()) &&
+        query(data.data(), "\\", reinterpret_cast<LPVOID*>(&fixed), &length) && fixed != nullptr &&
+        length >= sizeof(VS_FIXEDFILEINFO)) {
+        facts.versioned = true;
+        facts.versionMS = fixed->dwFileVersionMS;
+        facts.versionLS = fixed->dwFileVersionLS;
+    }
+}
+
+Context GatherContext() {
+    Context context;
+    OSVERSIONINFOA version;
+    std::memset(&version, 0, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    const bool versioned = GetVersionExA(&version) != FALSE;
+    const bool nt = versioned && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+
+    ContextFact& user = context.userName;
+    user.call = "GetUserNameW";
+    if (!nt) {
+        user.notAsked = "not the NT family";
+    } else {
+        ModuleForCall advapi("advapi32.dll");
+        auto getUserName = advapi.Function<PFNGETUSERNAMEW>("GetUserNameW");
+        WCHAR name[257] = {0};
+        DWORD size = 257;
+        if (getUserName == nullptr)
+            user.notAsked = "advapi32.dll has no GetUserNameW";
+        else if (getUserName(name, &size))
+            user.known = true, user.text = name;
+        else
+            user.error = GetLastError();
+    }
+
+    ContextFact& profile = context.profileFolder;
+    profile.call = "SHGetFolderPathW(CSIDL_PROFILE)";
+    if (!nt || version.dwMajorVersion < 5) {
+        profile.notAsked = "not NT 5 or later";
+    } else {
+        ModuleForCall shell("shell32.dll");
+        auto folderPath = shell.Function<PFNSHGETFOLDERPATHW>("SHGetFolderPathW");
+        WCHAR path[MAX_PATH] = {0};
+        if (folderPath == nullptr) {
+            profile.notAsked = "shell32.dll has no SHGetFolderPathW";
+        } else {
+            const HRESULT result = folderPath(nullptr, kCsidlProfile, nullptr, 0, path);
+            if (result == S_OK)
+                profile.known = true, profile.text = path;
+            else
+                profile.error = static_cast<DWORD>(result);
+        }
+    }
+
+    ContextFact& elevated = context.elevated;
+    elevated.call = "GetTokenInformation(TokenElevation)";
+    if (!nt || version.dwMajorVersion < 6) {
+        elevated.notAsked = "not NT 6 or later";
+    } else {
+        ModuleForCall advapi("advapi32.dll");
+        auto openToken = advapi.Function<PFNOPENPROCESSTOKEN>("OpenProcessToken");
+        auto tokenInformation = advapi.Function<PFNGETTOKENINFORMATION>("GetTokenInformation");
+        HANDLE token = nullptr;
+        if (openToken == nullptr || tokenInformation == nullptr) {
+            elevated.notAsked = "advapi32.dll lacks the token calls";
+        } else if (!openToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+            elevated.error = GetLastError();
+        } else {
+            DWORD isElevated = 0;
+            DWORD size = 0;
+            if (tokenInformation(token, kTokenElevation, &isElevated, sizeof isElevated, &size))
+                elevated.known = true, elevated.flag = isElevated != 0;
+            else
+                elevated.error = GetLastError();
+            CloseHandle(token);
+        }
+    }
+
+    ShfolderFacts& shfolder = context.shfolder;
+    char directory[MAX_PATH] = {0};
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, directory);
+    if (length != 0 && length < MAX_PATH) {
+        std::string base(directory, length);
+        if (!base.empty() && base.back() != '\\')
+            base += '\\';
+        shfolder.path = base + "setup\\shfolder.dll";
+        const DWORD attributes = GetFileAttributesA(shfolder.path.c_str());
+        shfolder.exists =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            shfolder.attributesError = GetLastError();
+        if (shfolder.exists) {
+            ReadMachine(shfolder);
+            ReadFileVersion(shfolder);
+        }
+    }
+    return context;
+}
+
+const char* MachineName(WORD machine) {
+    switch (machine) {
+    case 0x014C:
+        return "i386";
+    case 0x8664:
+        return "x86-64";
+    case 0x0200:
+        return "ia64";
+    case 0x01C4:
+        return "arm";
+    case 0xAA64:
+        return "arm64";
+    default:
+        return nullptr;
+    }
+}
+
+std::string VersionText(const ShfolderFacts& facts) {
+    return std::to_string(HIWORD(facts.versionMS)) + "." + std::to_string(LOWORD(facts.versionMS)) +
+           "." + std::to_string(HIWORD(facts.versionLS)) + "." +
+           std::to_string(LOWORD(facts.versionLS));
+}
+
+std::string JsonFact(const ContextFact& fact, bool yesOrNo) {
+    const std::string value = !fact.known ? std::string("null")
+                              : yesOrNo   ? JsonBool(fact.flag)
+                                          : JsonWide(fact.text);
+    return JsonObject()
+        .Add("value", value)
+        .Add("call", JsonUtf8(fact.call))
+        .Add("error", JsonNumber(fact.error, fact.error != 0))
+        .Add("notAsked", fact.notAsked ? JsonUtf8(fact.notAsked) : "null")
+        .Text();
+}
+
+std::string JsonContext(const Context& context) {
+    const ShfolderFacts& s = context.shfolder;
+    const char* machine = s.pe ? MachineName(s.machine) : nullptr;
+    const std::string shfolder =
+        JsonObject()
+            .Add("path", s.path.empty() ? "null" : JsonString(s.path))
+            .Add("exists", JsonBool(s.exists))
+            .Add("error", JsonNumber(s.attributesError, s.attributesError != 0))
+            .Add("size", JsonNumber(s.size, s.sized))
+            .Add("machine", JsonNumber(s.machine, s.pe))
+            .Add("machineName", machine ? JsonUtf8(machine) : "null")
+            .Add("header", s.header.empty() ? "null" : JsonUtf8(s.header))
+            .Add("fileVersion", s.versioned ? JsonUtf8(VersionText(s)) : "null")
+            .Add("calls", JsonObject()
+                              .Add("exists", JsonUtf8("GetFileAttributesA"))
+                              .Add("size", JsonUtf8("GetFileSize"))
+                              .Add("machine", JsonUtf8("ReadFile (the PE header)"))
+                              .Add("fileVersion", JsonUtf8("GetFileVersionInfoA"))
+                              .Text())
+            .Text();
+    return JsonObject()
+        .Add("userName", JsonFact(context.userName, false))
+        .Add("profileFolder", JsonFact(context.profileFolder, false))
+        .Add("elevated", JsonFact(context.elevated, true))
+        .Add("shfolder", shfolder)
+        .Text();
+}
+
+std::string FactText(const ContextFact& fact, bool yesOrNo) {
+    if (fact.notAsked)
+        return std::string("not asked: ") + fact.notAsked;
+    if (!fact.known)
+        return "failed: error " + std::to_string(fact.error);
+    if (yesOrNo)
+        return fact.flag ? "yes" : "no";
+    const std::string utf8 = Utf8(fact.text);
+    std::string ansi(static_cast<size_t>(fact.text.size() * 2 + 1), '\0');
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, fact.text.c_str(), -1, &ansi[0],
+                                          static_cast<int>(ansi.size()), nullptr, nullptr);
+    ansi.resize(bytes > 0 ? static_cast<size_t>(bytes - 1) : 0);
+    return ansi;
+}
+
+void PrintContext(const Context& context) {
+    std::printf("     context user name: %s -> %s\n", context.userName.call,
+                FactText(context.userName, false).c_str());
+    std::printf("     context profile folder: %s -> %s\n", context.profileFolder.call,
+                FactText(context.profileFolder, false).c_str());
+    std::printf("     context elevated: %s -> %s\n", context.elevated.call,
+                FactText(context.elevated, true).c_str());
+    const ShfolderFacts& s = context.shfolder;
+    std::string text = !s.exists ? "no such file" : "exists";
+    if (s.sized)
+        text += ", " + std::to_string(s.size) + " bytes";
+    if (s.pe) {
+        const char* machine = MachineName(s.machine);
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%04x", s.machine);
+        text +=
+            std::string(", machine ") + hex + (machine ? std::string(" (") + machine + ")" : "");
+    } else if (!s.header.empty()) {
+        text += ", " + s.header;
+    }
+    if (s.versioned)
+        text += ", file version " + VersionText(s);
+    std::printf("     context shfolder.dll: %s -> %s\n",
+                s.path.empty() ? "(no current directory)" : s.path.c_str(), text.c_str());
+}
+
+// What the report says of one slot.
+struct SlotReport {
+    std::string value;
+    std::wstring wide;
+    std::vector<Entry> record;
+    std::vector<const char*> flags;
+    std::string trustJson;
+    std::string trustText;
+};
+
+// The entry the slot's folder came from: the last answer the chain took; null for none.
+const Entry* AnsweringEntry(const std::vector<Entry>& record) {
+    for (size_t i = record.size(); i-- > 0;)
+        if (Answering(record[i].w.outcome))
+            return &record[i];
+    return nullptr;
+}
+
+bool SameFolder(const std::wstring& left, const std::wstring& right) {
+    std::wstring a = left, b = right;
+    while (a.size() > 3 && a.back() == L'\\')
+        a.pop_back();
+    while (b.size() > 3 && b.back() == L'\\')
+        b.pop_back();
+    return lstrcmpiW(a.c_str(), b.c_str()) == 0;
+}
+
+bool Below(const std::wstring& folder, const std::wstring& base) {
+    if (base.empty() || folder.size() < base.size())
+        return false;
+    if (!SameFolder(folder.substr(0, base.size()), base))
+        return false;
+    return folder.size() == base.size() || folder[base.size()] == L'\\' || base.back() == L'\\';
+}
+
+// Flags (the machine before the attach) and trust (how far the record proves the folder) of a
+// slot, from its record; only the existence is asked of Windows.
+void Judge(SlotReport& slot, const Context& context, PFNQUELLINFOLDERNAME folderName) {
+    if (slot.value.empty())
+        return;
+    const Entry* answer = AnsweringEntry(slot.record);
+    const DWORD qualities = answer ? answer->w.qualities : 0;
+    const bool created = (qualities & QUELLIN_ANSWER_CREATED) != 0;
+    const bool network = slot.value.compare(0, 2, "\\\\") == 0;
+    const DWORD attributes = GetFileAttributesA(slot.value.c_str());
+    const bool absent =
+        attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (network)
+        slot.flags.push_back("network");
+    if (absent || created)
+        slot.flags.push_back("missing");
+    if (created)
+        slot.flags.push_back("created");
+    if (qualities & QUELLIN_ANSWER_SHORT_NAME)
+        slot.flags.push_back("short-name");
+    if (qualities & QUELLIN_ANSWER_UNTESTED)
+        slot.flags.push_back("untested");
+
+    const bool verified = (qualities & QUELLIN_ANSWER_WRITE_TESTED) != 0;
+    const bool untested = !verified && !created;
+    const bool derived =
+        answer && answer->w.kind == QUELLIN_KIND_DEFAULT && answer->w.baseSlot != QUELLIN_NONE;
+    const bool fallback = answer && answer->w.kind == QUELLIN_KIND_FALLBACK;
+    const bool profileKnown = context.profileFolder.known;
+    const bool outside = profileKnown && !Below(slot.wide, context.profileFolder.text);
+    // The shell's answer, where the record holds one.
+    const Entry* shell = nullptr;
+    for (const Entry& e : slot.record)
+        if (e.w.kind == QUELLIN_KIND_SHELL && e.w.stored[0] != L'\0')
+            shell = &e;
+    const bool differs = shell && !SameFolder(shell->w.stored, slot.wide);
+
+    std::vector<std::string> words;
+    if (verified)
+        words.push_back("verified");
+    if (untested)
+        words.push_back("untested");
+    if (derived)
+        words.push_back("derived from slot " + std::to_string(answer->w.baseSlot) + " (" +
+                        folderName(answer->w.baseSlot) + ")");
+    if (fallback)
+        words.push_back("fallback");
+    if (created)
+        words.push_back("created by this attach");
+    if (network)
+        words.push_back("network");
+    if (outside)
+        words.push_back("outside the user's profile");
+    if (differs)
+        words.push_back("differs from the shell's answer");
+    for (size_t i = 0; i < words.size(); ++i)
+        slot.trustText += (i ? ", " : "") + words[i];
+    slot.trustJson = JsonObject()
+                         .Add("verified", JsonBool(verified))
+                         .Add("untested", JsonBool(untested))
+                         .Add("derivedFrom", derived ? std::to_string(answer->w.baseSlot) : "null")
+                         .Add("fallback", JsonBool(fallback))
+                         .Add("created", JsonBool(created))
+                         .Add("network", JsonBool(network))
+                         .Add("outsideProfile", profileKnown ? JsonBool(outside) : "null")
+                         .Add("differsFromShell", shell ? JsonBool(differs) : "null")
+                         .Text();
+}
+
+std::string FlagText(const char* flag) {
+    return std::strcmp(flag, "created") == 0 ? "created by this attach" : flag;
 }
 
 std::string JsonLibrary(const std::string& path, const std::string& version) {
@@ -365,21 +834,44 @@ std::string JsonHead() {
            ", \"tool\": {\"name\": \"folderdump\", \"version\": \"" QUELLIN_VERSION_TEXT "\"}";
 }
 
-// One line on the standard error; with --json, an object with the error on the standard
-// output as well.
-int LibraryFailure(bool json, const std::string& library, const char* code, DWORD error,
+// Where the JSON goes: the standard output, or a file beside the text.
+class JsonOut {
+  public:
+    bool Open(const std::string& file) {
+        if (file.empty()) {
+            out_ = stdout;
+            return true;
+        }
+        out_ = std::fopen(file.c_str(), "wb");
+        owned_ = out_ != nullptr;
+        return owned_;
+    }
+    ~JsonOut() {
+        if (owned_)
+            std::fclose(out_);
+    }
+    JsonOut() = default;
+    JsonOut(const JsonOut&) = delete;
+    JsonOut& operator=(const JsonOut&) = delete;
+    void Write(const std::string& text) const {
+        if (out_ != nullptr)
+            std::fputs(text.c_str(), out_);
+    }
+
+  private:
+    FILE* out_ = nullptr;
+    bool owned_ = false;
+};
+
+// One line on the standard error; with JSON, an object with the error as well.
+int LibraryFailure(const JsonOut* json, const std::string& library, const char* code, DWORD error,
                    const std::string& text) {
     std::fprintf(stderr, "folderdump: %s\n", text.c_str());
-    if (json)
-        std::printf("%s, \"library\": %s, \"error\": {\"code\": \"%s\", \"error\": %s, \"text\": "
-                    "%s}}\n",
-                    JsonHead().c_str(), JsonLibrary(library, "").c_str(), code,
-                    error != 0 ? std::to_string(error).c_str() : "null", JsonString(text).c_str());
+    if (json != nullptr)
+        json->Write(JsonHead() + ", \"library\": " + JsonLibrary(library, "") +
+                    ", \"error\": {\"code\": \"" + code + "\", \"error\": " +
+                    JsonNumber(error, error != 0) + ", \"text\": " + JsonString(text) + "}}\n");
     return kLibraryFailed;
-}
-
-template <typename F> F Export(HMODULE module, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
 } // namespace
@@ -390,10 +882,17 @@ int main(int argc, char** argv) {
     bool oneSlot = false;
     std::string slotText;
     std::string library;
+    std::string jsonFile;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (argument == "--json") {
             json = true;
+        } else if (argument == "--json-file") {
+            if (i + 1 == argc) {
+                std::fprintf(stderr, "folderdump: --json-file needs a file name\n");
+                return kUsageFailed;
+            }
+            jsonFile = argv[++i];
         } else if (argument == "--explain") {
             explain = true;
         } else if (argument == "--slot") {
@@ -417,39 +916,53 @@ int main(int argc, char** argv) {
             library = argument;
         }
     }
-    if (json && oneSlot) {
+    if ((json || !jsonFile.empty()) && oneSlot) {
         std::fprintf(stderr, "folderdump: --json and --slot do not go together\n");
+        return kUsageFailed;
+    }
+    if (json && !jsonFile.empty()) {
+        std::fprintf(stderr, "folderdump: --json and --json-file do not go together\n");
         return kUsageFailed;
     }
     if (library.empty())
         library = OwnFolder() + "Quellin.dll";
+    // The text goes to the standard output unless the JSON does.
+    const bool text = !json;
+    JsonOut jsonOut;
+    const bool anyJson = json || !jsonFile.empty();
+    if (anyJson && !jsonOut.Open(jsonFile)) {
+        std::fprintf(stderr, "folderdump: cannot write %s\n", jsonFile.c_str());
+        return kUsageFailed;
+    }
+    const JsonOut* jsonTo = anyJson ? &jsonOut : nullptr;
+
+    // What folderdump reads of the machine itself, before the attach can change it.
+    const Context context = oneSlot ? Context() : GatherContext();
 
     HMODULE module = LoadLibraryA(library.c_str());
     if (module == nullptr) {
         const DWORD error = GetLastError();
-        return LibraryFailure(json, library, "cannot-load", error,
+        return LibraryFailure(jsonTo, library, "cannot-load", error,
                               "cannot load " + library + ": " + ErrorMessage(error));
     }
     auto getFolder = Export<PFNQUELLINGETFOLDER>(module, "QuellinGetFolder");
     auto folderName = Export<PFNQUELLINFOLDERNAME>(module, "QuellinFolderName");
     if (getFolder == nullptr || folderName == nullptr) {
         FreeLibrary(module);
-        return LibraryFailure(json, library, "no-folder-table", 0,
+        return LibraryFailure(jsonTo, library, "no-folder-table", 0,
                               library + " does not export the folder table");
     }
-    auto folderSource = Export<PFNQUELLINFOLDERSOURCE>(module, "QuellinFolderSource");
-    if (explain && folderSource == nullptr) {
+    Exports exports;
+    exports.entry = Export<PFNQUELLINRECORDENTRY>(module, "QuellinRecordEntry");
+    exports.entryW = Export<PFNQUELLINRECORDENTRYW>(module, "QuellinRecordEntryW");
+    if (explain && (exports.entry == nullptr || exports.entryW == nullptr)) {
         FreeLibrary(module);
-        return LibraryFailure(json, library, "no-records", 0,
-                              library + " does not record where its folders come from");
+        return LibraryFailure(jsonTo, library, "no-records", 0,
+                              library + " does not give its records as data");
     }
-    // Libraries before the attach record and the wide accessor lack them; the dump goes on.
-    auto attachRecord = Export<PFNQUELLINATTACHRECORD>(module, "QuellinAttachRecord");
+    // Libraries before the records as data and the wide accessor lack them; the dump goes on.
     auto getFolderW = Export<PFNQUELLINGETFOLDERW>(module, "QuellinGetFolderW");
-    const std::vector<Attempt> attach = ParseRecord(attachRecord ? attachRecord() : nullptr);
-    auto record = [folderSource](DWORD slot) {
-        return ParseRecord(folderSource ? folderSource(slot) : nullptr);
-    };
+    const std::vector<Entry> attach = ReadRecord(exports, QUELLIN_ATTACH_RECORD);
 
     if (oneSlot) {
         DWORD slot = 0;
@@ -457,7 +970,7 @@ int main(int argc, char** argv) {
         if (FindSlot(folderName, slotText, slot)) {
             std::printf("%s\n", ReadSlot(getFolder, slot).c_str());
             if (explain)
-                PrintRecord(record(slot));
+                PrintRecord(ReadRecord(exports, slot));
         } else {
             std::fprintf(stderr, "folderdump: %s has no slot '%s'\n", library.c_str(),
                          slotText.c_str());
@@ -467,45 +980,63 @@ int main(int argc, char** argv) {
         return result;
     }
 
-    if (json) {
-        std::printf("%s,\n \"library\": %s,\n \"attach\": %s,\n \"slots\": [\n", JsonHead().c_str(),
-                    JsonLibrary(library, LibraryVersion(attach)).c_str(),
-                    JsonAttach(attach).c_str());
-    } else if (!attach.empty()) {
-        std::printf("attach\n");
-        PrintRecord(attach);
-    }
-    // Every slot the library names, in order.
+    std::vector<SlotReport> slots;
     for (DWORD slot = 0; folderName(slot) != nullptr; ++slot) {
-        const std::string value = ReadSlot(getFolder, slot);
-        const std::vector<Attempt> why = record(slot);
-        const std::vector<const char*> flags = Flags(value, why);
-        if (json) {
+        SlotReport report;
+        report.value = ReadSlot(getFolder, slot);
+        if (getFolderW != nullptr)
+            report.wide = ReadSlotW(getFolderW, slot);
+        report.record = ReadRecord(exports, slot);
+        Judge(report, context, folderName);
+        slots.push_back(report);
+    }
+
+    if (anyJson) {
+        std::string out = JsonHead() +
+                          ",\n \"library\": " + JsonLibrary(library, LibraryVersion(attach)) +
+                          ",\n \"context\": " + JsonContext(context) +
+                          ",\n \"attach\": " + JsonAttach(attach) + ",\n \"slots\": [\n";
+        for (DWORD slot = 0; slot < slots.size(); ++slot) {
+            const SlotReport& r = slots[slot];
             std::string wide;
             if (getFolderW != nullptr) {
-                const std::string utf8 = Utf8(ReadSlotW(getFolderW, slot));
-                if (utf8 != ToUtf8(value))
+                const std::string utf8 = Utf8(r.wide);
+                if (utf8 != ToUtf8(r.value))
                     wide = ", \"wideValue\": " + JsonUtf8(utf8);
             }
-            std::string flagList = "[";
-            for (size_t i = 0; i < flags.size(); ++i)
-                flagList += std::string(i ? ", " : "") + "\"" + flags[i] + "\"";
-            std::printf("  {\"slot\": %lu, \"name\": \"%s\", \"value\": %s%s, \"flags\": %s], "
-                        "\"record\": %s}%s\n",
-                        static_cast<unsigned long>(slot), folderName(slot),
-                        JsonString(value).c_str(), wide.c_str(), flagList.c_str(),
-                        JsonRecord(why).c_str(), folderName(slot + 1) != nullptr ? "," : "");
-        } else {
+            std::vector<std::string> flags;
+            for (const char* flag : r.flags)
+                flags.push_back(JsonUtf8(flag));
+            out += "  {\"slot\": " + std::to_string(slot) +
+                   ", \"name\": " + JsonUtf8(folderName(slot)) +
+                   ", \"value\": " + JsonString(r.value) + wide +
+                   ", \"flags\": " + JsonList(flags) +
+                   ", \"trust\": " + (r.trustJson.empty() ? "null" : r.trustJson) +
+                   ", \"record\": " + JsonRecord(r.record) + "}" +
+                   (slot + 1 < slots.size() ? ",\n" : "\n");
+        }
+        jsonOut.Write(out + " ]}\n");
+    }
+    if (text) {
+        std::printf("attach\n");
+        PrintRecord(attach);
+        PrintContext(context);
+        for (DWORD slot = 0; slot < slots.size(); ++slot) {
+            const SlotReport& r = slots[slot];
             std::printf("%2lu %-22s %s\n", static_cast<unsigned long>(slot), folderName(slot),
-                        value.c_str());
-            if (!flags.empty())
-                std::printf("     flags: %s\n", Joined(flags, ", ").c_str());
+                        r.value.c_str());
+            if (!r.flags.empty()) {
+                std::string flags;
+                for (size_t i = 0; i < r.flags.size(); ++i)
+                    flags += (i ? ", " : "") + FlagText(r.flags[i]);
+                std::printf("     flags: %s\n", flags.c_str());
+            }
+            if (!r.trustText.empty())
+                std::printf("     trust: %s\n", r.trustText.c_str());
             if (explain)
-                PrintRecord(why);
+                PrintRecord(r.record);
         }
     }
-    if (json)
-        std::printf(" ]}\n");
     FreeLibrary(module);
     return 0;
 }

@@ -8,32 +8,67 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
 namespace {
 
-std::string CurrentDirectoryOutcome(const AttachContext& context) {
-    if (!context.CurrentDirectory().empty())
-        return context.CurrentDirectory();
-    if (context.CurrentDirectoryError() != 0)
-        return FailedError(context.CurrentDirectoryError());
-    return "too long for 260 bytes";
+RecordEntry Fact(DWORD kind, const std::string& detail, const Finding& outcome) {
+    RecordEntry entry;
+    entry.kind = kind;
+    entry.detail = detail;
+    entry.outcome = CodeOr(outcome.code, QUELLIN_OUTCOME_ANSWERED);
+    entry.error = outcome.error;
+    entry.result = outcome.result;
+    entry.text = outcome.text;
+    return entry;
 }
 
-std::string FolderServiceOutcome(const AttachContext& context) {
-    if (!context.FolderServiceLoaded())
-        return "not loaded: " + ErrorText(context.FolderServiceLoadError());
+RecordEntry CurrentDirectoryFact(const AttachContext& context) {
+    const char* call = "GetCurrentDirectoryA";
+    if (context.CurrentDirectory().empty()) {
+        if (context.CurrentDirectoryError() != 0)
+            return Fact(QUELLIN_KIND_CURRENT_DIRECTORY, call,
+                        FailedError(context.CurrentDirectoryError()));
+        return Fact(QUELLIN_KIND_CURRENT_DIRECTORY, call,
+                    Finding(QUELLIN_OUTCOME_TOO_LONG, "too long for 260 bytes"));
+    }
+    RecordEntry entry = Fact(QUELLIN_KIND_CURRENT_DIRECTORY, call, context.CurrentDirectory());
+    entry.folder = context.CurrentDirectory();
+    entry.stored.Set(context.CurrentDirectory());
+    return entry;
+}
+
+RecordEntry FolderServiceFact(const AttachContext& context) {
+    if (context.FolderServicePath().empty())
+        return Fact(QUELLIN_KIND_FOLDER_SERVICE, "(no current directory)",
+                    Finding(QUELLIN_OUTCOME_NOT_LOOKED_FOR, "not looked for"));
+    const std::string& path = context.FolderServicePath();
+    if (!context.FolderServiceLoaded()) {
+        const DWORD error = context.FolderServiceLoadError();
+        RecordEntry entry =
+            Fact(QUELLIN_KIND_FOLDER_SERVICE, path,
+                 Finding(QUELLIN_OUTCOME_NOT_LOADED, "not loaded: " + ErrorText(error), error));
+        entry.facts[0] = error;
+        return entry;
+    }
     const std::string module = context.FolderServiceModuleName().empty()
                                    ? std::string("(file name unknown)")
                                    : context.FolderServiceModuleName();
-    if (context.FolderService() == nullptr)
-        return "loaded without SHGetFolderPathA: " + module;
-    return "loaded: " + module;
+    RecordEntry entry = context.FolderService() == nullptr
+                            ? Fact(QUELLIN_KIND_FOLDER_SERVICE, path,
+                                   Finding(QUELLIN_OUTCOME_LOADED_WITHOUT_FUNCTION,
+                                           "loaded without SHGetFolderPathA: " + module))
+                            : Fact(QUELLIN_KIND_FOLDER_SERVICE, path,
+                                   Finding(QUELLIN_OUTCOME_LOADED, "loaded: " + module));
+    entry.folder = context.FolderServiceModuleName();
+    return entry;
 }
 
 // "6.2 build 9200, NT family (platform 2)"; the 95 family keeps its build in the low word.
-std::string VersionOutcome(const AttachContext& context) {
+RecordEntry VersionFact(const AttachContext& context) {
+    const char* call = "GetVersionExA";
     if (!context.Version().answered)
-        return FailedError(context.VersionError());
+        return Fact(QUELLIN_KIND_WINDOWS, call, FailedError(context.VersionError()));
     const OSVERSIONINFOA& info = context.Version().info;
     const DWORD build = info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS
                             ? info.dwBuildNumber & 0xFFFF
@@ -50,35 +85,47 @@ std::string VersionOutcome(const AttachContext& context) {
         StrTrim(std::string(info.szCSDVersion, std::find(info.szCSDVersion, end, '\0')));
     if (!servicePack.empty())
         text += ", " + servicePack;
-    return text;
+    RecordEntry entry = Fact(QUELLIN_KIND_WINDOWS, call, text);
+    entry.facts[0] = info.dwMajorVersion;
+    entry.facts[1] = info.dwMinorVersion;
+    entry.facts[2] = build;
+    entry.facts[3] = info.dwPlatformId;
+    entry.stored.Set(servicePack);
+    return entry;
 }
 
-void Line(std::string& record, const char* kind, const std::string& detail,
-          const std::string& outcome) {
-    FolderRecord line;
-    line.Add(kind, detail, outcome);
-    record += line.Text(true);
+RecordEntry Number(DWORD kind, const char* detail, DWORD number, const std::string& text) {
+    RecordEntry entry = Fact(kind, detail, text);
+    entry.facts[0] = number;
+    return entry;
 }
 
 } // namespace
 
-std::string AttachRecordText(AttachContext& context) {
-    std::string record;
-    Line(record, "current directory", "GetCurrentDirectoryA", CurrentDirectoryOutcome(context));
-    Line(record, "folder service",
-         context.FolderServicePath().empty() ? "(no current directory)"
-                                             : context.FolderServicePath(),
-         context.FolderServicePath().empty() ? "not looked for" : FolderServiceOutcome(context));
-    Line(record, "windows", "GetVersionExA", VersionOutcome(context));
+FolderRecord AttachRecordOf(AttachContext& context) {
+    FolderRecord record;
+    record.Add(CurrentDirectoryFact(context));
+    record.Add(FolderServiceFact(context));
+    record.Add(VersionFact(context));
     const bool wow64 = context.Wow64() != 0;
-    Line(record, "wow64", "IsWow64Process",
-         !context.Wow64Known() ? "not asked: Windows has no such call (not WoW64)"
-         : wow64               ? "a 32-bit process on 64-bit Windows"
-                               : "not WoW64");
-    Line(record, "code page", "GetACP", std::to_string(GetACP()));
-    Line(record, "terminal server", "IsTerminalServer", context.TerminalServer() ? "yes" : "no");
-    Line(record, "library", "Quellin.dll", "version " QUELLIN_VERSION_TEXT);
-    Line(record, "attach", "GetTickCount",
-         std::to_string(GetTickCount() - context.StartTick()) + " ms");
+    if (!context.Wow64Known())
+        record.Add(Fact(
+            QUELLIN_KIND_WOW64, "IsWow64Process",
+            Finding(QUELLIN_OUTCOME_NOT_ASKED, "not asked: Windows has no such call (not WoW64)")));
+    else
+        record.Add(Number(QUELLIN_KIND_WOW64, "IsWow64Process", wow64 ? 1 : 0,
+                          wow64 ? "a 32-bit process on 64-bit Windows" : "not WoW64"));
+    const UINT codePage = GetACP();
+    record.Add(Number(QUELLIN_KIND_CODE_PAGE, "GetACP", codePage, std::to_string(codePage)));
+    const bool terminalServer = context.TerminalServer() != 0;
+    record.Add(Number(QUELLIN_KIND_TERMINAL_SERVER, "IsTerminalServer", terminalServer ? 1 : 0,
+                      terminalServer ? "yes" : "no"));
+    RecordEntry library =
+        Fact(QUELLIN_KIND_LIBRARY, "Quellin.dll", "version " QUELLIN_VERSION_TEXT);
+    library.stored.Set(std::string(QUELLIN_VERSION_TEXT));
+    record.Add(library);
+    const DWORD milliseconds = GetTickCount() - context.StartTick();
+    record.Add(Number(QUELLIN_KIND_ATTACH, "GetTickCount", milliseconds,
+                      std::to_string(milliseconds) + " ms"));
     return record;
 }

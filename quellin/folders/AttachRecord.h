@@ -11,10 +11,11 @@
 //   attach             GetTickCount           15 ms
 #pragma once
 
-#include <string>
+#include "folders/FolderRecord.h"
 
 class AttachContext;
 
 // The record of the attach that the context saw, once every slot is resolved (it asks the
-// code page, the WoW64 question if no resolver did, and the tick count).
-std::string AttachRecordText(AttachContext& context);
+// code page, the WoW64 question if no resolver did, and the tick count): one entry a fact,
+// its numbers in the entry's facts.
+FolderRecord AttachRecordOf(AttachContext& context);

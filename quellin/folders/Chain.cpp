@@ -16,14 +16,54 @@
 namespace {
 
 Outcome Make(Verdict verdict, const char* kind, std::string detail, std::string folder,
-             std::string text) {
+             Finding text) {
     Outcome outcome;
     outcome.verdict = verdict;
     outcome.kind = kind;
     outcome.detail = std::move(detail);
     outcome.folder = std::move(folder);
-    outcome.text = std::move(text);
+    outcome.text = std::move(text.text);
+    outcome.code = text.code;
+    outcome.error = text.error;
+    outcome.result = text.result;
     return outcome;
+}
+
+// The outcome turned into a failure with `text`, keeping what it learnt of the answer (the raw
+// value, the qualities proven so far are dropped with the answer).
+void Refuse(Outcome& outcome, Finding text) {
+    outcome.verdict = Verdict::Failed;
+    outcome.text = std::move(text.text);
+    outcome.code = text.code;
+    outcome.error = text.error;
+    outcome.result = text.result;
+    outcome.qualities = 0;
+    outcome.create = false;
+}
+
+// An answer's outcome code: the one its source gave when that says more than that it answered,
+// else the strongest thing the chain proved or did with it.
+DWORD AnswerCode(const Outcome& outcome) {
+    if (outcome.code != kOutcomeByVerdict && outcome.code != QUELLIN_OUTCOME_ANSWERED &&
+        outcome.code != QUELLIN_OUTCOME_EXPANDED && outcome.code != QUELLIN_OUTCOME_UNTESTED)
+        return outcome.code;
+    struct Strength {
+        DWORD quality;
+        DWORD code;
+    };
+    static const Strength kStrongestFirst[] = {
+        {QUELLIN_ANSWER_CREATED, QUELLIN_OUTCOME_CREATED},
+        {QUELLIN_ANSWER_ALREADY_THERE, QUELLIN_OUTCOME_ALREADY_THERE},
+        {QUELLIN_ANSWER_NOT_CREATED, QUELLIN_OUTCOME_NOT_CREATED},
+        {QUELLIN_ANSWER_WRITE_TESTED, QUELLIN_OUTCOME_WRITE_TESTED},
+        {QUELLIN_ANSWER_UNTESTED, QUELLIN_OUTCOME_UNTESTED},
+        {QUELLIN_ANSWER_SHORT_NAME, QUELLIN_OUTCOME_SHORT_NAME},
+        {QUELLIN_ANSWER_EXPANDED, QUELLIN_OUTCOME_EXPANDED},
+    };
+    for (const Strength& s : kStrongestFirst)
+        if (outcome.qualities & s.quality)
+            return s.code;
+    return QUELLIN_OUTCOME_ANSWERED;
 }
 
 // A step whose answer, if any, is changed by `change`.
@@ -49,6 +89,20 @@ std::string WriteTestFailed(const std::string& folder, const WriteTestResult& re
     return text;
 }
 
+// The outcome code of a fault.
+DWORD FaultCode(PathFault fault) {
+    switch (fault) {
+    case PathFault::NotFull:
+        return QUELLIN_OUTCOME_NOT_A_FULL_PATH;
+    case PathFault::Unwritable:
+        return QUELLIN_OUTCOME_ANSI_UNWRITABLE;
+    case PathFault::Usable:
+    case PathFault::Invalid:
+        break;
+    }
+    return QUELLIN_OUTCOME_INVALID_PATH;
+}
+
 // Why an answer is no folder an installer can use; null when it is one.
 const char* FaultText(PathFault fault) {
     switch (fault) {
@@ -66,13 +120,19 @@ const char* FaultText(PathFault fault) {
 
 } // namespace
 
-Outcome Answer(const char* kind, std::string detail, std::string folder, std::string text) {
+Outcome Answer(const char* kind, std::string detail, std::string folder, Finding text) {
+    if (text.code == QUELLIN_OUTCOME_EXPANDED || text.code == QUELLIN_OUTCOME_UNTESTED) {
+        Outcome outcome =
+            Make(Verdict::Answered, kind, std::move(detail), std::move(folder), std::move(text));
+        outcome.qualities |= outcome.code == QUELLIN_OUTCOME_EXPANDED ? QUELLIN_ANSWER_EXPANDED
+                                                                      : QUELLIN_ANSWER_UNTESTED;
+        return outcome;
+    }
     return Make(Verdict::Answered, kind, std::move(detail), std::move(folder), std::move(text));
 }
 
-Outcome Answer(const char* kind, std::string detail, std::wstring folder, std::string text) {
-    Outcome outcome =
-        Make(Verdict::Answered, kind, std::move(detail), std::string(), std::move(text));
+Outcome Answer(const char* kind, std::string detail, std::wstring folder, Finding text) {
+    Outcome outcome = Answer(kind, std::move(detail), std::string(), std::move(text));
     outcome.wideFolder = std::move(folder);
     return outcome;
 }
@@ -81,11 +141,11 @@ bool WideCalls(const AttachContext& context) {
     return context.NT();
 }
 
-Outcome Failure(const char* kind, std::string detail, std::string text) {
+Outcome Failure(const char* kind, std::string detail, Finding text) {
     return Make(Verdict::Failed, kind, std::move(detail), std::string(), std::move(text));
 }
 
-Outcome Stop(const char* kind, std::string detail, std::string text) {
+Outcome Stop(const char* kind, std::string detail, Finding text) {
     return Make(Verdict::Stopped, kind, std::move(detail), std::string(), std::move(text));
 }
 
@@ -115,7 +175,9 @@ Chain::Chain(CSystemFolders& table, QuellinSlot slot) : table_(table), slot_(slo
 
 Chain::~Chain() {
     if (heldKind_ != nullptr && !heldIsLast_ && !table_.slots_[slot_].empty())
-        table_.records_[slot_].Add(heldKind_, heldDetail_, "answered, kept: no later source did");
+        table_.records_[slot_].Add(
+            heldKind_, heldDetail_,
+            Finding(QUELLIN_OUTCOME_KEPT, "answered, kept: no later source did"));
 }
 
 Verdict Chain::Try(const Step& step) {
@@ -129,7 +191,7 @@ Verdict Chain::Try(const Step& step) {
         if (outcome.create && !outcome.folder.empty())
             Create(outcome);
     }
-    table_.records_[slot_].Add(outcome.kind, outcome.detail, outcome.text);
+    table_.records_[slot_].Add(Entry(outcome));
     heldIsLast_ = outcome.verdict == Verdict::Held;
     if (outcome.verdict == Verdict::Held) {
         heldKind_ = outcome.kind;
@@ -152,33 +214,68 @@ Verdict Chain::Try(const Step& step) {
     return outcome.verdict;
 }
 
+// The record entry of a step's outcome.
+RecordEntry Chain::Entry(const Outcome& outcome) {
+    RecordEntry entry;
+    entry.kind = RecordKind(outcome.kind);
+    entry.detail = outcome.detail;
+    const bool answered = outcome.verdict == Verdict::Answered || outcome.verdict == Verdict::Held;
+    entry.outcome = answered ? AnswerCode(outcome) : CodeOr(outcome.code, QUELLIN_OUTCOME_FAILED);
+    entry.qualities = answered ? outcome.qualities : 0;
+    entry.error = outcome.error;
+    entry.result = outcome.result;
+    entry.valueType = outcome.valueType;
+    entry.offendingCharacter = outcome.offendingCharacter;
+    entry.offendingPosition = outcome.offendingPosition;
+    entry.baseSlot = outcome.baseSlot;
+    entry.folder = answered ? outcome.folder : outcome.checked;
+    entry.stored = outcome.stored;
+    entry.expanded = outcome.expanded;
+    entry.text = outcome.text;
+    return entry;
+}
+
 void Chain::Prove(Outcome& outcome) {
     // Only a folder an installer can use is taken, built on or tested; any other answer fails
     // as the source would have.
     std::string proven;
     if (!NameInAnsi(outcome, proven))
         return;
-    const PathFault fault = PathFaultOf(outcome.folder);
+    size_t at = 0;
+    PathFault fault = PathFaultOf(outcome.folder, at);
+    // A '?' in the exact ANSI form of a wide answer was in the answer itself: no character the
+    // code page lacks, but one no path may hold.
+    if (fault == PathFault::Unwritable && !outcome.wideFolder.empty())
+        fault = PathFault::Invalid;
     if (fault != PathFault::Usable) {
-        outcome = Failure(outcome.kind, outcome.detail, FaultText(fault) + (": " + outcome.folder));
+        outcome.checked = outcome.folder;
+        if (at != std::string::npos) {
+            outcome.offendingCharacter = static_cast<BYTE>(outcome.folder[at]);
+            outcome.offendingPosition = static_cast<DWORD>(at);
+        }
+        Refuse(outcome, Finding(FaultCode(fault), FaultText(fault) + (": " + outcome.folder)));
         return;
     }
     if (outcome.mustHold != nullptr) {
         if (!FileExists(PathJoin(outcome.folder, outcome.mustHold))) {
-            outcome = Failure(outcome.kind, outcome.detail,
-                              std::string("no ") + outcome.mustHold + ": " + outcome.folder);
+            outcome.checked = outcome.folder;
+            Refuse(outcome, Finding(QUELLIN_OUTCOME_FILE_MISSING,
+                                    std::string("no ") + outcome.mustHold + ": " + outcome.folder));
             return;
         }
         proven += std::string(", holds ") + outcome.mustHold;
+        outcome.qualities |= QUELLIN_ANSWER_HOLDS_FILE;
     }
     if (outcome.writeTest) {
         WriteTestResult result;
         if (!table_.context_.CanWrite(outcome.folder, result)) {
-            outcome =
-                Failure(outcome.kind, outcome.detail, WriteTestFailed(outcome.folder, result));
+            outcome.checked = outcome.folder;
+            Refuse(outcome, Finding(QUELLIN_OUTCOME_WRITE_TEST_FAILED,
+                                    WriteTestFailed(outcome.folder, result), result.error));
             return;
         }
         proven += ", write test passed";
+        outcome.qualities |= QUELLIN_ANSWER_WRITE_TESTED;
     }
     outcome.text += proven;
 }
@@ -187,10 +284,14 @@ void Chain::Prove(Outcome& outcome) {
 // attach made it.
 void Chain::Create(Outcome& outcome) {
     bool created = false;
-    if (CreateDirectoryTree(outcome.folder, created))
+    if (CreateDirectoryTree(outcome.folder, created)) {
         outcome.text += created ? ", created" : ", already there";
-    else
-        outcome.text += ", not created: " + ErrorText(GetLastError());
+        outcome.qualities |= created ? QUELLIN_ANSWER_CREATED : QUELLIN_ANSWER_ALREADY_THERE;
+    } else {
+        outcome.error = GetLastError();
+        outcome.text += ", not created: " + ErrorText(outcome.error);
+        outcome.qualities |= QUELLIN_ANSWER_NOT_CREATED;
+    }
 }
 
 // Windows 95, 98 and Me keep names in the ANSI code page: the ANSI answer is the name. On the NT
@@ -207,16 +308,20 @@ bool Chain::NameInAnsi(Outcome& outcome, std::string& proven) {
         // An answer that fitted the wide call's 260 characters but not the ANSI call's 260
         // bytes (code page 65001 takes up to three bytes a character).
         if (wide.size() < MAX_PATH && exact.size() >= MAX_PATH) {
-            outcome = Failure(outcome.kind, outcome.detail,
-                              "too long for 260 bytes in the ANSI code page: " + exact);
+            outcome.checked = exact;
+            Refuse(outcome, Finding(QUELLIN_OUTCOME_TOO_LONG,
+                                    "too long for 260 bytes in the ANSI code page: " + exact));
             return false;
         }
         outcome.folder = exact;
         return true;
-    case AnsiForm::Failed:
-        outcome = Failure(outcome.kind, outcome.detail,
-                          "not converted to the ANSI code page, " + FailedError(GetLastError()));
+    case AnsiForm::Failed: {
+        const DWORD error = GetLastError();
+        Refuse(outcome,
+               Finding(QUELLIN_OUTCOME_NOT_CONVERTED,
+                       "not converted to the ANSI code page, " + FailedError(error).text, error));
         return false;
+    }
     case AnsiForm::Inexact:
         break;
     }
@@ -228,10 +333,19 @@ bool Chain::NameInAnsi(Outcome& outcome, std::string& proven) {
             : std::string(FaultText(PathFault::Unwritable)) + ": " + lookAlike;
     std::string shortName;
     if (!PathShortAnsi(wide, shortName)) {
-        outcome = Failure(outcome.kind, outcome.detail, written + ", and it has no short name");
+        outcome.checked = lookAlike;
+        const size_t at = lookAlike.find('?');
+        if (at != std::string::npos) {
+            outcome.offendingCharacter = '?';
+            outcome.offendingPosition = static_cast<DWORD>(at);
+        }
+        Refuse(outcome, Finding(at == std::string::npos ? QUELLIN_OUTCOME_ANSI_LOOK_ALIKE
+                                                        : QUELLIN_OUTCOME_ANSI_UNWRITABLE,
+                                written + ", and it has no short name"));
         return false;
     }
     outcome.folder = shortName;
+    outcome.qualities |= QUELLIN_ANSWER_SHORT_NAME;
     proven = lookAlike.find('?') == std::string::npos ? ", by its short name (" + written + ")"
                                                       : ", by its short name";
     return true;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "Quellin.h"
+#include "folders/FolderRecord.h"
 
 #include <windows.h>
 
@@ -35,10 +36,25 @@ enum class Verdict {
 struct Outcome {
     Verdict verdict = Verdict::Failed;
     std::string folder;
-    // The record line (FolderRecord.h). A step that was not tried has no kind and no line.
+    // The record entry (FolderRecord.h). A step that was not tried has no kind and no entry.
     const char* kind = nullptr;
     std::string detail;
     std::string text;
+    // The outcome as data: its code (kOutcomeByVerdict until one is given), the qualities the
+    // chain proves, the Win32 error or HRESULT, the raw answer (a registry value's type and
+    // text as read, the text after expansion), the slot a default is built on, and the
+    // character that made a path unusable with its position in `folder`.
+    DWORD code = kOutcomeByVerdict;
+    DWORD qualities = 0;
+    DWORD error = 0;
+    HRESULT result = S_OK;
+    DWORD valueType = REG_NONE;
+    RawText stored;
+    RawText expanded;
+    DWORD baseSlot = QUELLIN_NONE;
+    DWORD offendingCharacter = 0;
+    DWORD offendingPosition = QUELLIN_NONE;
+    std::string checked; // the ANSI name the usable-folder rule refused
     // What the chain proves before it takes the folder, and whether it then creates it.
     const char* mustHold = nullptr; // a file the folder must hold
     bool writeTest = false;
@@ -50,11 +66,21 @@ struct Outcome {
 };
 
 Outcome Answer(const char* kind, std::string detail, std::string folder,
-               std::string text = "answered");
+               Finding text = Finding("answered"));
 Outcome Answer(const char* kind, std::string detail, std::wstring folder,
-               std::string text = "answered");
-Outcome Failure(const char* kind, std::string detail, std::string text);
-Outcome Stop(const char* kind, std::string detail, std::string text);
+               Finding text = Finding("answered"));
+Outcome Failure(const char* kind, std::string detail, Finding text);
+Outcome Stop(const char* kind, std::string detail, Finding text);
+// The raw answer of a registry value: its type, its text as read, and the text after
+// expansion when that differs.
+template <typename Char>
+void RawValue(Outcome& outcome, DWORD type, const std::basic_string<Char>& stored,
+              const std::basic_string<Char>& expanded) {
+    outcome.valueType = type;
+    outcome.stored.Set(stored);
+    if (expanded != stored)
+        outcome.expanded.Set(expanded);
+}
 Outcome NotTried();
 
 // One source asked for a folder.
@@ -85,6 +111,7 @@ class Chain {
     bool Answered() const { return end_ == Verdict::Answered; }
 
   private:
+    RecordEntry Entry(const Outcome& outcome);
     // An answer that breaks what the step asked to prove becomes a failure.
     void Prove(Outcome& outcome);
     // The answer's ANSI name on the NT family: the exact form of its wide name, else its short

@@ -8,6 +8,8 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
 const char kFolderServiceSource[] = "folder service";
 const char kShellSource[] = "shell";
 const char kRegistrySource[] = "registry";
@@ -72,16 +74,72 @@ const char* RootName(HKEY root) {
 
 } // namespace
 
-void FolderRecord::Add(const char* kind, const std::string& detail, const std::string& outcome) {
-    lines_.push_back({kind, Field(detail), Field(outcome)});
+Finding operator+(Finding finding, const std::string& more) {
+    finding.text += more;
+    return finding;
 }
 
-std::string FolderRecord::Text(bool filled) const {
-    std::string text;
-    for (const Attempt& a : lines_)
-        text += a.kind + "\t" + a.detail + "\t" + a.outcome + "\n";
+DWORD RecordKind(const char* kind) {
+#define QUELLIN_KIND_OF_TEXT(number, constant, text)                                               \
+    if (std::strcmp(kind, text) == 0)                                                              \
+        return constant;
+    QUELLIN_RECORD_KINDS(QUELLIN_KIND_OF_TEXT)
+#undef QUELLIN_KIND_OF_TEXT
+    return QUELLIN_KIND_NONE;
+}
+
+const char* RecordKindText(DWORD kind) {
+    switch (kind) {
+#define QUELLIN_KIND_TEXT(number, constant, text)                                                  \
+    case constant:                                                                                 \
+        return text;
+        QUELLIN_RECORD_KINDS(QUELLIN_KIND_TEXT)
+#undef QUELLIN_KIND_TEXT
+    default:
+        return nullptr;
+    }
+}
+
+const char* RecordOutcomeCode(DWORD outcome) {
+    switch (outcome) {
+#define QUELLIN_OUTCOME_TEXT(number, constant, code)                                               \
+    case constant:                                                                                 \
+        return code;
+        QUELLIN_RECORD_OUTCOMES(QUELLIN_OUTCOME_TEXT)
+#undef QUELLIN_OUTCOME_TEXT
+    default:
+        return nullptr;
+    }
+}
+
+void FolderRecord::Add(RecordEntry entry) {
+    entry.detail = Field(entry.detail);
+    entry.text = Field(entry.text);
+    entries_.push_back(std::move(entry));
+}
+
+void FolderRecord::Add(const char* kind, const std::string& detail, const Finding& outcome) {
+    RecordEntry entry;
+    entry.kind = RecordKind(kind);
+    entry.detail = detail;
+    entry.outcome = CodeOr(outcome.code, QUELLIN_OUTCOME_ANSWERED);
+    entry.error = outcome.error;
+    entry.result = outcome.result;
+    entry.text = outcome.text;
+    Add(std::move(entry));
+}
+
+void FolderRecord::Close(bool filled) {
     if (!filled)
-        text += std::string(kNoSource) + "\t\tno source: the slot is empty\n";
+        Add(kNoSource, std::string(),
+            Finding(QUELLIN_OUTCOME_NO_SOURCE, "no source: the slot is empty"));
+}
+
+// The one place a record's lines are written.
+std::string FolderRecord::Text() const {
+    std::string text;
+    for (const RecordEntry& e : entries_)
+        text += std::string(RecordKindText(e.kind)) + "\t" + e.detail + "\t" + e.text + "\n";
     return text;
 }
 
@@ -102,10 +160,11 @@ std::string RegistryValuePathText(HKEY root, const std::string& valuePath) {
     return RegistryValueText(root, PathParent(valuePath), PathLeaf(valuePath));
 }
 
-std::string FailedHResult(HRESULT result) {
+Finding FailedHResult(HRESULT result) {
     const std::string text = "failed: 0x" + StrDigits(static_cast<DWORD>(result), 16, 8);
     const char* name = HResultName(result);
-    return name != nullptr ? text + " (" + name + ")" : text;
+    return Finding(QUELLIN_OUTCOME_FAILED, name != nullptr ? text + " (" + name + ")" : text, 0,
+                   result);
 }
 
 std::string ErrorText(DWORD error) {
@@ -114,30 +173,37 @@ std::string ErrorText(DWORD error) {
     return name != nullptr ? number + " (" + name + ")" : number;
 }
 
-std::string FailedError(DWORD error) {
-    return "failed: " + ErrorText(error);
+Finding FailedError(DWORD error) {
+    return Finding(QUELLIN_OUTCOME_FAILED, "failed: " + ErrorText(error), error);
 }
 
-std::string RegistryOutcome(LONG openResult, LONG queryResult) {
+Finding RegistryOutcome(LONG openResult, LONG queryResult) {
+    const DWORD opened = static_cast<DWORD>(openResult);
+    const DWORD queried = static_cast<DWORD>(queryResult);
     if (openResult == ERROR_FILE_NOT_FOUND)
-        return "missing: no such key";
+        return Finding(QUELLIN_OUTCOME_MISSING_KEY, "missing: no such key", opened);
     if (openResult != ERROR_SUCCESS)
-        return "key not opened, " + FailedError(static_cast<DWORD>(openResult));
+        return Finding(QUELLIN_OUTCOME_FAILED, "key not opened, " + FailedError(opened).text,
+                       opened);
     if (queryResult == ERROR_FILE_NOT_FOUND)
-        return "missing";
+        return Finding(QUELLIN_OUTCOME_MISSING_VALUE, "missing", queried);
     if (queryResult == ERROR_MORE_DATA)
-        return "too long";
+        return Finding(QUELLIN_OUTCOME_TOO_LONG, "too long", queried);
     if (queryResult != ERROR_SUCCESS)
-        return FailedError(static_cast<DWORD>(queryResult));
-    return "empty";
+        return FailedError(queried);
+    return Finding(QUELLIN_OUTCOME_EMPTY, "empty");
 }
 
-std::string ExpandedOutcome(const std::string& stored, const std::string& expanded) {
-    return expanded == stored ? "answered" : "answered, " + stored + " expanded";
+Finding ExpandedOutcome(const std::string& stored, const std::string& expanded) {
+    if (expanded == stored)
+        return Finding(QUELLIN_OUTCOME_ANSWERED, "answered");
+    return Finding(QUELLIN_OUTCOME_EXPANDED, "answered, " + stored + " expanded");
 }
 
-std::string ExpandedOutcome(const std::wstring& stored, const std::wstring& expanded) {
-    return expanded == stored ? "answered" : "answered, " + RecordText(stored) + " expanded";
+Finding ExpandedOutcome(const std::wstring& stored, const std::wstring& expanded) {
+    if (expanded == stored)
+        return Finding(QUELLIN_OUTCOME_ANSWERED, "answered");
+    return Finding(QUELLIN_OUTCOME_EXPANDED, "answered, " + RecordText(stored) + " expanded");
 }
 
 std::string RecordText(const std::wstring& text) {

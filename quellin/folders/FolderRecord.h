@@ -2,7 +2,10 @@
 // came of it, the source that answered last. Built while the slot resolves, from the results
 // of the calls the resolver makes anyway: recording makes no call of its own.
 //
-// As text, one line per attempt, three fields separated by tabs:
+// Each entry is data (RecordEntry: the kind of source, its detail, an outcome code of
+// Quellin.h's QUELLIN_RECORD_OUTCOMES, the Win32 error or HRESULT, the raw answer, the
+// offending character of a rejected path), and the record's text is written from the entries
+// here alone, one line per entry, three fields separated by tabs:
 //
 //   kind <TAB> detail <TAB> outcome
 //
@@ -12,9 +15,12 @@
 // that no source filled. The outcome of the answering source begins with "answered".
 #pragma once
 
+#include "Quellin.h"
+
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // Kinds of source.
@@ -26,21 +32,86 @@ extern const char kDefaultSource[];
 extern const char kFallbackSource[];
 extern const char kNoSource[];
 
+// An outcome code not given yet: the verdict of the step decides it (answered or failed).
+const DWORD kOutcomeByVerdict = 0xFFFFFFFF;
+
+// The code, or `byVerdict` when none was given.
+inline DWORD CodeOr(DWORD code, DWORD byVerdict) {
+    return code == kOutcomeByVerdict ? byVerdict : code;
+}
+
+// A text as a source gave it: in the ANSI code page from an ANSI call, wide from a wide one.
+struct RawText {
+    std::string ansi;
+    std::wstring wide;
+    bool isWide = false;
+
+    void Set(const std::string& text) {
+        ansi = text;
+        isWide = false;
+    }
+    void Set(const std::wstring& text) {
+        wide = text;
+        isWide = true;
+    }
+    bool Empty() const { return isWide ? wide.empty() : ansi.empty(); }
+};
+
+// What an outcome says: its code, the Win32 error or HRESULT it names, and its words.
+struct Finding {
+    DWORD code = kOutcomeByVerdict;
+    DWORD error = 0;
+    HRESULT result = S_OK;
+    std::string text;
+
+    Finding() = default;
+    Finding(const char* words) : text(words) {}            // NOLINT(google-explicit-constructor)
+    Finding(std::string words) : text(std::move(words)) {} // NOLINT(google-explicit-constructor)
+    Finding(DWORD outcome, std::string words, DWORD win32Error = 0, HRESULT hresult = S_OK)
+        : code(outcome), error(win32Error), result(hresult), text(std::move(words)) {}
+};
+// The finding with more words after its text.
+Finding operator+(Finding finding, const std::string& more);
+
+// One entry of a record.
+struct RecordEntry {
+    DWORD kind = QUELLIN_KIND_NONE;
+    std::string detail;
+    DWORD outcome = QUELLIN_OUTCOME_ANSWERED;
+    DWORD qualities = 0; // QUELLIN_ANSWER_... bits
+    DWORD error = 0;
+    HRESULT result = S_OK;
+    DWORD valueType = REG_NONE; // a registry value's type as read
+    DWORD offendingCharacter = 0;
+    DWORD offendingPosition = QUELLIN_NONE; // in `folder`
+    DWORD baseSlot = QUELLIN_NONE;          // the slot a default is built on
+    DWORD facts[4] = {0, 0, 0, 0};          // the attach record's numbers
+    std::string folder;                     // the answer as checked or taken, ANSI
+    RawText stored;                         // the raw answer
+    RawText expanded;                       // the value after expansion, when expanded
+    std::string text;                       // the outcome's words
+};
+
+// The kind's number for its text ("registry": QUELLIN_KIND_REGISTRY).
+DWORD RecordKind(const char* kind);
+// The kind's text, and an outcome's code ("write-tested"); null for a number without one.
+const char* RecordKindText(DWORD kind);
+const char* RecordOutcomeCode(DWORD outcome);
+
 class FolderRecord {
   public:
-    void Add(const char* kind, const std::string& detail, const std::string& outcome);
-    void Clear() { lines_.clear(); }
-    // The record as text; `filled` tells whether the slot holds a folder, and an empty slot's
-    // record gets its closing "none" line here.
-    std::string Text(bool filled) const;
+    void Add(RecordEntry entry);
+    void Add(const char* kind, const std::string& detail, const Finding& outcome);
+    void Clear() { entries_.clear(); }
+    // Closes the record of a slot: `filled` tells whether it holds a folder, and an empty
+    // slot's record gets its closing "none" entry.
+    void Close(bool filled);
+    const std::vector<RecordEntry>& Entries() const { return entries_; }
+    // The record as text, one line an entry.
+    std::string Text() const;
 
   private:
-    struct Attempt {
-        std::string kind;
-        std::string detail;
-        std::string outcome;
-    };
-    std::vector<Attempt> lines_;
+    std::vector<RecordEntry> entries_;
 };
 
 // Texts for the details and outcomes.
@@ -53,17 +124,17 @@ std::string RegistryValueText(HKEY root, const std::string& subKey, const std::s
 // As above, from a value path 'Key\...\ValueName' (the form RegReadValue takes).
 std::string RegistryValuePathText(HKEY root, const std::string& valuePath);
 // "failed: 0x80004005 (E_FAIL)" for an HRESULT, its name where the table knows one.
-std::string FailedHResult(HRESULT result);
+Finding FailedHResult(HRESULT result);
 // "error 5 (ERROR_ACCESS_DENIED)" for a Windows error code, and "failed: " before it.
 std::string ErrorText(DWORD error);
-std::string FailedError(DWORD error);
+Finding FailedError(DWORD error);
 // The outcome of a registry read that did not give a value: "missing: no such key", "key not
 // opened, failed: error 5 (ERROR_ACCESS_DENIED)", "missing", "too long", or the error.
-std::string RegistryOutcome(LONG openResult, LONG queryResult);
+Finding RegistryOutcome(LONG openResult, LONG queryResult);
 // The outcome of a value read whose environment references were expanded: "answered", or
 // "answered, %USERPROFILE%\Documents expanded" when they changed the text.
-std::string ExpandedOutcome(const std::string& stored, const std::string& expanded);
-std::string ExpandedOutcome(const std::wstring& stored, const std::wstring& expanded);
+Finding ExpandedOutcome(const std::string& stored, const std::string& expanded);
+Finding ExpandedOutcome(const std::wstring& stored, const std::wstring& expanded);
 // A wide text in a record, which is written in the ANSI code page: as the ANSI calls would give
 // it (a character the code page lacks as its look-alike or '?').
 std::string RecordText(const std::wstring& text);

@@ -21,7 +21,8 @@ RegReadResult ReadPersonalValue(HKEY root, const std::string& subKey, const char
     RegistryKey key;
     read.open = RegOpenForReading(root, subKey.c_str(), key);
     if (read.open == ERROR_SUCCESS)
-        read.query = RegQueryText(key.Get(), valueName, MAX_PATH, RegText::AsStored, text);
+        read.query =
+            RegQueryText(key.Get(), valueName, MAX_PATH, RegText::AsStored, text, &read.type);
     return read;
 }
 
@@ -36,7 +37,9 @@ Step MyDocuments(const AttachContext& context, const char* how) {
             const auto folder = PathJoinBelow(PathRoot(QueryWindowsDirectory<Char>()),
                                               TextCalls<Char>::Text("My Documents"));
             if (folder.empty())
-                return Stop(kFallbackSource, detail, "no folder: the Windows drive is unknown");
+                return Stop(
+                    kFallbackSource, detail,
+                    Finding(QUELLIN_OUTCOME_NO_FOLDER, "no folder: the Windows drive is unknown"));
             return Answer(kFallbackSource, detail, folder, std::string("answered") + how);
         });
     };
@@ -55,8 +58,11 @@ template <typename Char> Outcome UserShellFoldersPersonal() {
     if (read.query != ERROR_SUCCESS)
         return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
     const std::basic_string<Char> folder = RegExpandReferences(value);
-    return Answer(kRegistrySource, where, folder,
-                  value.empty() ? "empty" : ExpandedOutcome(value, folder));
+    Outcome outcome = Answer(kRegistrySource, where, folder,
+                             value.empty() ? Finding(QUELLIN_OUTCOME_EMPTY, "empty")
+                                           : ExpandedOutcome(value, folder));
+    RawValue(outcome, read.type, value, folder);
+    return outcome;
 }
 
 // Outside NT a profile folder exists only when user profiles are switched on: without them
@@ -71,7 +77,8 @@ Outcome UserProfiles(bool& profilesOff) {
     if (profilesOff)
         return Failure(kRegistrySource, where,
                        RegistryOutcome(read.open, read.query) + ": no user profiles");
-    return Failure(kRegistrySource, where, "present: user profiles are on");
+    return Failure(kRegistrySource, where,
+                   Finding(QUELLIN_OUTCOME_PRESENT, "present: user profiles are on"));
 }
 
 // The logged-on user's name; a failure stops the chain.
@@ -98,8 +105,11 @@ template <typename Char> Outcome ProfilePersonal(const std::string& user) {
     const std::basic_string<Char> expanded = RegExpandReferences(profilePath);
     const std::basic_string<Char> folder =
         PathJoinBelow(expanded, TextCalls<Char>::Text("Personal"));
-    return Answer(kRegistrySource, where + " + \"Personal\"", folder,
-                  folder.empty() ? "empty" : ExpandedOutcome(profilePath, expanded));
+    Outcome outcome = Answer(kRegistrySource, where + " + \"Personal\"", folder,
+                             folder.empty() ? Finding(QUELLIN_OUTCOME_EMPTY, "empty")
+                                            : ExpandedOutcome(profilePath, expanded));
+    RawValue(outcome, read.type, profilePath, expanded);
+    return outcome;
 }
 
 } // namespace

@@ -55,15 +55,18 @@ template <typename Char> Outcome ProgramFilesPath(WindowsRoot<Char>& root, bool&
     if (missing)
         return Failure(kRegistrySource, detail,
                        stored.empty() ? RegistryOutcome(read.open, read.query)
-                                      : "empty once %SystemDrive% is replaced");
+                                      : Finding(QUELLIN_OUTCOME_EMPTY,
+                                                "empty once %SystemDrive% is replaced"));
     const Text folder = RegExpandReferences(candidate);
-    return Answer(kRegistrySource, detail, folder, ExpandedOutcome(candidate, folder));
+    Outcome outcome = Answer(kRegistrySource, detail, folder, ExpandedOutcome(candidate, folder));
+    RawValue(outcome, read.type, stored, folder);
+    return outcome;
 }
 
 // The fixed folder on the Windows drive: "\Program Files", or "\Program Files (x86)" for a
 // 32-bit process on 64-bit Windows.
 template <typename Char>
-Outcome FixedProgramFiles(AttachContext& context, WindowsRoot<Char>& root, const char* text) {
+Outcome FixedProgramFiles(AttachContext& context, WindowsRoot<Char>& root, const Finding& text) {
     if (context.Wow64())
         return Answer(kFallbackSource,
                       "\"\\Program Files (x86)\" on the Windows drive (32-bit process on 64-bit "
@@ -87,9 +90,12 @@ std::vector<Step> ProgramFilesSteps(AttachContext& context, Roots<Char>& roots) 
     return {
         WriteTested([&roots] { return ProgramFilesPath(roots.root, roots.pathMissing); }),
         OnlyIf(roots.pathMissing, WriteTested([&context, &roots] {
-                   return FixedProgramFiles(context, roots.root, "answered");
+                   return FixedProgramFiles(context, roots.root, Finding("answered"));
                })),
-        [&context, &roots] { return FixedProgramFiles(context, roots.root, "answered, untested"); },
+        [&context, &roots] {
+            return FixedProgramFiles(context, roots.root,
+                                     Finding(QUELLIN_OUTCOME_UNTESTED, "answered, untested"));
+        },
     };
 }
 
@@ -150,7 +156,9 @@ void CSystemFolders::ResolveRundleFolder(QuellinSlot slot) {
                     const auto folder = PathJoinBelow(QueryWindowsDirectory<Char>(),
                                                       TextCalls<Char>::Text("Tolva"));
                     if (folder.empty())
-                        return Failure(kWindowsSource, detail, "no folder: no Windows directory");
+                        return Failure(
+                            kWindowsSource, detail,
+                            Finding(QUELLIN_OUTCOME_NO_FOLDER, "no folder: no Windows directory"));
                     return Answer(kWindowsSource, detail, folder);
                 });
             }});

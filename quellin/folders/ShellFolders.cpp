@@ -17,7 +17,8 @@ void CSystemFolders::ResolveShellFolder(QuellinSlot slot, Owner owner, int perso
     if (!personal && !context_.NT() && context_.FolderService() != nullptr)
         folderService = [commonCsidl] {
             return Failure(kFolderServiceSource, CsidlText(commonCsidl),
-                           "not asked: the platform is neither Windows 95 nor NT");
+                           Finding(QUELLIN_OUTCOME_NOT_ASKED,
+                                   "not asked: the platform is neither Windows 95 nor NT"));
         };
     ShellSession shell(context_);
     Resolve(slot, {
@@ -92,10 +93,13 @@ void CSystemFolders::ResolveStartupFolder(QuellinSlot slot, QuellinSlot commonSl
     user.Try(Default(*this, QUELLIN_PROGRAMS_FOLDER, "Startup"));
     common.Try([this, &user, slot] {
         const char* detail = "StartupFolder (the same folder)";
-        if (!user.Answered() || slots_[slot].empty())
-            return Failure(kDefaultSource, detail, "no folder: StartupFolder is empty");
-        Outcome outcome = Answer(kDefaultSource, detail, slots_[slot]);
+        Outcome outcome =
+            !user.Answered() || slots_[slot].empty()
+                ? Failure(kDefaultSource, detail,
+                          Finding(QUELLIN_OUTCOME_NO_FOLDER, "no folder: StartupFolder is empty"))
+                : Answer(kDefaultSource, detail, slots_[slot]);
         outcome.wideFolder = wide_[slot];
+        outcome.baseSlot = slot;
         return outcome;
     });
 }

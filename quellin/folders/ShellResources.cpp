@@ -45,13 +45,21 @@ namespace {
 template <typename Char>
 Outcome ShellAnswer(const SpecialFolderList& list, int csidl, FailedConversion failed) {
     std::basic_string<Char> path;
-    if (list.ToPath(path))
-        return Answer(kShellSource, CsidlText(csidl), path);
-    if (failed == FailedConversion::StopsTheChain)
-        return Stop(kShellSource, CsidlText(csidl), "known, but not converted to a path");
-    return Answer(kShellSource, CsidlText(csidl), path,
-                  path.empty() ? "known, but not converted to a path"
-                               : "answered: the text of the failed conversion");
+    const Finding notConverted(QUELLIN_OUTCOME_NOT_CONVERTED, "known, but not converted to a path");
+    Outcome outcome;
+    if (list.ToPath(path)) {
+        outcome = Answer(kShellSource, CsidlText(csidl), path);
+    } else if (failed == FailedConversion::StopsTheChain) {
+        outcome = Stop(kShellSource, CsidlText(csidl), notConverted);
+    } else if (path.empty()) {
+        outcome = Answer(kShellSource, CsidlText(csidl), path, notConverted);
+    } else {
+        outcome = Answer(kShellSource, CsidlText(csidl), path,
+                         "answered: the text of the failed conversion");
+        outcome.qualities |= QUELLIN_ANSWER_FAILED_TEXT;
+    }
+    outcome.stored.Set(path);
+    return outcome;
 }
 
 } // namespace

@@ -29,8 +29,12 @@ template <typename Char> Outcome FolderServiceAnswer(const AttachContext& contex
     if (result != S_OK)
         return Failure(kFolderServiceSource, CsidlText(csidl), FailedHResult(result));
     const std::basic_string<Char> path = BufferText(buffer);
-    return Answer(kFolderServiceSource, CsidlText(csidl), path,
-                  path.empty() ? "answered without a terminated path" : "answered");
+    Outcome outcome = Answer(
+        kFolderServiceSource, CsidlText(csidl), path,
+        path.empty() ? Finding(QUELLIN_OUTCOME_UNTERMINATED, "answered without a terminated path")
+                     : Finding("answered"));
+    outcome.stored.Set(path);
+    return outcome;
 }
 
 template <typename Char> Outcome ShellFoldersAnswer(ShellFoldersKey which, const char* valueName) {
@@ -43,28 +47,38 @@ template <typename Char> Outcome ShellFoldersAnswer(ShellFoldersKey which, const
     if (opened != ERROR_SUCCESS)
         return Failure(kRegistrySource, where, RegistryOutcome(opened, ERROR_SUCCESS));
     std::basic_string<Char> value;
+    DWORD type = REG_NONE;
     const LONG queried =
-        RegQueryText(key.Get(), valueName, kRegValueBufferSize, RegText::AsStored, value);
+        RegQueryText(key.Get(), valueName, kRegValueBufferSize, RegText::AsStored, value, &type);
     if (queried != ERROR_SUCCESS)
         return Stop(kRegistrySource, where, RegistryOutcome(opened, queried));
     const std::basic_string<Char> folder = RegExpandReferences(value);
-    return Answer(kRegistrySource, where, folder,
-                  value.empty() ? "empty" : ExpandedOutcome(value, folder));
+    Outcome outcome = Answer(kRegistrySource, where, folder,
+                             value.empty() ? Finding(QUELLIN_OUTCOME_EMPTY, "empty")
+                                           : ExpandedOutcome(value, folder));
+    RawValue(outcome, type, value, folder);
+    return outcome;
 }
 
 template <typename Char> Outcome MachineValueAnswer(const char* valuePath, const char* below) {
     RegReadResult read;
     const std::basic_string<Char> value = RegReadValueAs<Char>(HKEY_LOCAL_MACHINE, valuePath, read);
     std::string where = RegistryValuePathText(HKEY_LOCAL_MACHINE, valuePath);
-    if (value.empty())
-        return Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
-    std::basic_string<Char> folder = RegExpandReferences(value);
-    const std::string text = ExpandedOutcome(value, folder);
+    if (value.empty()) {
+        Outcome outcome = Failure(kRegistrySource, where, RegistryOutcome(read.open, read.query));
+        outcome.valueType = read.type;
+        return outcome;
+    }
+    const std::basic_string<Char> expanded = RegExpandReferences(value);
+    std::basic_string<Char> folder = expanded;
+    const Finding text = ExpandedOutcome(value, expanded);
     if (below != nullptr) {
         where += " + \"" + std::string(below) + "\"";
         folder = PathJoinBelow(folder, TextCalls<Char>::Text(below));
     }
-    return Answer(kRegistrySource, where, folder, text);
+    Outcome outcome = Answer(kRegistrySource, where, folder, text);
+    RawValue(outcome, read.type, value, expanded);
+    return outcome;
 }
 
 // The slot in this character type.
@@ -121,10 +135,13 @@ Step Default(const CSystemFolders& table, QuellinSlot base, const std::string& l
             using Char = decltype(character);
             const auto folder =
                 PathJoinBelow(SlotText(table, base, character), TextCalls<Char>::Text(leaf));
-            if (folder.empty())
-                return Failure(kDefaultSource, detail,
-                               "no folder: " + std::string(name) + " is empty");
-            return Answer(kDefaultSource, detail, folder);
+            Outcome outcome =
+                folder.empty() ? Failure(kDefaultSource, detail,
+                                         Finding(QUELLIN_OUTCOME_NO_FOLDER,
+                                                 "no folder: " + std::string(name) + " is empty"))
+                               : Answer(kDefaultSource, detail, folder);
+            outcome.baseSlot = base;
+            return outcome;
         });
     };
 }
@@ -161,9 +178,12 @@ Outcome WindowsCallAnswer(const char* call, const Char (&buffer)[MAX_PATH], DWOR
         return Failure(kWindowsSource, CallName<Char>(call), FailedError(GetLastError()));
     if (text.empty())
         return Failure(kWindowsSource, CallName<Char>(call),
-                       sizeof(Char) == 1 ? "too long for 260 bytes"
-                                         : "too long for 260 characters");
-    return Answer(kWindowsSource, CallName<Char>(call), text);
+                       Finding(QUELLIN_OUTCOME_TOO_LONG, sizeof(Char) == 1
+                                                             ? "too long for 260 bytes"
+                                                             : "too long for 260 characters"));
+    Outcome outcome = Answer(kWindowsSource, CallName<Char>(call), text);
+    outcome.stored.Set(text);
+    return outcome;
 }
 
 template Outcome WindowsCallAnswer<char>(const char*, const char (&)[MAX_PATH], DWORD);

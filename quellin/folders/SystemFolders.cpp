@@ -38,7 +38,8 @@ static_assert(sizeof kSlotNames / sizeof kSlotNames[0] == QUELLIN_SLOT_COUNT &&
 
 CSystemFolders::CSystemFolders() : context_(AttachContext::Take()) {
     ResolveAll();
-    attachRecord_ = AttachRecordText(context_);
+    attachEntries_ = AttachRecordOf(context_);
+    attachRecord_ = attachEntries_.Text();
 }
 
 CSystemFolders::CSystemFolders(AttachContext context,
@@ -79,8 +80,10 @@ void CSystemFolders::ResolveAll() {
     ResolveMyPicturesFolder(QUELLIN_MY_PICTURES_FOLDER);
     ResolveSuiteDestinationFolder(QUELLIN_SUITE_DESTINATION_FOLDER);
 
-    for (int slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot)
-        sourceRecords_[slot] = records_[slot].Text(!slots_[slot].empty());
+    for (int slot = 0; slot < QUELLIN_SLOT_COUNT; ++slot) {
+        records_[slot].Close(!slots_[slot].empty());
+        sourceRecords_[slot] = records_[slot].Text();
+    }
 }
 
 CSystemFolders::~CSystemFolders() {

@@ -53,6 +53,9 @@ class CSystemFolders {
     // asked for). Empty for a table that was not resolved whole.
     const std::string& AttachRecord() const { return attachRecord_; }
     const wchar_t* WideAttachRecord() const;
+    // The same records as entries of data (FolderRecord.h).
+    const FolderRecord& Record(QuellinSlot slot) const { return records_[slot]; }
+    const FolderRecord& AttachEntries() const { return attachEntries_; }
     const AttachContext& Context() const { return context_; }
 
     // Shared-component folders.
@@ -105,6 +108,7 @@ class CSystemFolders {
     FolderRecord records_[QUELLIN_SLOT_COUNT];
     std::string sourceRecords_[QUELLIN_SLOT_COUNT];
     std::string attachRecord_;
+    FolderRecord attachEntries_;
     // The records as wide text, index QUELLIN_SLOT_COUNT the attach record.
     mutable std::atomic<std::wstring*> wideRecords_[QUELLIN_SLOT_COUNT + 1] = {};
 };

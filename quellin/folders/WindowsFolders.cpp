@@ -30,7 +30,8 @@ template <typename Char> Outcome ExecutableFolder() {
         folder += Char('\\');
     if (folder.empty())
         return Failure(kWindowsSource, CallName<Char>("GetModuleFileNameA"),
-                       "no folder in the file name: " + RecordText(fileName));
+                       Finding(QUELLIN_OUTCOME_NO_FOLDER,
+                               "no folder in the file name: " + RecordText(fileName)));
     return Answer(kWindowsSource, CallName<Char>("GetModuleFileNameA"), folder);
 }
 

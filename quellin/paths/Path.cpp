@@ -112,7 +112,8 @@ std::wstring PathJoinBelow(const std::wstring& folder, const std::wstring& name)
     return JoinBelow(folder, name);
 }
 
-PathFault PathFaultOf(const std::string& path) {
+PathFault PathFaultOf(const std::string& path, size_t& at) {
+    at = std::string::npos;
     if (path.empty())
         return PathFault::Usable;
     bool unwritable = false;
@@ -123,12 +124,18 @@ PathFault PathFaultOf(const std::string& path) {
             continue;
         }
         if (c < 0x20 || c == 0x7F || c == '*' || c == '"' || c == '<' || c == '>' || c == '|' ||
-            (c == ':' && i != 1))
+            (c == ':' && i != 1)) {
+            at = i;
             return PathFault::Invalid;
-        unwritable = unwritable || c == '?';
+        }
+        if (c == '?' && !unwritable) {
+            unwritable = true;
+            at = i;
+        }
     }
     if (unwritable)
         return PathFault::Unwritable;
+    at = std::string::npos;
 
     // The root, and the names below it.
     size_t names = 0;
@@ -156,14 +163,21 @@ PathFault PathFaultOf(const std::string& path) {
             ++i;
             afterSeparator = false;
         } else if (path[i] == '\\') {
-            if (afterSeparator)
+            if (afterSeparator) {
+                at = i;
                 return PathFault::Invalid;
+            }
             afterSeparator = true;
         } else {
             afterSeparator = false;
         }
     }
     return PathFault::Usable;
+}
+
+PathFault PathFaultOf(const std::string& path) {
+    size_t at = 0;
+    return PathFaultOf(path, at);
 }
 
 void PathNormalize(std::string& path) {

@@ -26,6 +26,9 @@ std::wstring PathJoinBelow(const std::wstring& folder, const std::wstring& name)
 // code page cannot write a character). An empty path has no fault: it is no folder at all.
 enum class PathFault { Usable, NotFull, Unwritable, Invalid };
 PathFault PathFaultOf(const std::string& path);
+// The same, with the position of the character that breaks the rule (its first byte), or
+// std::string::npos when the fault is no one character's (a path that is not full).
+PathFault PathFaultOf(const std::string& path, size_t& at);
 
 // Doubled backslashes folded once, the leading pair of a network path kept, one trailing
 // backslash removed, white space trimmed, a bare drive's backslash given back. In place.

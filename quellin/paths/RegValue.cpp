@@ -27,13 +27,15 @@ void BytesAsText(const std::string& bytes, std::wstring& text) {
 // the wide one (at most MAX_PATH either way).
 template <typename Char>
 LONG QueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
-               std::basic_string<Char>& text) {
+               std::basic_string<Char>& text, DWORD* typeRead) {
     Char data[MAX_PATH] = {0};
     const DWORD capacity = std::min<DWORD>(bufferSize, MAX_PATH);
     DWORD size = capacity * sizeof(Char);
     DWORD type = 0;
     const LONG result =
         TextCalls<Char>::QueryValue(key, valueName, &type, reinterpret_cast<BYTE*>(data), &size);
+    if (typeRead != nullptr)
+        *typeRead = result == ERROR_SUCCESS ? type : REG_NONE;
     if (result != ERROR_SUCCESS)
         return result;
     // The value's type is not examined but for this: a string gives its text, a multi-string
@@ -73,13 +75,13 @@ LONG RegOpenForReading(HKEY root, const char* subKey, RegistryKey& key) {
 }
 
 LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
-                  std::string& text) {
-    return QueryText(key, valueName, bufferSize, form, text);
+                  std::string& text, DWORD* type) {
+    return QueryText(key, valueName, bufferSize, form, text, type);
 }
 
 LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
-                  std::wstring& text) {
-    return QueryText(key, valueName, bufferSize, form, text);
+                  std::wstring& text, DWORD* type) {
+    return QueryText(key, valueName, bufferSize, form, text, type);
 }
 
 std::string RegQueryString(HKEY key, const std::string& valueName) {
@@ -103,7 +105,7 @@ std::basic_string<Char> RegReadValueAs(HKEY root, const std::string& valuePath,
         return std::basic_string<Char>();
     std::basic_string<Char> text;
     result.query = QueryText(key.Get(), PathLeaf(valuePath).c_str(), kRegValueBufferSize,
-                             RegText::Trimmed, text);
+                             RegText::Trimmed, text, &result.type);
     return text;
 }
 

@@ -24,11 +24,12 @@ enum class RegText { AsStored, Trimmed };
 // buffer, and so on. On success `text` is the data up to its first zero byte, never beyond the
 // bytes returned, in the form asked for; environment references are never expanded. Otherwise
 // `text` is left alone. The wide call is looked up by name (Windows 95 lacks it):
-// ERROR_CALL_NOT_IMPLEMENTED where Windows has no such call.
+// ERROR_CALL_NOT_IMPLEMENTED where Windows has no such call. `type`, when given, receives the
+// value's type as the query gave it (REG_NONE when it gave none).
 LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
-                  std::string& text);
+                  std::string& text, DWORD* type = nullptr);
 LONG RegQueryText(HKEY key, const char* valueName, DWORD bufferSize, RegText form,
-                  std::wstring& text);
+                  std::wstring& text, DWORD* type = nullptr);
 
 // The value's text (255-byte buffer, trimmed) from a key the caller holds open; empty on any
 // failure.
@@ -41,6 +42,7 @@ std::string RegReadValue(HKEY root, const std::string& valuePath);
 struct RegReadResult {
     LONG open = ERROR_SUCCESS;
     LONG query = ERROR_SUCCESS;
+    DWORD type = REG_NONE; // the value's type, once the query answered
 };
 // RegReadValue, telling what the read came to; and the same read in either character type
 // (the wide one through RegQueryValueExW).

@@ -84,6 +84,21 @@ class AttachedLibrary {
         return text ? text : "<no record>";
     }
 
+    // The entries of a slot's record or of the attach record (QUELLIN_ATTACH_RECORD), as
+    // QuellinRecordEntry gives them.
+    std::vector<QUELLIN_RECORD_ENTRYA> Entries(DWORD record) {
+        std::vector<QUELLIN_RECORD_ENTRYA> entries;
+        auto entry = Symbol<PFNQUELLINRECORDENTRY>("QuellinRecordEntry");
+        for (DWORD index = 0; entry != nullptr; ++index) {
+            QUELLIN_RECORD_ENTRYA e;
+            e.cbSize = sizeof e;
+            if (!entry(record, index, &e))
+                break;
+            entries.push_back(e);
+        }
+        return entries;
+    }
+
     // What the attach saw, as the library records it.
     std::string AttachRecord() {
         auto record = Symbol<const char* (*)()>("QuellinAttachRecord");

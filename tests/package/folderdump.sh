@@ -2,10 +2,11 @@
 # folderdump for support use, under Wine (the lane's files, tests/prelude.sh): "--slot N" and
 # "--slot Name" print the value that the listing shows for that slot, alone on one line, for
 # every slot; the listing keeps its columns (slot in two, a blank, the name in twenty-two, a
-# blank, the value) and --json gives the same values. Each failure (no such slot, a bad command
-# line, a library that is missing, not a DLL, of the other architecture, or without the folder
-# table) is one line on the standard error, nothing on the standard output, and exit code 2 for
-# the command line and the slot, 1 for the library.
+# blank, the value), --json gives the same values and --json-file writes them beside the
+# listing. Each failure (no such slot, a bad command line, a library that is missing, not a
+# DLL, of the other architecture, or without the folder table) is one line on the standard
+# error, nothing on the standard output, and exit code 2 for the command line and the slot, 1
+# for the library.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix
@@ -56,6 +57,17 @@ for entry in json.load(open(sys.argv[1], encoding="utf-8"))["slots"]:
 [[ $json_values == "$(awk '{ printf "%d %s %s\n", substr($0, 1, 2), $2, substr($0, 27) }' <<<"$listing")" ]] ||
     problem "--json and the listing disagree"
 
+# --json-file: the same listing on the standard output, the same values in the file, one attach.
+dump --json-file report.json
+[[ $code == 0 ]] || fail "--json-file exits with $code"
+[[ $(slot_lines <"$work/out") == "$listing" ]] || problem "--json-file changes the listing"
+file_values=$(python3 -c '
+import json, sys
+for entry in json.load(open(sys.argv[1], encoding="utf-8"))["slots"]:
+    print(entry["slot"], entry["name"], entry["value"])' "$work/report.json") ||
+    fail "--json-file wrote no JSON"
+[[ $file_values == "$json_values" ]] || problem "--json-file and --json disagree"
+
 while IFS= read -r line; do
     slot=$((10#$(tr -d ' ' <<<"${line:0:2}")))
     name=${line:3:22}
@@ -92,6 +104,8 @@ expect_failure 2 ".* has no slot 'NoSuchFolder'" --slot NoSuchFolder
 expect_failure 2 "--slot needs" --slot
 expect_failure 2 "unknown option --slots" --slots 3
 expect_failure 2 "--json and --slot" --json --slot 0
+expect_failure 2 "--json and --json-file" --json --json-file report.json
+expect_failure 2 "--json-file needs" --json-file
 expect_failure 2 "one library only" Quellin.dll Quellin.dll
 expect_failure 1 "cannot load missing.dll: " --slot 0 missing.dll
 expect_failure 1 "cannot load text.dll: " text.dll
@@ -105,7 +119,7 @@ dump --json missing.dll
 python3 -c '
 import json, sys
 report = json.load(open(sys.argv[1], encoding="utf-8"))
-assert report["formatVersion"] == 1 and report["error"]["code"] == "cannot-load", report
+assert report["formatVersion"] == 2 and report["error"]["code"] == "cannot-load", report
 assert report["error"]["error"] == 126, report' "$work/out" ||
     problem "--json missing.dll does not give an object with the error"
 

@@ -15,7 +15,8 @@ rva_of() { # name: the entry point's RVA
     [[ -n $ordinal ]] || fail "$1 not exported by that name"
     sed -nE "s/^[[:space:]]*\[ *$ordinal\] \+base\[ *[0-9]+\] ([0-9a-f]+) Export RVA\$/\1/p" <<<"$dump"
 }
-for name in QuellinGetFolder QuellinFolderName QuellinFolderSource; do
+for name in QuellinGetFolder QuellinFolderName QuellinFolderSource QuellinAttachRecord \
+    QuellinRecordEntry; do
     [[ $(rva_of "$name") == "$(rva_of "${name}A")" ]] || fail "${name}A is not ${name}'s entry point"
     rva_of "${name}W" >/dev/null
 done

@@ -7,12 +7,18 @@
 #    on Windows 98 the folder service again with its create flag, then the shell, for the
 #    documents; on XP the fixed "My Documents" on the Windows drive, which the library creates.
 #    folderdump --explain prints the same records as text.
-# 2. Six planted machines, as a support engineer meets them, are told apart by folderdump's
-#    JSON report: a wrong current directory, a source without shfolder.dll, a shfolder.dll that
-#    is no DLL, a failing one, "ProgramFilesDir" on a drive that does not exist, and on a share
-#    the network refuses.
-# Every report keeps the documented JSON shape (format version 1), and every record ends with
-# its answering source or "none".
+#    One run (--explain --json-file) gives both forms from one attach, and they agree: the
+#    documents folder the attach made is "created by this attach" in both.
+# 2. Planted machines, as a support engineer meets them, are told apart by folderdump's JSON
+#    report, its fields alone: a wrong current directory, setup started from inside its own
+#    setup folder, a source without shfolder.dll, a shfolder.dll that is no DLL, one of the
+#    other architecture (where that build is at hand), a failing one, "ProgramFilesDir" on a
+#    drive that does not exist, naming a file, and on a share the network refuses,
+#    "CommonFilesDir" deleted, and a documents value stored with quotes (its record names the
+#    quote and its position).
+# Every report keeps the documented JSON shape (format version 2; the outcome codes are the
+# guide's, and Quellin.h's where the source tree is at hand), and every record ends with its
+# answering source or "none".
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../prelude.sh"
 wine_prefix
@@ -29,11 +35,23 @@ had_documents=no
 versionKey='HKLM\Software\Microsoft\Windows\CurrentVersion'
 saved_programs=$(wine_run reg query "$versionKey" /v ProgramFilesDir 2>/dev/null | tr -d '\r' |
     sed -n 's/^ *ProgramFilesDir *REG_[A-Z_]* *//p')
+saved_common=$(wine_run reg query "$versionKey" /v CommonFilesDir 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *CommonFilesDir *REG_[A-Z_]* *//p')
+userShellKey='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+saved_personal=$(wine_run reg query "$userShellKey" /v Personal 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *Personal *REG_[A-Z_]* *//p')
+saved_personal_type=$(wine_run reg query "$userShellKey" /v Personal 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *Personal *\(REG_[A-Z_]*\) .*/\1/p')
 cleanup() {
     [[ $had_documents == yes ]] || rm -rf "$documents"
     wine_run reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1 || true
     [[ -z $saved_programs ]] ||
         wine_run reg add "$versionKey" /v ProgramFilesDir /d "$saved_programs" /f >/dev/null 2>&1 || true
+    [[ -z $saved_common ]] ||
+        wine_run reg add "$versionKey" /v CommonFilesDir /d "$saved_common" /f >/dev/null 2>&1 || true
+    [[ -z $saved_personal ]] ||
+        wine_run reg add "$userShellKey" /v Personal /t "${saved_personal_type:-REG_EXPAND_SZ}" \
+            /d "$saved_personal" /f >/dev/null 2>&1 || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -48,27 +66,66 @@ echo all >"$source_dir/setup/shfolder.fail"
 # checked for its documented shape and for records that end with their source.
 report() {
     (cd "${2:-$source_dir}" && wine_run "$source_dir/folderdump.exe" --json) | tr -d '\r' >"$work/$1.json"
-    python3 - "$work/$1.json" <<'PYTHON' || fail "$1: the JSON report is not of its documented shape"
-import json, sys
+    shape "$1"
+}
+
+# shape NAME: $work/NAME.json is of the documented shape.
+shape() {
+    python3 - "$work/$1.json" "$QUELLIN_SOURCE_DIR/quellin/Quellin.h" <<'PYTHON' || fail "$1: the JSON report is not of its documented shape"
+import json, os, re, sys
 report = json.load(open(sys.argv[1], encoding="utf-8"))
-assert report["format"] == "quellin-folderdump" and report["formatVersion"] == 1
+# The guide's outcome codes and kinds; where the source tree is at hand (not in the guest's
+# lanes), they must be those of Quellin.h.
+codes = {"answered", "write-tested", "untested", "created", "already-there", "not-created",
+         "short-name", "expanded", "kept", "missing-key", "missing-value", "empty", "too-long",
+         "failed", "not-a-full-path", "invalid-path", "ansi-unwritable", "ansi-look-alike",
+         "not-converted", "unterminated", "write-test-failed", "file-missing", "no-folder",
+         "not-asked", "present", "none", "loaded", "loaded-without-function", "not-loaded",
+         "not-looked-for"}
+kinds = {"folder service", "shell", "registry", "windows", "default", "fallback", "none",
+         "current directory", "wow64", "code page", "terminal server", "library", "attach"}
+if os.path.exists(sys.argv[2]):
+    header = open(sys.argv[2], encoding="utf-8").read()
+    assert codes == set(re.findall(r'OUTCOME\(\d+, QUELLIN_OUTCOME_\w+, "([a-z-]+)"\)', header))
+    assert kinds == set(re.findall(r'KIND\(\d+, QUELLIN_KIND_\w+, "([a-z0-9 ]+)"\)', header))
+assert report["format"] == "quellin-folderdump" and report["formatVersion"] == 2
 assert set(report["tool"]) == {"name", "version"} and set(report["library"]) == {"path", "version"}
+context = report["context"]
+assert set(context) == {"userName", "profileFolder", "elevated", "shfolder"}, context
+for name in ("userName", "profileFolder", "elevated"):
+    assert set(context[name]) == {"value", "call", "error", "notAsked"}, context[name]
+    assert context[name]["call"], context[name]
+assert set(context["shfolder"]) == {"path", "exists", "error", "size", "machine", "machineName",
+                                    "header", "fileVersion", "calls"}, context["shfolder"]
 attach = report["attach"]
 assert set(attach) == {"currentDirectory", "folderService", "windows", "wow64", "codePage",
                        "terminalServer", "durationMs", "record"}, attach
 assert set(attach["folderService"]) == {"path", "outcome", "module", "error", "text"}
 assert attach["folderService"]["outcome"] in (
     "loaded", "loaded-without-function", "not-loaded", "not-looked-for")
-codes = {"answered", "failed", "missing", "empty", "too-long", "write-test-failed",
+first = {"answered", "failed", "missing", "empty", "too-long", "write-test-failed",
          "not-a-full-path", "cannot-be-written-in-ansi", "not-a-valid-path", "file-missing",
          "not-converted", "no-folder", "not-asked", "present", "unterminated", "none"}
+fields = {"kind", "detail", "outcome", "error", "text", "code", "qualities", "win32Error",
+          "hresult", "valueType", "stored", "expanded", "folder", "offending", "baseSlot"}
+for fact in attach["record"]:
+    assert set(fact) == fields | {"facts"} and len(fact["facts"]) == 4, fact
+    assert fact["kind"] in kinds and fact["code"] in codes, fact
+trust = {"verified", "untested", "derivedFrom", "fallback", "created", "network",
+         "outsideProfile", "differsFromShell"}
 for entry in report["slots"]:
-    assert {"slot", "name", "value", "flags", "record"} <= set(entry), entry
+    assert {"slot", "name", "value", "flags", "trust", "record"} <= set(entry), entry
+    assert entry["trust"] is None if not entry["value"] else set(entry["trust"]) == trust, entry
     for attempt in entry["record"]:
-        assert set(attempt) == {"kind", "detail", "outcome", "error", "text"}, attempt
-        assert attempt["outcome"] in codes, attempt
+        assert set(attempt) == fields, attempt
+        assert attempt["outcome"] in first and attempt["code"] in codes, attempt
+        assert attempt["kind"] in kinds, attempt
+        offending = attempt["offending"]
+        if offending is not None:
+            assert attempt["folder"][offending["position"]] == offending["character"], attempt
     last = entry["record"][-1]
     assert last["outcome"] == "answered" if entry["value"] else last["kind"] == "none", entry
+    assert ("created" in entry["flags"]) == bool(entry["trust"] and entry["trust"]["created"])
 PYTHON
 }
 
@@ -123,6 +180,23 @@ grep -qxF '     folder service: CSIDL_PROGRAM_FILES -> failed: 0x80004005 (E_FAI
     fail "--explain does not list every slot"
 echo "--explain lists every slot with its record"
 
+# One run, both forms, one attach: the documents folder this attach makes is "created by this
+# attach" in the text and "created" in the JSON, and missing before the attach in both.
+rm -rf "$documents"
+(cd "$source_dir" && wine_run "$source_dir/folderdump.exe" --explain --json-file snapshot.json) |
+    tr -d '\r' >"$work/snapshot"
+mv "$source_dir/snapshot.json" "$work/snapshot.json"
+shape snapshot
+grep -qxF '     flags: missing, created by this attach' "$work/snapshot" ||
+    fail "the text of the snapshot does not say the documents folder was created by this attach"
+[[ $(field snapshot 'report["slots"][3]["flags"]') == "['missing', 'created']" ]] ||
+    fail "the JSON of the snapshot does not say so: $(field snapshot 'report["slots"][3]["flags"]')"
+[[ $(field snapshot 'report["slots"][3]["record"][-1]["code"]') == created ]] ||
+    fail "the snapshot's documents record does not end with its creation"
+[[ $(slot_lines <"$work/snapshot") == "$(field snapshot '"\n".join("%2d %-22s %s" % (s["slot"], s["name"], s["value"]) for s in report["slots"])')" ]] ||
+    fail "the text and the JSON of one run disagree"
+echo "one run, both forms: the documents folder created by this attach in both"
+
 # The six planted machines (under winxp), each by the fields that tell it apart.
 wine_version winxp
 source_path=$(winepath_of "$source_dir")
@@ -142,11 +216,32 @@ report no-shfolder
 expect no-shfolder 'report["attach"]["currentDirectory"]' "$source_path"
 expect no-shfolder 'report["attach"]["folderService"]["path"]' "$source_path\\setup\\shfolder.dll"
 expect no-shfolder 'report["attach"]["folderService"]["error"]' 126
+expect no-shfolder 'report["context"]["shfolder"]["exists"]' False
+
+# Setup started from inside its own setup folder: the library looks one level too deep.
+report inside-setup "$source_dir/setup"
+expect inside-setup 'report["attach"]["currentDirectory"]' "$source_path\\setup"
+expect inside-setup 'report["attach"]["folderService"]["path"]' "$source_path\\setup\\setup\\shfolder.dll"
+expect inside-setup 'report["context"]["shfolder"]["path"]' "$source_path\\setup\\setup\\shfolder.dll"
 
 echo "no library here" >"$source_dir/setup/shfolder.dll"
 report corrupt-shfolder
 expect corrupt-shfolder 'report["attach"]["folderService"]["outcome"]' not-loaded
 expect corrupt-shfolder 'report["attach"]["folderService"]["error"]' 193
+expect corrupt-shfolder 'report["context"]["shfolder"]["exists"]' True
+expect corrupt-shfolder 'report["context"]["shfolder"]["machine"]' None
+expect corrupt-shfolder 'report["context"]["shfolder"]["header"]' "no MZ header"
+
+# A shfolder.dll of the other architecture: the same error, told apart by its machine type.
+other_standin=$QUELLIN_WIN32_DIR/tools/shfolder.dll
+[[ $QUELLIN_LANE == win64 ]] || other_standin=$QUELLIN_WIN64_DIR/tools/shfolder.dll
+if [[ -f $other_standin ]]; then
+    cp "$other_standin" "$source_dir/setup/shfolder.dll"
+    report other-architecture
+    expect other-architecture 'report["attach"]["folderService"]["error"]' 193
+    expect other-architecture 'report["context"]["shfolder"]["machineName"]' \
+        "$([[ $QUELLIN_LANE == win64 ]] && echo i386 || echo x86-64)"
+fi
 
 cp "$standin" "$source_dir/setup/shfolder.dll"
 report failing-shfolder
@@ -154,6 +249,12 @@ expect failing-shfolder 'report["attach"]["folderService"]["outcome"]' loaded
 expect failing-shfolder 'report["attach"]["folderService"]["module"]' "$source_path\\setup\\shfolder.dll"
 expect failing-shfolder 'report["slots"][13]["record"][0]["outcome"]' failed
 expect failing-shfolder 'report["slots"][13]["record"][0]["error"]' 2147500037
+expect failing-shfolder 'report["slots"][13]["record"][0]["hresult"]' 2147500037
+expect failing-shfolder 'report["slots"][13]["record"][0]["code"]' failed
+expect failing-shfolder 'report["slots"][13]["record"][1]["code"]' write-tested
+expect failing-shfolder 'report["slots"][13]["trust"]["verified"]' True
+expect failing-shfolder 'report["context"]["shfolder"]["exists"]' True
+expect failing-shfolder 'report["context"]["shfolder"]["machineName"] in ("i386", "x86-64")' True
 rm -rf "$documents"
 
 rm "$source_dir/setup/shfolder.dll" "$source_dir/setup/shfolder.fail"
@@ -161,6 +262,18 @@ wine_run reg add "$versionKey" /v ProgramFilesDir /d 'Q:\Programs' /f >/dev/null
 report missing-drive
 expect missing-drive 'report["slots"][13]["record"][0]["outcome"]' write-test-failed
 expect missing-drive '"creating Q:\\Programs: error" in report["slots"][13]["record"][0]["text"]' True
+expect missing-drive 'report["slots"][13]["record"][0]["code"]' write-test-failed
+expect missing-drive 'report["slots"][13]["record"][0]["win32Error"] is not None' True
+expect missing-drive 'report["slots"][13]["record"][0]["stored"]' 'Q:\Programs'
+expect missing-drive 'report["slots"][13]["record"][0]["valueType"]' REG_SZ
+
+# "ProgramFilesDir" naming a file: the write test fails below it.
+echo "a file" >"$(wine_drive_c)/ProgramsFile"
+wine_run reg add "$versionKey" /v ProgramFilesDir /d 'C:\ProgramsFile' /f >/dev/null
+report file-programs
+rm -f "$(wine_drive_c)/ProgramsFile"
+expect file-programs 'report["slots"][13]["record"][0]["code"]' write-test-failed
+expect file-programs 'report["slots"][13]["record"][0]["folder"]' 'C:\ProgramsFile'
 
 wine_run reg add "$versionKey" /v ProgramFilesDir /d '\\nosuchserver\share\Programs' /f >/dev/null
 report refused-share
@@ -169,5 +282,23 @@ refusal=$(field refused-share 'report["slots"][13]["record"][0]["text"]')
 grep -qE 'the network refused \\\\nosuchserver\\share at [F-Z]: with error [0-9]+ \([A-Z_]+\) after [0-9]+ ms' <<<"$refusal" ||
     problem "refused-share: the record does not tell the trial: $refusal"
 
+# "CommonFilesDir" deleted: the DAO and ODBC folders fall to program files, missing-value 2.
+wine_run reg add "$versionKey" /v ProgramFilesDir /d "$saved_programs" /f >/dev/null
+wine_run reg delete "$versionKey" /v CommonFilesDir /f >/dev/null 2>&1
+report no-common-files
+expect no-common-files 'report["slots"][1]["record"][0]["code"]' missing-value
+expect no-common-files 'report["slots"][1]["record"][0]["win32Error"]' 2
+expect no-common-files 'report["slots"][1]["trust"]["derivedFrom"]' 13
+wine_run reg add "$versionKey" /v CommonFilesDir /d "$saved_common" /f >/dev/null
+
+# A documents value stored with quotes: the entry that read it names the quote and where it is.
+wine_run reg add "$userShellKey" /v Personal /t REG_EXPAND_SZ /d '"C:\users\quoted\Documents"' /f >/dev/null
+report quoted-documents
+expect quoted-documents 'any(a["code"] == "invalid-path" and a["offending"]["character"] == "\"" and
+    a["offending"]["position"] == 0 and a["stored"].startswith("\"C:") and
+    a["valueType"] in (None, "REG_EXPAND_SZ") for a in report["slots"][3]["record"] if a["offending"])' True
+field quoted-documents '"\n".join("  %s: %s -> %s" % (a["kind"], a["detail"], a["text"]) for a in report["slots"][3]["record"])'
+wine_run reg add "$userShellKey" /v Personal /t "${saved_personal_type:-REG_EXPAND_SZ}" /d "$saved_personal" /f >/dev/null
+
 ((failures == 0)) || fail "$failures problem(s)"
-echo "six planted machines told apart by the report; every report of the documented shape"
+echo "planted machines told apart by the report; every report of the documented shape"

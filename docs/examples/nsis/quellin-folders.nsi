@@ -16,10 +16,13 @@
 ;   makensis -DINSTALLER_UNICODE=false examples/nsis/quellin-folders.nsi      ANSI
 ; Run from the installation source, silently:
 ;   quellin-folders.exe [/OUT=C:\path\to\folders.txt] [/RECORDS=C:\path\to\records.txt]
+;                       [/ENTRIES=C:\path\to\entries.txt]
 ; Without /OUT the lines go to quellin-folders.txt in the temporary folder. /RECORDS writes
 ; what the library saw when it was loaded and, below a "slot name" line each, why each slot
 ; holds what it holds: the records' lines as the library gives them ("kind<TAB>detail<TAB>
-; outcome", each ending with a line feed). Exit code 0 when the files were written, 2 when the
+; outcome", each ending with a line feed). /ENTRIES writes the same records as data, one line
+; an entry: "record index outcome code" (record -1 the attach record; the outcome a number of
+; Quellin.h's QUELLIN_RECORD_OUTCOMES, the code its Win32 error or HRESULT). Exit code 0 when the files were written, 2 when the
 ; library could not be loaded or a file not written.
 
 !ifndef INSTALLER_UNICODE
@@ -118,6 +121,36 @@ Section
   ${Loop}
   FileClose $0
   ${If} $R2 != ""
+    FileClose $9
+  ${EndIf}
+
+  ClearErrors
+  ${GetOptions} $R0 "/ENTRIES=" $R3
+  ${IfNot} ${Errors}
+    ClearErrors
+    FileOpen $9 "$R3" w
+    ${If} ${Errors}
+      Push "cannot write $R3"
+      Call Failed
+    ${EndIf}
+    ; Every record, the attach record (-1) first, each entry until 259 (ERROR_NO_MORE_ITEMS).
+    StrCpy $1 -1
+    ${Do}
+      StrCpy $2 0
+      ${Do}
+        ${QuellinRecordEntry} $1 $2 $3 $4 $6
+        ${If} $6 <> 0
+          ${ExitDo}
+        ${EndIf}
+        FileWrite $9 "$1 $2 $3 $4$\r$\n"
+        IntOp $2 $2 + 1
+      ${Loop}
+      ${If} $6 = 87 ; past the last slot
+      ${OrIf} $6 = 127 ; a library without the records as data
+        ${ExitDo}
+      ${EndIf}
+      IntOp $1 $1 + 1
+    ${Loop}
     FileClose $9
   ${EndIf}
 

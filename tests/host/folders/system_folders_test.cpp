@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -57,6 +59,20 @@ TEST_F(SystemFolders, AttachRecordTellsWhatTheAttachSaw) {
                   "terminal server\tIsTerminalServer\tno\n"
                   "library\tQuellin.dll\tversion " QUELLIN_VERSION_TEXT "\n"
                   "attach\tGetTickCount\t0 ms\n");
+        // The same facts as numbers.
+        const std::vector<QUELLIN_RECORD_ENTRYA> facts = lib.Entries(QUELLIN_ATTACH_RECORD);
+        ASSERT_EQ(facts.size(), 8u);
+        EXPECT_EQ(facts[0].kind, static_cast<DWORD>(QUELLIN_KIND_CURRENT_DIRECTORY));
+        EXPECT_STREQ(facts[0].folder, "D:\\Install");
+        EXPECT_EQ(facts[1].outcome, static_cast<DWORD>(QUELLIN_OUTCOME_LOADED));
+        EXPECT_STREQ(facts[1].folder, "C:\\WINDOWS\\system32\\shfolder.dll");
+        const DWORD windows[4] = {6, 2, 9200, 2};
+        EXPECT_TRUE(std::equal(windows, windows + 4, facts[2].facts));
+        EXPECT_EQ(facts[3].facts[0], 1u); // WoW64
+        EXPECT_EQ(facts[4].facts[0], 932u);
+        EXPECT_EQ(facts[5].facts[0], 0u); // no Terminal Server
+        EXPECT_STREQ(facts[6].stored, QUELLIN_VERSION_TEXT);
+        EXPECT_EQ(facts[7].kind, static_cast<DWORD>(QUELLIN_KIND_ATTACH));
     }
 
     // The outcomes that tell a wrong current directory, a missing, a foreign or a bare
@@ -64,15 +80,24 @@ TEST_F(SystemFolders, AttachRecordTellsWhatTheAttachSaw) {
     struct Case {
         const char* what;
         const char* line;
+        DWORD outcome; // of the entry of the line's kind
+        DWORD error;
     };
     const Case cases[] = {
-        {"no shfolder.dll", "folder service\tC:\\Install\\setup\\shfolder.dll\tnot loaded: "
-                            "error 126 (ERROR_MOD_NOT_FOUND)\n"},
-        {"without its function", "folder service\tC:\\Install\\setup\\shfolder.dll\tloaded "
-                                 "without SHGetFolderPathA: C:\\Install\\setup\\shfolder.dll\n"},
-        {"no current directory", "folder service\t(no current directory)\tnot looked for\n"},
-        {"no version", "windows\tGetVersionExA\tfailed: error 87 (ERROR_INVALID_PARAMETER)\n"},
-        {"Windows 98", "windows\tGetVersionExA\t4.10 build 1998, Windows 95 family (platform 1)\n"},
+        {"no shfolder.dll",
+         "folder service\tC:\\Install\\setup\\shfolder.dll\tnot loaded: "
+         "error 126 (ERROR_MOD_NOT_FOUND)\n",
+         QUELLIN_OUTCOME_NOT_LOADED, ERROR_MOD_NOT_FOUND},
+        {"without its function",
+         "folder service\tC:\\Install\\setup\\shfolder.dll\tloaded "
+         "without SHGetFolderPathA: C:\\Install\\setup\\shfolder.dll\n",
+         QUELLIN_OUTCOME_LOADED_WITHOUT_FUNCTION, 0},
+        {"no current directory", "folder service\t(no current directory)\tnot looked for\n",
+         QUELLIN_OUTCOME_NOT_LOOKED_FOR, 0},
+        {"no version", "windows\tGetVersionExA\tfailed: error 87 (ERROR_INVALID_PARAMETER)\n",
+         QUELLIN_OUTCOME_FAILED, ERROR_INVALID_PARAMETER},
+        {"Windows 98", "windows\tGetVersionExA\t4.10 build 1998, Windows 95 family (platform 1)\n",
+         QUELLIN_OUTCOME_ANSWERED, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -90,6 +115,139 @@ TEST_F(SystemFolders, AttachRecordTellsWhatTheAttachSaw) {
             M().version.Windows98();
         AttachedLibrary lib;
         EXPECT_NE(lib.AttachRecord().find(c.line), std::string::npos) << lib.AttachRecord();
+        const std::string kind = std::string(c.line).substr(0, std::string(c.line).find('\t'));
+        const DWORD kindNumber =
+            kind == "windows" ? QUELLIN_KIND_WINDOWS : QUELLIN_KIND_FOLDER_SERVICE;
+        for (const QUELLIN_RECORD_ENTRYA& e : lib.Entries(QUELLIN_ATTACH_RECORD)) {
+            if (e.kind != kindNumber)
+                continue;
+            EXPECT_EQ(e.outcome, c.outcome);
+            EXPECT_EQ(e.error, c.error);
+        }
+    }
+}
+
+// Every record entry is data beside its line: the outcome's code, the Win32 error or HRESULT,
+// the registry value's type and text as read, the value after expansion, the slot a default is
+// built on, and for a rejected path the character that broke the rule and its position. Each
+// case plants one thing on a complete machine and finds its entry by the detail.
+TEST_F(SystemFolders, RecordEntriesAreData) {
+    const char kVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+    const char kUserShellFolders[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    struct Case {
+        const char* what;
+        const char* machine;
+        std::function<void(winsim::Machine&)> plant;
+        QuellinSlot slot;
+        const char* detail; // a part of the entry's detail
+        DWORD outcome;
+        DWORD error;
+        HRESULT result;
+        DWORD valueType;
+        const char* stored;
+        const char* expanded;
+        char offending; // 0: none
+        DWORD position;
+        DWORD qualities; // bits that must be set
+        DWORD baseSlot;
+    };
+    const DWORD none = QUELLIN_NONE;
+    const Case cases[] = {
+        {"a quoted program-files value", "XPWithoutShfolder",
+         [&](winsim::Machine& m) {
+             m.registry.SetString(HKEY_LOCAL_MACHINE, kVersionKey, "ProgramFilesDir",
+                                  "\"C:\\Program Files\"");
+         },
+         QUELLIN_PROGRAM_FILES_FOLDER, "\"ProgramFilesDir\"", QUELLIN_OUTCOME_INVALID_PATH, 0, S_OK,
+         REG_SZ, "\"C:\\Program Files\"", "", '"', 0, 0, none},
+        {"a colon inside the documents value", "XPWithoutShfolder",
+         [&](winsim::Machine& m) {
+             m.shell.Reset();
+             m.registry.SetString(HKEY_CURRENT_USER, kUserShellFolders, "Personal", "C:\\Docs:Old",
+                                  REG_EXPAND_SZ);
+         },
+         QUELLIN_PERSONAL_FOLDER, "User Shell Folders", QUELLIN_OUTCOME_INVALID_PATH, 0, S_OK,
+         REG_EXPAND_SZ, "C:\\Docs:Old", "", ':', 7, 0, none},
+        {"an expanded, write-tested value", "XPWithoutShfolder",
+         [&](winsim::Machine& m) {
+             m.kernel.SetEnvironment("SystemDrive", "C:");
+             m.registry.SetString(HKEY_LOCAL_MACHINE, kVersionKey, "ProgramFilesDir",
+                                  "%SystemDrive%\\Program Files", REG_EXPAND_SZ);
+         },
+         QUELLIN_PROGRAM_FILES_FOLDER, "\"ProgramFilesDir\"", QUELLIN_OUTCOME_WRITE_TESTED, 0, S_OK,
+         REG_EXPAND_SZ, "%SystemDrive%\\Program Files", "C:\\Program Files", 0, none,
+         QUELLIN_ANSWER_EXPANDED | QUELLIN_ANSWER_WRITE_TESTED, none},
+        {"a deleted value", "XPWithoutShfolder",
+         [&](winsim::Machine& m) {
+             m.registry.DeleteValue(HKEY_LOCAL_MACHINE, kVersionKey, "CommonFilesDir");
+         },
+         QUELLIN_DAO_FOLDER, "\"CommonFilesDir\"", QUELLIN_OUTCOME_MISSING_VALUE,
+         ERROR_FILE_NOT_FOUND, S_OK, REG_NONE, "", "", 0, none, 0, none},
+        {"a key that is not there", "XPWithoutShfolder",
+         [](winsim::Machine& m) {
+             m.registry.Delete(HKEY_LOCAL_MACHINE, "Software\\Tolva\\Inkvale Suite\\9");
+         },
+         QUELLIN_SUITE_DESTINATION_FOLDER, "Inkvale", QUELLIN_OUTCOME_MISSING_KEY,
+         ERROR_FILE_NOT_FOUND, S_OK, REG_NONE, "", "", 0, none, 0, none},
+        {"a failing folder service", "XPWithShfolder",
+         [](winsim::Machine& m) {
+             m.modules.shfolderAnswers[CSIDL_PROGRAM_FILES] = {E_FAIL, "C:\\Wrong"};
+         },
+         QUELLIN_PROGRAM_FILES_FOLDER, "CSIDL_PROGRAM_FILES", QUELLIN_OUTCOME_FAILED, 0, E_FAIL,
+         REG_NONE, "", "", 0, none, 0, none},
+        {"documents created by the attach", "XPWithShfolder",
+         [](winsim::Machine& m) {
+             m.modules.shfolderAnswers[CSIDL_PERSONAL] = {E_FAIL, ""};
+         },
+         QUELLIN_PERSONAL_FOLDER, "My Documents", QUELLIN_OUTCOME_CREATED, 0, S_OK, REG_NONE, "",
+         "", 0, none, QUELLIN_ANSWER_CREATED, none},
+        {"an untested fallback", "XPWithoutShfolder",
+         [&](winsim::Machine& m) {
+             m.registry.DeleteValue(HKEY_LOCAL_MACHINE, kVersionKey, "ProgramFilesDir");
+             m.files.DenyNewFiles("C:\\Program Files");
+         },
+         QUELLIN_PROGRAM_FILES_FOLDER, "on the Windows drive", QUELLIN_OUTCOME_UNTESTED, 0, S_OK,
+         REG_NONE, "", "", 0, none, QUELLIN_ANSWER_UNTESTED, none},
+        {"a default built on a slot", "XPWithShfolder", [](winsim::Machine&) {},
+         QUELLIN_MY_PICTURES_FOLDER, "PersonalFolder", QUELLIN_OUTCOME_ALREADY_THERE, 0, S_OK,
+         REG_NONE, "", "", 0, none, QUELLIN_ANSWER_ALREADY_THERE, QUELLIN_PERSONAL_FOLDER},
+        {"a shell answer holding '?'", "XPWithoutShfolder",
+         [](winsim::Machine& m) {
+             m.shell.folders[CSIDL_SENDTO] = {"?4", false, L"?4"};
+         },
+         QUELLIN_SEND_TO_FOLDER, "CSIDL_SENDTO", QUELLIN_OUTCOME_INVALID_PATH, 0, S_OK, REG_NONE,
+         "?4", "", '?', 0, 0, none},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        winsim::machine().Reset();
+        machines::Build(machines::Named(c.machine));
+        c.plant(M());
+        M().calls.Reset();
+        AttachedLibrary lib;
+        const std::vector<QUELLIN_RECORD_ENTRYA> entries = lib.Entries(c.slot);
+        const QUELLIN_RECORD_ENTRYA* found = nullptr;
+        for (const QUELLIN_RECORD_ENTRYA& e : entries)
+            if (std::string(e.detail).find(c.detail) != std::string::npos)
+                found = &e;
+        ASSERT_NE(found, nullptr) << lib.Source(c.slot);
+        const QUELLIN_RECORD_ENTRYA& e = *found;
+        SCOPED_TRACE(std::string(e.detail) + " -> " + e.text);
+        EXPECT_EQ(e.outcome, c.outcome);
+        EXPECT_EQ(e.error, c.error);
+        EXPECT_EQ(e.result, c.result);
+        EXPECT_EQ(e.valueType, c.valueType);
+        EXPECT_STREQ(e.stored, c.stored);
+        EXPECT_STREQ(e.expanded, c.expanded);
+        EXPECT_EQ(e.offendingCharacter,
+                  static_cast<DWORD>(static_cast<unsigned char>(c.offending)));
+        EXPECT_EQ(e.offendingPosition, c.position);
+        if (c.offending != 0 && e.offendingPosition < std::strlen(e.folder)) {
+            EXPECT_EQ(e.folder[e.offendingPosition], c.offending); // the position is in `folder`
+        }
+        EXPECT_EQ(e.qualities & c.qualities, c.qualities);
+        EXPECT_EQ(e.baseSlot, c.baseSlot);
     }
 }
 

@@ -1,7 +1,9 @@
 // String helpers in code pages 1252 and 932. In 932, "\x95\x5C" is one character whose trail
-// byte is the backslash byte; "\x82\x81" is a full-width small a, "\x82\x60" its capital.
+// byte is the backslash byte; "\x82\x81" is a full-width small a, "\x82\x60" its capital. And
+// folderdump's JSON strings (tools/JsonText.h), which carry raw registry values.
 #include "machine_fixture.h"
 
+#include "JsonText.h"
 #include "strings/Strings.h"
 
 namespace {
@@ -175,6 +177,33 @@ TEST_F(StringsDbcs, ReplaceGoesOnAfterAnOccurrenceEndingInsideACharacter) {
     // goes on from the byte after it, taken as the start of a character.
     EXPECT_EQ(StrReplace("\x95\x95\x95\x5C", "\x95", "-", 1), "---\\");
     EXPECT_EQ(StrReplace("\x95\x95\x95\x5C", "\x95", "-", 0), "---\\");
+}
+
+// A raw value reaches the report as it was stored: quotes, backslashes, control characters
+// escaped, UTF-8 kept as it is, so that a JSON reader gets the stored text back.
+TEST(JsonText, StringsEscapeWhatJsonMustAndKeepTheRest) {
+    struct Case {
+        const char* what;
+        std::string utf8;
+        const char* json;
+    };
+    const Case cases[] = {
+        {"a quoted value", "\"C:\\users\\Documents\"", "\"\\\"C:\\\\users\\\\Documents\\\"\""},
+        {"a share", "\\\\srv\\share", "\"\\\\\\\\srv\\\\share\""},
+        {"control characters", std::string("a\tb\nc\x01\x1f\x7f", 8),
+         "\"a\\u0009b\\u000ac\\u0001\\u001f\\u007f\""},
+        {"a zero inside", std::string("a\0b", 3), "\"a\\u0000b\""},
+        {"non-ASCII text", "C:\\\xd0\x94\xd0\xbe\xd0\xba \xe2\x82\xac \xf0\x9f\x93\x81",
+         "\"C:\\\\\xd0\x94\xd0\xbe\xd0\xba \xe2\x82\xac \xf0\x9f\x93\x81\""},
+        {"nothing", "", "\"\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(JsonUtf8(c.utf8), c.json);
+    }
+    EXPECT_EQ(JsonObject().Add("a\"b", JsonUtf8("\\")).Add("n", JsonNumber(7, false)).Text(),
+              "{\"a\\\"b\": \"\\\\\", \"n\": null}");
+    EXPECT_EQ(JsonList({"1", "\"x\""}), "[1, \"x\"]");
 }
 
 } // namespace
