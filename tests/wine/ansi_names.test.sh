@@ -125,9 +125,14 @@ for user_page in Łukasz:1252:C.UTF-8 Hélène:932:ja_JP.UTF-8; do
         source_mode "$mode"
         name="$page-$mode"
         report "$name"
-        code_page=$(python3 -c 'import json, sys
-print(json.load(open(sys.argv[1], encoding="utf-8"))["attach"]["codePage"])' "$work/$name.json")
+        # The code page, and the desktop folder's record as data: the answer taken by its short
+        # name, with the look-alike the code page would have written.
+        read -r code_page short_name < <(python3 -c 'import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+record = report["slots"][4]["record"]
+print(report["attach"]["codePage"], any("short-name" in (entry.get("qualities") or []) for entry in record))' "$work/$name.json")
         [[ $code_page == "$page" ]] || fail "$name: the library did not see code page $page"
+        [[ $short_name == True ]] || problem "$name: no entry of the desktop folder's record has the quality short-name"
         slots=("4:users/$person/Desktop" "10:users/$person/Temp")
         case $mode in
         shfolder) slots+=("3:users/$person/Documents" "17:users/$person/Documents/My Pictures") ;;
