@@ -298,6 +298,16 @@ expect quoted-documents 'any(a["code"] == "invalid-path" and a["offending"]["cha
     a["offending"]["position"] == 0 and a["stored"].startswith("\"C:") and
     a["valueType"] in (None, "REG_EXPAND_SZ") for a in report["slots"][3]["record"] if a["offending"])' True
 field quoted-documents '"\n".join("  %s: %s -> %s" % (a["kind"], a["detail"], a["text"]) for a in report["slots"][3]["record"])'
+
+# Documents redirected to a file server that does not answer: the registry's value, as stored,
+# is the slot, which lies on the network, and is missing.
+wine_run reg add "$userShellKey" /v Personal /t REG_EXPAND_SZ /d '\\nosuchserver\share\Documents' /f >/dev/null
+report server-documents
+expect server-documents 'report["slots"][3]["value"]' '\\nosuchserver\share\Documents'
+expect server-documents 'sorted(set(report["slots"][3]["flags"]) & {"network", "missing"})' "['missing', 'network']"
+expect server-documents 'report["slots"][3]["trust"]["network"]' True
+expect server-documents '[a["stored"] for a in report["slots"][3]["record"]
+    if a["kind"] == "registry"][-1:] == [report["slots"][3]["value"]]' True
 wine_run reg add "$userShellKey" /v Personal /t "${saved_personal_type:-REG_EXPAND_SZ}" /d "$saved_personal" /f >/dev/null
 
 ((failures == 0)) || fail "$failures problem(s)"
