@@ -267,14 +267,16 @@
       Pop $_QuellinNumber
       ${If} $_QuellinNumber <> 0
         StrCpy $_QuellinError 0
-        ; cbSize, kind, outcome, qualities, error, result
+        ; cbSize, kind, outcome, qualities, error, result: the outputs come off the stack in
+        ; the order of the fields.
         System::Call "*$_QuellinEntry(i, i, i .s, i, i .s, i .s)"
-        Pop $_QuellinNumber ; the HRESULT
-        Pop $_QuellinText   ; the Win32 error
-        ${If} $_QuellinText = 0
-          StrCpy $_QuellinText $_QuellinNumber
-        ${EndIf}
         Pop $_QuellinNumber ; the outcome
+        Pop $_QuellinText   ; the Win32 error
+        Pop $_QuellinError  ; the HRESULT
+        ${If} $_QuellinText = 0
+          StrCpy $_QuellinText $_QuellinError
+        ${EndIf}
+        StrCpy $_QuellinError 0
       ${Else}
         StrCpy $_QuellinNumber ""
       ${EndIf}

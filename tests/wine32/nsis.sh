@@ -16,7 +16,9 @@
 #   "My Pictures", named by its short name in the ANSI installer), so the library was loaded with the source as the current directory, and
 #   both name the source as the module folder;
 # - the records each wrote (/RECORDS: the attach record, then each slot's) are folderdump's,
-#   line for line, but the attach's duration;
+#   line for line, but the attach's duration; the entries it wrote as data (/ENTRIES, through
+#   ${QuellinRecordEntry}) are the entries of folderdump's report, with the same error or
+#   HRESULT and one outcome number to each outcome code;
 # - each unloaded the library: its plug-ins folder is gone from the temporary folder.
 # The registry values are put back at the end, also on failure.
 set -euo pipefail
@@ -76,7 +78,7 @@ for build in "${builds[@]}"; do
     # Started from elsewhere: the installer itself must make the source its current directory.
     rc=0
     (cd "$work" && wine_run "$installer" "/OUT=$(winepath_of "$work/$build.txt")" \
-        "/RECORDS=$(winepath_of "$work/$build.records")") || rc=$?
+        "/RECORDS=$(winepath_of "$work/$build.records")" "/ENTRIES=$(winepath_of "$work/$build.entries")") || rc=$?
     if [[ $rc != 0 || ! -f $work/$build.txt ]]; then
         problem "the $build installer exits $rc$([[ -f $work/$build.txt ]] || echo ', with no file')"
         continue
@@ -92,6 +94,31 @@ for build in "${builds[@]}"; do
         sed 's/^/    /' "$work/diff" >&2
         problem "the $build installer's records differ from folderdump's"
     fi
+    # The records as data, through ${QuellinRecordEntry}: every entry of every record, its code
+    # the Win32 error, else the HRESULT (negative), else 0; one outcome number to each of
+    # folderdump's outcome codes.
+    python3 - "$work/folderdump.json" "$work/$build.entries" <<'PYTHON' ||
+import json, sys
+report = json.load(open(sys.argv[1], encoding="utf-8"))
+records = [(-1, report["attach"]["record"])] + [(slot["slot"], slot["record"]) for slot in report["slots"]]
+want = {}
+for number, record in records:
+    for index, entry in enumerate(record):
+        code = entry.get("win32Error") or entry.get("hresult") or 0
+        want[(number, index)] = (entry["code"], code - (1 << 32) if code >= 1 << 31 else code)
+got = {}
+for line in open(sys.argv[2], encoding="latin-1"):
+    record, index, outcome, code = line.split()
+    got[(int(record), int(index))] = (int(outcome), int(code))
+assert got.keys() == want.keys(), ("entries", sorted(set(got) ^ set(want))[:5])
+numbers = {}
+for key, (name, code) in want.items():
+    outcome, got_code = got[key]
+    assert got_code == code, (key, name, got_code, code)
+    assert numbers.setdefault(name, outcome) == outcome, (key, name, outcome, numbers[name])
+assert len(set(numbers.values())) == len(numbers), numbers
+PYTHON
+        problem "the $build installer's record entries differ from folderdump's"
     if ! diff -u "$work/expected" "$lines" >"$work/diff"; then
         sed 's/^/    /' "$work/diff" >&2
         problem "the $build installer's lines differ from folderdump's"
