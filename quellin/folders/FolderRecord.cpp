@@ -100,18 +100,6 @@ const char* RecordKindText(DWORD kind) {
     }
 }
 
-const char* RecordOutcomeCode(DWORD outcome) {
-    switch (outcome) {
-#define QUELLIN_OUTCOME_TEXT(number, constant, code)                                               \
-    case constant:                                                                                 \
-        return code;
-        QUELLIN_RECORD_OUTCOMES(QUELLIN_OUTCOME_TEXT)
-#undef QUELLIN_OUTCOME_TEXT
-    default:
-        return nullptr;
-    }
-}
-
 void FolderRecord::Add(RecordEntry entry) {
     entry.detail = Field(entry.detail);
     entry.text = Field(entry.text);

@@ -94,9 +94,8 @@ struct RecordEntry {
 
 // The kind's number for its text ("registry": QUELLIN_KIND_REGISTRY).
 DWORD RecordKind(const char* kind);
-// The kind's text, and an outcome's code ("write-tested"); null for a number without one.
+// The kind's text; null for a number without one.
 const char* RecordKindText(DWORD kind);
-const char* RecordOutcomeCode(DWORD outcome);
 
 class FolderRecord {
   public:
