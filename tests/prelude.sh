@@ -125,6 +125,10 @@ wine_run() {
     "$WINE" "$program" "$@" 2> >(grep -v -e '^wine: ' -e 'fixme:' >&2)
 }
 
+# python3: the interpreter that QUELLIN_PYTHON names, where the test tree set it (by its own
+# path, tests/CMakeLists.txt), else the one in PATH.
+python3() { if [[ -n ${QUELLIN_PYTHON:-} ]]; then "$QUELLIN_PYTHON" "$@"; else command python3 "$@"; fi; }
+
 # The slot lines of a folderdump listing on stdin ("NN Name value"), without the attach record
 # that opens it and the lines of flags or records below a slot.
 slot_lines() { grep -E '^[ 0-9][0-9] [A-Za-z]' || true; }
@@ -187,6 +191,14 @@ PYTHON
     return "$rc"
 }
 
+# wine_reg_value LISTING NAME: "TYPE|DATA" of the value NAME in LISTING, the output of a `reg
+# query` of its key (carriage returns taken out); nothing where it is absent.
+wine_reg_value() {
+    awk -v name="$2" 'index($0, "    " name "    ") == 1 {
+        rest = substr($0, length(name) + 9); type = rest; sub(/ .*/, "", type)
+        data = substr(rest, length(type) + 1); sub(/^ +/, "", data); print type "|" data }' <<<"$1"
+}
+
 # wine_reg_change KEY NAME TYPE DATA [KEY NAME TYPE DATA]...: sets registry values for the
 # rest of the test, in one import, first noting what each was (one query of each key, for the
 # values not changed before); wine_reg_restore puts back every value so changed (or deletes
@@ -209,10 +221,7 @@ wine_reg_change() {
                 keys+=("$1")
                 listings+=("$({ wine_run reg query "$1" 2>/dev/null || true; } | tr -d '\r')")
             fi
-            was=$(awk -v name="$2" 'index($0, "    " name "    ") == 1 {
-                rest = substr($0, length(name) + 9); type = rest; sub(/ .*/, "", type)
-                data = substr(rest, length(type) + 1); sub(/^ +/, "", data); print type "|" data }' \
-                <<<"${listings[$i]}")
+            was=$(wine_reg_value "${listings[$i]}" "$2")
             quellin_reg_undo+=("$1|$2|${was:-|}")
         fi
         shift 4
