@@ -132,6 +132,17 @@ python3() { if [[ -n ${QUELLIN_PYTHON:-} ]]; then "$QUELLIN_PYTHON" "$@"; else c
 # The slot lines of a folderdump listing on stdin ("NN Name value"), without the attach record
 # that opens it and the lines of flags or records below a slot.
 slot_lines() { grep -E '^[ 0-9][0-9] [A-Za-z]' || true; }
+# Those lines ("NN Name value": the slot in two columns, the name in 22) as "name<TAB>value"
+# lines, carriage returns taken out; read by the shell itself, no process started.
+slot_pairs() {
+    local line name
+    while IFS= read -r line; do
+        line=${line%$'\r'}
+        [[ $line =~ ^[\ 0-9][0-9]\ [A-Za-z] ]] || continue
+        name=${line:3}
+        printf '%s\t%s\n' "${name%% *}" "${line:26}"
+    done
+}
 
 # folderdump_lines REPORT ansi|wide: the slots of a folderdump --json report as the
 # "slot name value" lines an installer writes: each slot's ANSI value, or (wide) its wide

@@ -47,7 +47,7 @@ dump_slots() {
     (cd "$source_dir" && "$WINE" "$dump" "$(winepath_of "$library")") >"$work/out" 2>"$work/err" ||
         code=$?
     [[ $code == 0 ]] || fail "$1: folderdump exits with $code: $(tr -d '\r' <"$work/err")"
-    tr -d '\r' <"$work/out" | slot_lines | awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
+    slot_pairs <"$work/out"
 }
 slot_of() { awk -F'\t' -v s="$1" '$1 == s { print $2 }' <<<"$2"; }
 

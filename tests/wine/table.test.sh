@@ -121,11 +121,26 @@ parse_slots() {
         names+=("$name")
     done <<<"$3"
 }
-# folderdump's "NN Name value" lines (slot in two columns, the name in 22) as "name<TAB>value"
-# lines; table_expect prints that form, one line per slot of Quellin.h's list.
+# folderdump's slots as "name<TAB>value" lines; table_expect prints that form, one line per
+# slot of Quellin.h's list.
 table() {
-    (cd "$source_dir" && wine_run "$source_dir/folderdump.exe") | tr -d '\r' | slot_lines |
-        awk '{ printf "%s\t%s\n", $2, substr($0, 27) }'
+    local output rc=0
+    output=$(cd "$source_dir" && wine_run "$source_dir/folderdump.exe") || rc=$?
+    slot_pairs <<<"$output"
+    return "$rc"
+}
+# block MODE: the lines of table_expect's block headed "mode<TAB>MODE", read by the shell
+# itself: in the guest of the 32-bit lanes every process start counts.
+block() {
+    local line on=no
+    while IFS= read -r line; do
+        if [[ $line == "mode"$'\t'* ]]; then
+            on=no
+            [[ $line != "mode"$'\t'"$1" ]] || on=yes
+        elif [[ $on == yes ]]; then
+            printf '%s\n' "$line"
+        fi
+    done <<<"$expected"
 }
 
 # run_case version mode: one attach and detach, compared and checked for leftovers.
@@ -149,7 +164,7 @@ run_case() {
         export WINEDLLOVERRIDES=shfolder=n
     fi
 
-    parse_slots want want_names "$(awk -F'\t' -v mode="$mode" '$1 == "mode" { on = $2 == mode; next } on' <<<"$expected")"
+    parse_slots want want_names "$(block "$mode")"
     platform=${want[platform]:-}
     for slot in "${want_names[@]}"; do
         [[ $slot == platform ]] || slot_names+=("$slot")
