@@ -169,37 +169,53 @@ sys.stdout.write(open(sys.argv[1], encoding=sys.argv[2], newline="").read().repl
 # many values: in the guest of the 32-bit lanes each start of reg took seconds.
 wine_reg_import() {
     (($#)) || return 0
-    local file rc=0
+    local file entry key name kind data value current= rc=0
+    local text=$'Windows Registry Editor Version 5.00\r\n'
+    for entry; do
+        IFS='|' read -r key name kind data <<<"$entry"
+        case ${key%%\\*} in
+        HKLM) key=HKEY_LOCAL_MACHINE${key#HKLM} ;;
+        HKCU) key=HKEY_CURRENT_USER${key#HKCU} ;;
+        HKU) key=HKEY_USERS${key#HKU} ;;
+        HKCR) key=HKEY_CLASSES_ROOT${key#HKCR} ;;
+        esac
+        [[ $key == "$current" ]] || text+=$'\r\n'"[$key]"$'\r\n'
+        current=$key
+        case $kind in
+        '') value=- ;;
+        REG_SZ) reg_quoted value "$data" ;;
+        REG_EXPAND_SZ) utf16_hex value "$data" && value="hex(2):$value" ;;
+        REG_DWORD) printf -v value 'dword:%08x' "$data" ;;
+        *) fail "wine_reg_import: no way to write a value of type $kind" ;;
+        esac
+        reg_quoted name "$name"
+        text+="$name=$value"$'\r\n'
+    done
     file=$(mktemp "${TMPDIR:-/tmp}/quellin-reg.XXXXXX")
-    python3 - "$file" "$@" <<'PYTHON' || rc=$?
-import sys
-roots = {"HKLM": "HKEY_LOCAL_MACHINE", "HKCU": "HKEY_CURRENT_USER", "HKU": "HKEY_USERS",
-         "HKCR": "HKEY_CLASSES_ROOT"}
-quote = lambda text: '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
-lines, current = ["Windows Registry Editor Version 5.00"], None
-for entry in sys.argv[2:]:
-    key, name, kind, data = entry.split("|", 3)
-    root, _, rest = key.partition("\\")
-    key = roots.get(root.upper(), root) + ("\\" + rest if rest else "")
-    if key != current:
-        lines += ["", "[" + key + "]"]
-        current = key
-    if not kind:
-        value = "-"
-    elif kind == "REG_SZ":
-        value = quote(data)
-    elif kind == "REG_EXPAND_SZ":
-        value = "hex(2):" + ",".join("%02x" % b for b in (data + "\0").encode("utf-16-le"))
-    elif kind == "REG_DWORD":
-        value = "dword:%08x" % int(data, 0)
-    else:
-        sys.exit("wine_reg_import: no way to write a value of type " + kind)
-    lines.append(quote(name) + "=" + value)
-open(sys.argv[1], "w", encoding="utf-16", newline="\r\n").write("\n".join(lines) + "\n\n")
-PYTHON
+    printf '%s\r\n' "$text" | iconv -f UTF-8 -t UTF-16 >"$file" || rc=$?
     ((rc != 0)) || wine_run reg import "$(winepath_of "$file")" >/dev/null || rc=$?
     rm -f "$file"
     return "$rc"
+}
+# reg_quoted VARIABLE TEXT: TEXT quoted as a .reg file quotes it, into VARIABLE.
+reg_quoted() {
+    local text=${2//\\/\\\\}
+    printf -v "$1" '"%s"' "${text//\"/\\\"}"
+}
+# utf16_hex VARIABLE TEXT: the UTF-16LE bytes of TEXT and a terminating zero, as a .reg file's
+# list of hex bytes, into VARIABLE.
+utf16_hex() {
+    local LC_ALL=C.UTF-8 text=$2 hex= code i
+    for ((i = 0; i < ${#text}; i++)); do
+        printf -v code '%d' "'${text:i:1}"
+        if ((code > 0xFFFF)); then # a surrogate pair
+            code=$((code - 0x10000))
+            printf -v hex '%s%02x,%02x,' "$hex" $(((0xD800 + (code >> 10)) & 255)) $(((0xD800 + (code >> 10)) >> 8))
+            code=$((0xDC00 + (code & 0x3FF)))
+        fi
+        printf -v hex '%s%02x,%02x,' "$hex" $((code & 255)) $((code >> 8))
+    done
+    printf -v "$1" '%s00,00' "$hex"
 }
 
 # wine_reg_value LISTING NAME: "TYPE|DATA" of the value NAME in LISTING, the output of a `reg
