@@ -157,6 +157,54 @@ for slot in report["slots"]:
 PYTHON
 }
 
+# Checks of folderdump --json reports (DIR/NAME.json), gathered while a test runs and read at
+# its end by one python3 (read_reports): in the guest of the 32-bit lanes each start of
+# python3 took over a second.
+#   expect NAME EXPRESSION WANTED   the Python expression over `report` (the report NAME) must
+#                                   give the wanted text
+#   show NAME EXPRESSION            its value, printed by read_reports, one line each, in order
+#   read_reports DIR [PYTHON]       checks every expectation (a failure counts as a problem) and
+#                                   prints every shown value; PYTHON, run first, defines more
+#                                   names for the expressions
+quellin_expectations=() quellin_shows=()
+expect() { quellin_expectations+=("$1" "$2" "$3"); }
+show() { quellin_shows+=("$1" "$2"); }
+read_reports() {
+    local rc=0
+    python3 - "$1" "${2:-}" "${#quellin_expectations[@]}" "${quellin_expectations[@]}" \
+        "${quellin_shows[@]}" <<'PYTHON' || rc=$?
+import json, os, re, sys
+folder, code, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
+expectations, shows = sys.argv[4:4 + count], sys.argv[4 + count:]
+names = {"re": re}
+exec(code, names)
+reports = {}
+def value(name, expression):
+    if name not in reports:
+        reports[name] = json.load(open(os.path.join(folder, name + ".json"), encoding="utf-8"))
+    try:
+        return str(eval(expression, dict(names, report=reports[name])))
+    except Exception as error:
+        return "%s: %s" % (type(error).__name__, error)
+problems = 0
+for name, expression, wanted in zip(expectations[0::3], expectations[1::3], expectations[2::3]):
+    got = value(name, expression)
+    if got == wanted:
+        continue
+    problems += 1
+    if "\n" in got + wanted:
+        print("FAIL: %s: %s\nexpected:\n%s\ngot:\n%s" % (name, expression, wanted, got), file=sys.stderr)
+    else:
+        print("FAIL: %s: %s is '%s', not '%s'" % (name, expression, got, wanted), file=sys.stderr)
+for name, expression in zip(shows[0::2], shows[1::2]):
+    print(value(name, expression))
+print("%d of %d expectations met, in %d reports" % (count // 3 - problems, count // 3, len(reports)),
+      file=sys.stderr)
+sys.exit(min(problems, 100))
+PYTHON
+    failures=$((failures + rc))
+}
+
 # text_lines FILE ENCODING: a text file an installer wrote (cp1252, utf-16 with its byte-order
 # mark, utf-8-sig), in UTF-8, without carriage returns.
 text_lines() {

@@ -8,7 +8,7 @@
 # version, .clang-tidy, the file's compile command (with this clone's folders named alike in
 # every clone) and the name and contents of every file its compilation reads, as clang++ -M
 # lists them. A later run, in any clone, checks only the files whose key is not noted: the
-# checks took 40 s of two processors here. Findings are never noted.
+# checks took 32 s of two processors here, 3 s so. Findings are never noted.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 host=${1:-$root/build/host}

@@ -56,50 +56,34 @@ source_mode() {
     fi
 }
 # report NAME [FACT WANTED]... -- SLOT:TRUE-NAME...: folderdump --json from the source into
-# $work/NAME.json, to be read at the end: each fact (a Python expression over `report`) must
-# give the wanted text, and each slot must hold no "?", exist, and be that folder by its short
-# name, while its wide value is the true name. One python3 and one winepath for all reports:
-# in the guest of the 32-bit lanes each process start counts (python3's took over a second).
-facts=() slots=()
+# $work/NAME.json, read at the end (check_reports): each fact (a Python expression over
+# `report`) must give the wanted text, and each slot must hold no "?", exist, and be that folder
+# by its short name, while its wide value is the true name.
+slots=()
 report() {
     local name=$1 entry
     shift
     (cd "$source_dir" && wine_run "$source_dir/folderdump.exe" --json) | tr -d '\r' >"$work/$name.json"
     while [[ $1 != -- ]]; do
-        facts+=("$name" "$1" "$2")
+        expect "$name" "$1" "$2"
         shift 2
     done
     shift
-    for entry in "$@"; do slots+=("$name:$entry"); done
+    for entry in "$@"; do
+        slots+=("$name:$entry")
+        show "$name" "values(report['slots'][${entry%%:*}])"
+    done
 }
-# read_reports: the facts and the slots of every report; each failure counted as a problem.
-read_reports() {
-    local entry name slot want value wide unix i=0 rc=0
+# check_reports: every fact and every slot of every report, with one python3 and one winepath
+# for all of them; each failure counted as a problem.
+check_reports() {
+    local entry name slot want value wide unix i=0
     local -a values=() wides=() unixes=()
+    read_reports "$work" 'def values(slot): return slot["value"] + "\t" + slot.get("wideValue", slot["value"])' \
+        >"$work/values"
     while IFS=$'\t' read -r value wide; do
         values+=("$value") wides+=("$wide")
-    done < <(python3 - "$work" "${#facts[@]}" "${facts[@]}" "${slots[@]}" <<'PYTHON' || rc=$?
-import json, os, sys
-work, count = sys.argv[1], int(sys.argv[2])
-facts, slots = sys.argv[3:3 + count], sys.argv[3 + count:]
-reports, problems = {}, 0
-def report(name):
-    if name not in reports:
-        reports[name] = json.load(open(os.path.join(work, name + ".json"), encoding="utf-8"))
-    return reports[name]
-for name, expression, wanted in zip(facts[0::3], facts[1::3], facts[2::3]):
-    got = str(eval(expression, {"report": report(name)}))
-    if got != wanted:
-        print("FAIL: %s: %s is '%s', not '%s'" % (name, expression, got, wanted), file=sys.stderr)
-        problems += 1
-for entry in slots:
-    name, number = entry.split(":")[:2]
-    slot = report(name)["slots"][int(number)]
-    print(slot["value"] + "\t" + slot.get("wideValue", slot["value"]))
-sys.exit(min(problems, 100))
-PYTHON
-    )
-    failures=$((failures + rc))
+    done <"$work/values"
     mapfile -t unixes < <(wine_run winepath -u "${values[@]}" 2>/dev/null | tr -d '\r')
     for entry in "${slots[@]}"; do
         IFS=: read -r name slot want <<<"$entry"
@@ -114,7 +98,7 @@ PYTHON
         # (Wine's shell gives its wide answer with a trailing backslash.)
         [[ ${wide%\\} == "C:\\${want//\//\\}" ]] || problem "$name: slot $slot's wide value is '$wide', not C:\\$want"
     done
-    echo "read: ${#slots[@]} slots and $((${#facts[@]} / 3)) facts"
+    echo "checked ${#slots[@]} slots"
 }
 
 code_page='report["attach"]["codePage"]'
@@ -171,7 +155,7 @@ full_path='all(len(report["slots"][n]["value"]) > 3 and report["slots"][n]["valu
     any(a["text"].startswith("not a full path") for a in report["slots"][n]["record"]) for n in (1, 2, 13))'
 report relative "$full_path" True --
 
-read_reports
+check_reports
 ((failures == 0)) || fail "$failures problem(s)"
 echo "documents, Desktop, Programs and Start Menu named in Cyrillic, and the folders of"
 echo "C:\\users\\Łukasz and C:\\users\\Hélène, named by their short names; relative CommonFilesDir and"

@@ -59,18 +59,12 @@ cp "$dump" "$library" "$source_dir/"
 cp "$standin" "$source_dir/setup/shfolder.dll"
 echo all >"$source_dir/setup/shfolder.fail"
 
-# report NAME [dir]: folderdump --json run in the source (or `dir`), into $work/NAME.json, to be
-# read at the end.
-reports=()
+# report NAME [dir]: folderdump --json run in the source (or `dir`), into $work/NAME.json,
+# expected to be of the documented shape; read at the end (read_reports, tests/prelude.sh).
 report() {
     (cd "${2:-$source_dir}" && wine_run "$source_dir/folderdump.exe" --json) | tr -d '\r' >"$work/$1.json"
-    reports+=("$1")
+    expect "$1" 'shape(report)' 'of the documented shape'
 }
-
-# expect NAME EXPRESSION WANTED: the Python expression over `report`, the report NAME, must give
-# the wanted text; checked at the end.
-expectations=()
-expect() { expectations+=("$1" "$2" "$3"); }
 
 # check NAME slot expected-lines...: the slot's record as "kind|detail|text" lines.
 check() {
@@ -80,15 +74,10 @@ check() {
                                   for a in report['slots'][$slot]['record'])" "$(printf '%s\n' "$@")"
 }
 
-# read_reports: every report of the documented shape, and every expectation met; each failure
-# counted as a problem.
-read_reports() {
-    local rc=0
-    python3 - "$work" "$QUELLIN_SOURCE_DIR/quellin/Quellin.h" "${#reports[@]}" "${reports[@]}" \
-        "${expectations[@]}" <<'PYTHON' || rc=$?
-import json, os, re, sys, traceback
-work, header_path, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
-names, rest = sys.argv[4:4 + count], sys.argv[4 + count:]
+# shape(report), for the expressions: "of the documented shape", else where the report first
+# departs from it.
+shape=$(cat <<'PYTHON'
+import os, re, traceback
 # The guide's outcome codes and kinds; where the source tree is at hand (not in the guest's
 # lanes), they must be those of Quellin.h.
 codes = {"answered", "write-tested", "untested", "created", "already-there", "not-created",
@@ -99,11 +88,12 @@ codes = {"answered", "write-tested", "untested", "created", "already-there", "no
          "not-looked-for"}
 kinds = {"folder service", "shell", "registry", "windows", "default", "fallback", "none",
          "current directory", "wow64", "code page", "terminal server", "library", "attach"}
+header_path = os.path.join(os.environ["QUELLIN_SOURCE_DIR"], "quellin", "Quellin.h")
 if os.path.exists(header_path):
     header = open(header_path, encoding="utf-8").read()
     assert codes == set(re.findall(r'OUTCOME\(\d+, QUELLIN_OUTCOME_\w+, "([a-z-]+)"\)', header))
     assert kinds == set(re.findall(r'KIND\(\d+, QUELLIN_KIND_\w+, "([a-z0-9 ]+)"\)', header))
-def shape(report):
+def documented(report):
     assert report["format"] == "quellin-folderdump" and report["formatVersion"] == 2
     assert set(report["tool"]) == {"name", "version"} and set(report["library"]) == {"path", "version"}
     context = report["context"]
@@ -142,36 +132,15 @@ def shape(report):
         last = entry["record"][-1]
         assert last["outcome"] == "answered" if entry["value"] else last["kind"] == "none", entry
         assert ("created" in entry["flags"]) == bool(entry["trust"] and entry["trust"]["created"])
-reports, problems = {}, 0
-for name in names:
-    reports[name] = json.load(open(os.path.join(work, name + ".json"), encoding="utf-8"))
+def shape(report):
     try:
-        shape(reports[name])
+        documented(report)
+        return "of the documented shape"
     except AssertionError as error:
-        where = traceback.extract_tb(error.__traceback__)[-1].line
-        print("FAIL: %s: the JSON report is not of its documented shape: %s %s" % (name, where, error),
-              file=sys.stderr)
-        problems += 1
-met = dict.fromkeys(names, 0)
-for name, expression, wanted in zip(rest[0::3], rest[1::3], rest[2::3]):
-    try:
-        got = str(eval(expression, {"re": re, "report": reports[name]}))
-    except Exception as error:
-        got = "%s: %s" % (type(error).__name__, error)
-    if got == wanted:
-        met[name] += 1
-    elif "\n" in got + wanted:
-        print("FAIL: %s: %s\nexpected:\n%s\ngot:\n%s" % (name, expression, wanted, got), file=sys.stderr)
-        problems += 1
-    else:
-        print("FAIL: %s: %s is '%s', not '%s'" % (name, expression, got, wanted), file=sys.stderr)
-        problems += 1
-for name in names:
-    print("%s: of the documented shape, %d expectation(s) met" % (name, met[name]))
-sys.exit(min(problems, 100))
+        return "not: line %d of the check: %s" % (traceback.extract_tb(error.__traceback__)[-1].lineno,
+                                                  str(error)[:500])
 PYTHON
-    failures=$((failures + rc))
-}
+)
 
 program_files_dir='registry|HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion "ProgramFilesDir"'
 for version in win98 winxp; do
@@ -205,7 +174,7 @@ rm -rf "$documents"
 (cd "$source_dir" && wine_run "$source_dir/folderdump.exe" --explain --json-file snapshot.json) |
     tr -d '\r' >"$work/snapshot"
 mv "$source_dir/snapshot.json" "$work/snapshot.json"
-reports+=(snapshot)
+expect snapshot 'shape(report)' 'of the documented shape'
 grep -qxF '     flags: missing, created by this attach' "$work/snapshot" ||
     fail "the text of the snapshot does not say the documents folder was created by this attach"
 expect snapshot 'report["slots"][3]["flags"]' "['missing', 'created']"
@@ -317,6 +286,6 @@ expect server-documents 'report["slots"][3]["trust"]["network"]' True
 expect server-documents '[a["stored"] for a in report["slots"][3]["record"]
     if a["kind"] == "registry"][-1:] == [report["slots"][3]["value"]]' True
 
-read_reports
+read_reports "$work" "$shape"
 ((failures == 0)) || fail "$failures problem(s)"
 echo "records as expected; planted machines told apart by the report; every report of the documented shape"
